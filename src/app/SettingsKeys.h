@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QLatin1StringView>
+
+// Names in the per-user settings store: the application, its one section and every key.
+namespace kivo::SettingsKeys {
+
+inline constexpr QLatin1StringView Application{"Kivo"};
+inline constexpr QLatin1StringView Section{"Setting"};
+
+inline constexpr QLatin1StringView Port{"Port"};
+inline constexpr QLatin1StringView Parity{"Parity"};
+inline constexpr QLatin1StringView DataBit{"DataBit"};
+inline constexpr QLatin1StringView StopBit{"StopBit"};
+inline constexpr QLatin1StringView Bps{"Bps"};
+inline constexpr QLatin1StringView RecvDelay{"RecvDelay"};
+inline constexpr QLatin1StringView SendFormat{"SendFormat"};
+inline constexpr QLatin1StringView SendForm{"SendForm"};
+inline constexpr QLatin1StringView DelayTime{"DelayTime"};
+inline constexpr QLatin1StringView DelayCount{"DelayCount"};
+inline constexpr QLatin1StringView ViewMode{"ViewMode"};
+inline constexpr QLatin1StringView SplitPos{"SplitPos"};
+inline constexpr QLatin1StringView CommType{"COMMTYPE"};
+inline constexpr QLatin1StringView IndicatorMode{"IndicatorMode"};
+inline constexpr QLatin1StringView IndicatorID{"IndicatorID"};
+inline constexpr QLatin1StringView WinSockIP{"WinSockIP"};
+inline constexpr QLatin1StringView WinSockPort{"WinSockPort"};
+
+// The serial port's device name (a "Port" index alone cannot name a typed or virtual port).
+inline constexpr QLatin1StringView PortName{"PortName"};
+
+} // namespace kivo::SettingsKeys
