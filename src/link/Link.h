@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+namespace kivo {
+
+// One communication link to the indicator (serial port or TCP client). The receive pipeline and
+// SendData know only this interface, so either link can be fed or observed in tests.
+class Link : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // True when a write can be taken now: the port is open, or the socket is connected. A socket
+    // that is still connecting would buffer the bytes and lose them if the connection failed.
+    [[nodiscard]] virtual bool isReady() const = 0;
+
+    // Hands all bytes to the link. On refusal returns false and sets *error to a message of our
+    // own that names the cause (Qt's own error text is often just "Unknown error").
+    virtual bool write(const QByteArray &bytes, QString *error) = 0;
+
+    // Bytes waiting to be read, and reading all of them at once.
+    [[nodiscard]] virtual qint64 bytesAvailable() const = 0;
+    virtual QByteArray readAll() = 0;
+
+    // Throws away whatever input is waiting; does nothing when the link is closed.
+    virtual void discardInput() = 0;
+
+signals:
+    // New bytes are waiting. Not re-emitted for bytes that were already waiting: read everything.
+    void readyRead();
+    // The link died under the program (device unplugged, peer gone). It is already closed when
+    // this is emitted; the description is the failure's own text.
+    void failed(const QString &description);
+};
+
+} // namespace kivo

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+namespace kivo {
+
+// The receive state of one link: text waiting for each traffic view, the indicator frame being
+// collected and the last weight. The main window keeps one set per link.
+struct RxBuffers
+{
+    QString strAscBuf;    // decoded text waiting for the ASCII view
+    QString strHexBuf;    // "41 42 0D 0A " waiting for the hex view
+    QString strHyperBuf;  // decoded text waiting for the terminal view
+    QByteArray bytMonBuf; // raw bytes of the frame being collected
+    QString strWeight;    // weight text of the last complete frame
+
+    // Counters read by tests and benchmarks.
+    uint64_t framesFound = 0;
+    uint64_t bytesDropped = 0; // bytes thrown away by the frame collector's reset rules
+};
+
+} // namespace kivo
