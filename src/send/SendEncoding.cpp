@@ -1,0 +1,135 @@
+#include "send/SendEncoding.h"
+
+namespace kivo {
+
+namespace {
+
+constexpr QChar kBlank = u' ';
+constexpr QChar kSTX = QChar(0x02);
+constexpr QChar kETX = QChar(0x03);
+
+int hexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    return -1;
+}
+
+// A pair read from its leading hex digits: "4Z" is 4, "Z4" is 0.
+uint8_t pairValue(QStringView pair)
+{
+    int value = 0;
+    for (const QChar c : pair) {
+        const int digit = hexDigitValue(c);
+        if (digit < 0)
+            break;
+        value = value * 16 + digit;
+    }
+    return static_cast<uint8_t>(value);
+}
+
+int unitWidth(int16_t format)
+{
+    return format == 1 ? 1 : 2;
+}
+
+} // namespace
+
+QString withoutBlanks(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c != kBlank)
+            out.append(c);
+    }
+    return out;
+}
+
+QString AscToHex(const QString &text, const CodePage &codePage)
+{
+    return QString::fromLatin1(codePage.encode(text).toHex().toUpper());
+}
+
+QByteArray HexToBytes(QStringView hex)
+{
+    const QString digits = withoutBlanks(hex);
+    QByteArray bytes;
+    bytes.reserve((digits.size() + 1) / 2);
+    for (qsizetype i = 0; i < digits.size(); i += 2)
+        bytes.append(static_cast<char>(pairValue(QStringView(digits).mid(i, 2))));
+    return bytes;
+}
+
+QString HexToSpaced(QStringView hex)
+{
+    const QString digits = withoutBlanks(hex);
+    QString out;
+    out.reserve(digits.size() + digits.size() / 2 + 1);
+    for (qsizetype i = 0; i < digits.size(); i += 2) {
+        out.append(QStringView(digits).mid(i, 2));
+        out.append(kBlank);
+    }
+    return out;
+}
+
+uint8_t xorOfHexBytes(QStringView hex)
+{
+    uint8_t x = 0;
+    for (const char b : HexToBytes(hex))
+        x ^= static_cast<uint8_t>(b);
+    return x;
+}
+
+QString frameStoredString(const QString &text, int16_t mode, bool lineEnd, bool stx, QStringView lineEndChars)
+{
+    if (mode != 1)
+        return text;
+    QString framed = text;
+    if (lineEnd)
+        framed.append(lineEndChars);
+    if (stx)
+        framed = kSTX + framed + kETX;
+    return framed;
+}
+
+QString sendLengthCaption(int characters, int16_t format)
+{
+    if (characters <= 0)
+        return {};
+    const int width = unitWidth(format);
+    QString units = QString::number(characters / width);
+    if (characters % width != 0)
+        units += QStringLiteral(".5");
+    return QStringLiteral("Length ") + units;
+}
+
+SendBoxChange sendBoxChanged(const QString &text, int16_t format, bool byteForm, int sentUnits)
+{
+    SendBoxChange change;
+    const int n = static_cast<int>(text.size());
+    const int width = unitWidth(format);
+    change.sentUnits = n <= 1 ? 0 : sentUnits;
+    change.lengthCaption = sendLengthCaption(n, format);
+
+    // Only whole units count: a lone last hex digit is half of a unit not yet typed, and sending
+    // the two characters before the end would pair it with the digit of the previous unit.
+    const int wholeUnits = n / width;
+    if (byteForm && wholeUnits > change.sentUnits) {
+        change.sentUnits = wholeUnits;
+        change.unitToSend = text.mid((wholeUnits - 1) * width, width);
+    }
+    return change;
+}
+
+bool sendBoxSendable(const QString &text, int16_t format)
+{
+    return !text.isEmpty() && !sendLengthCaption(static_cast<int>(text.size()), format).endsWith(u".5");
+}
+
+} // namespace kivo
