@@ -1,0 +1,113 @@
+#include "monitor/FrameCollector.h"
+
+#include <QStringList>
+
+namespace kivo {
+
+namespace {
+
+constexpr char CR = 13;
+constexpr char LF = 10;
+constexpr int kWeightLength = 8;
+constexpr int kStatusLength = 2;
+
+// Longest collection worth keeping. Once the collected bytes are longer than every layout they
+// can never become a frame; only their count (beyond a frame) and their last byte matter until a
+// reset, so the collection is held at this size instead of growing without bound on a stream
+// that never sends LF.
+constexpr int kLongestKept = 23;
+
+QString fieldText(const QByteArray &frame, int pos, int length)
+{
+    return trimBlanks(QString::fromLocal8Bit(frame.constData() + pos, length));
+}
+
+// Judges the collection after new bytes were appended.
+FrameStep judge(RxBuffers &buffers, int mode)
+{
+    QByteArray &buf = buffers.bytMonBuf;
+    FrameStep step;
+    const std::optional<FrameLayout> layout = frameLayout(mode);
+    if (layout && buf.size() == layout->length && buf.at(buf.size() - 2) == CR && buf.back() == LF) {
+        buffers.strWeight = fieldText(buf, layout->weightPos, kWeightLength);
+        if (layout->statusPos >= 0)
+            step.status = fieldText(buf, layout->statusPos, kStatusLength);
+        step.found = true;
+        ++buffers.framesFound;
+        buf = QByteArray();
+        return step;
+    }
+    if (layout && (buf.back() == LF || (layout->resetWhenLong && buf.size() > layout->length))) {
+        buffers.bytesDropped += buf.size();
+        buf = QByteArray();
+        return step;
+    }
+    if (buf.size() > kLongestKept) {
+        const qsizetype excess = buf.size() - kLongestKept;
+        buffers.bytesDropped += excess;
+        buf.remove(0, excess);
+    }
+    return step;
+}
+
+} // namespace
+
+std::optional<FrameLayout> frameLayout(int mode)
+{
+    switch (mode) {
+    case ModeOrvan22:
+        return FrameLayout{22, 0, 9, true};
+    case ModeOrvan10:
+        return FrameLayout{10, -1, 0, false};
+    case ModeAnd18:
+        return FrameLayout{18, 0, 6, false};
+    default:
+        return std::nullopt;
+    }
+}
+
+QStringList indicatorModeNames()
+{
+    return {QStringLiteral("Orvan 22byte"), QStringLiteral("Orvan 10byte"), QStringLiteral("AND 18byte")};
+}
+
+FrameStep CheckFrame(RxBuffers &buffers, const QByteArray &piece, int mode)
+{
+    if (piece.isEmpty())
+        return {};
+    buffers.bytMonBuf.append(piece);
+    return judge(buffers, mode);
+}
+
+ChunkResult feedChunk(RxBuffers &buffers, const QByteArray &chunk, int mode)
+{
+    ChunkResult result;
+    for (const char byte : chunk) {
+        buffers.bytMonBuf.append(byte);
+        FrameStep step = judge(buffers, mode);
+        if (!step.found)
+            continue;
+        ++result.framesFound;
+        if (step.status)
+            result.lastStatus = std::move(step.status);
+    }
+    return result;
+}
+
+LampState ShowLamps(const QString &status)
+{
+    return LampState{status == QLatin1String("ST"), status == QLatin1String("OL")};
+}
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace kivo
