@@ -1,0 +1,121 @@
+#include "link/TcpLink.h"
+
+#include <algorithm>
+#include <array>
+
+namespace kivo {
+
+TcpLink::TcpLink(QObject *parent) : Link(parent)
+{
+    connect(&m_socket, &QTcpSocket::readyRead, this, &Link::readyRead);
+    connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
+        m_error = true;
+        m_lastError = m_socket.errorString();
+    });
+}
+
+TcpLink::~TcpLink()
+{
+    m_socket.disconnect(this);
+    m_socket.abort();
+}
+
+void TcpLink::connectTo(const QString &host, const QString &portText)
+{
+    close();
+    const quint16 port = portNumber(portText);
+    if (port == 0) {
+        m_error = true;
+        m_lastError = QStringLiteral("Remote port \"%1\" is not a number from 1 to 65535.").arg(portText);
+        return;
+    }
+    m_socket.connectToHost(host, port);
+}
+
+void TcpLink::close()
+{
+    m_socket.abort();
+    m_error = false;
+    m_lastError.clear();
+}
+
+int TcpLink::state() const
+{
+    if (m_error)
+        return Error;
+    switch (m_socket.state()) {
+    case QAbstractSocket::UnconnectedState:
+        return Closed;
+    case QAbstractSocket::HostLookupState:
+        return ResolvingHost;
+    case QAbstractSocket::ConnectingState:
+        return Connecting;
+    case QAbstractSocket::ConnectedState:
+        return Connected;
+    case QAbstractSocket::BoundState:
+        return Open;
+    case QAbstractSocket::ListeningState:
+        return Listening;
+    case QAbstractSocket::ClosingState:
+        return Closing;
+    }
+    return Closed;
+}
+
+QString TcpLink::stateName(int state)
+{
+    static const std::array<const char *, 10> names = {
+        "Close",          "Open",          "Listening",     "Connection Pending",
+        "Resolving Host", "Host Resolved", "Connecting...", "Connected",
+        "Closing",        "Error"};
+    if (state < 0 || state >= int(names.size()))
+        return {};
+    return QString::fromLatin1(names[size_t(state)]);
+}
+
+quint16 TcpLink::portNumber(const QString &portText)
+{
+    if (portText.isEmpty() ||
+        !std::all_of(portText.begin(), portText.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return 0;
+    bool ok = false;
+    const uint value = portText.toUInt(&ok);
+    return ok && value >= 1 && value <= 65535 ? quint16(value) : 0;
+}
+
+bool TcpLink::isReady() const
+{
+    return m_socket.state() == QAbstractSocket::ConnectedState;
+}
+
+bool TcpLink::write(const QByteArray &bytes, QString *error)
+{
+    if (!isReady()) {
+        if (error)
+            *error = QStringLiteral("The TCP connection is not open.");
+        return false;
+    }
+    if (m_socket.write(bytes) != bytes.size()) {
+        if (error)
+            *error = QStringLiteral("Sending over TCP failed: %1").arg(m_socket.errorString());
+        return false;
+    }
+    return true;
+}
+
+qint64 TcpLink::bytesAvailable() const
+{
+    return m_socket.bytesAvailable();
+}
+
+QByteArray TcpLink::readAll()
+{
+    return m_socket.readAll();
+}
+
+void TcpLink::discardInput()
+{
+    m_socket.readAll();
+}
+
+} // namespace kivo
