@@ -22,24 +22,29 @@ QString fieldText(const QByteArray &frame, int pos, int length)
     return trimBlanks(QString::fromLocal8Bit(frame.constData() + pos, length));
 }
 
+// A reset keeps the buffer's memory: it is refilled with the next frame at once.
+void reset(QByteArray &buf)
+{
+    buf.resize(0);
+}
+
 // Judges the collection after new bytes were appended.
-FrameStep judge(RxBuffers &buffers, int mode)
+FrameStep judge(RxBuffers &buffers, const std::optional<FrameLayout> &layout)
 {
     QByteArray &buf = buffers.bytMonBuf;
     FrameStep step;
-    const std::optional<FrameLayout> layout = frameLayout(mode);
     if (layout && buf.size() == layout->length && buf.at(buf.size() - 2) == CR && buf.back() == LF) {
         buffers.strWeight = fieldText(buf, layout->weightPos, kWeightLength);
         if (layout->statusPos >= 0)
             step.status = fieldText(buf, layout->statusPos, kStatusLength);
         step.found = true;
         ++buffers.framesFound;
-        buf = QByteArray();
+        reset(buf);
         return step;
     }
     if (layout && (buf.back() == LF || (layout->resetWhenLong && buf.size() > layout->length))) {
         buffers.bytesDropped += buf.size();
-        buf = QByteArray();
+        reset(buf);
         return step;
     }
     if (buf.size() > kLongestKept) {
@@ -76,15 +81,16 @@ FrameStep CheckFrame(RxBuffers &buffers, const QByteArray &piece, int mode)
     if (piece.isEmpty())
         return {};
     buffers.bytMonBuf.append(piece);
-    return judge(buffers, mode);
+    return judge(buffers, frameLayout(mode));
 }
 
 ChunkResult feedChunk(RxBuffers &buffers, const QByteArray &chunk, int mode)
 {
     ChunkResult result;
+    const std::optional<FrameLayout> layout = frameLayout(mode);
     for (const char byte : chunk) {
         buffers.bytMonBuf.append(byte);
-        FrameStep step = judge(buffers, mode);
+        FrameStep step = judge(buffers, layout);
         if (!step.found)
             continue;
         ++result.framesFound;
