@@ -1,0 +1,154 @@
+#include "monitor/SegmentDisplay.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QRawFont>
+
+#include <vector>
+
+namespace kivo {
+
+namespace {
+
+// The faces come from fonts-dseg; their digits all advance by the same width.
+const QString kSeg7Family = QStringLiteral("DSEG7 Classic");
+const QString kSeg14Family = QStringLiteral("DSEG14 Classic");
+const QString kFixedFamily = QStringLiteral("DejaVu Sans Mono");
+
+// Digit cells of the idle display "8888888"; the face is sized so that many fit.
+constexpr int kIdleCells = 7;
+
+struct Cell
+{
+    QChar ch;   // blank for a cell holding only a mark
+    QChar mark; // '.' or ':' drawn in the cell's lower right, or null
+};
+
+bool isMark(QChar ch)
+{
+    return ch == QLatin1Char('.') || ch == QLatin1Char(':');
+}
+
+std::vector<Cell> cellsOf(const QString &text)
+{
+    std::vector<Cell> cells;
+    cells.reserve(text.size());
+    for (const QChar ch : text) {
+        if (isMark(ch) && !cells.empty() && cells.back().mark.isNull())
+            cells.back().mark = ch;
+        else if (isMark(ch))
+            cells.push_back({QLatin1Char(' '), ch});
+        else
+            cells.push_back({ch, QChar()});
+    }
+    return cells;
+}
+
+bool faceHas(const QFont &font, QChar ch)
+{
+    return QRawFont::fromFont(font).supportsCharacter(ch);
+}
+
+QFont segmentFace(const QString &family)
+{
+    QFont font(family);
+    font.setItalic(true);
+    font.setStyleStrategy(QFont::NoFontMerging);
+    return font;
+}
+
+} // namespace
+
+SegmentDisplay::SegmentDisplay(const QString &text, QWidget *parent)
+    : QLabel(text, parent), m_seg7(segmentFace(kSeg7Family)), m_seg14(segmentFace(kSeg14Family)),
+      m_fixed(kFixedFamily)
+{
+    m_fixed.setStyleHint(QFont::Monospace);
+    m_fixed.setBold(true);
+    m_fixed.setItalic(true);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
+}
+
+void SegmentDisplay::setGhostColor(const QColor &color)
+{
+    m_ghost = color;
+    update();
+}
+
+QFont SegmentDisplay::faceFor(QChar ch) const
+{
+    if (faceHas(m_seg7, ch))
+        return m_seg7;
+    if (faceHas(m_seg14, ch))
+        return m_seg14;
+    return m_fixed;
+}
+
+void SegmentDisplay::resizeEvent(QResizeEvent *event)
+{
+    QLabel::resizeEvent(event);
+    m_fittedCells = 0;
+}
+
+// Sizes the faces so that the given number of cells fills the width, capped by the height.
+void SegmentDisplay::fitFonts(int cells)
+{
+    if (cells == m_fittedCells)
+        return;
+    m_fittedCells = cells;
+    QFont probe = m_seg7;
+    probe.setPixelSize(100);
+    const qreal advancePerPixel = QFontMetricsF(probe).horizontalAdvance(QLatin1Char('8')) / 100.0;
+    // The slant pushes the top of the first cell to the right of its advance; keep a little room.
+    const qreal usableWidth = width() - 0.12 * height();
+    const int pixelSize =
+        std::max(6, int(std::min(height() * 0.86, usableWidth / (cells * advancePerPixel))));
+    m_seg7.setPixelSize(pixelSize);
+    m_seg14.setPixelSize(pixelSize);
+    m_cellWidth = pixelSize * advancePerPixel;
+    // The fixed-pitch face gets capitals as tall as the segment digits.
+    QFont fixedProbe = m_fixed;
+    fixedProbe.setPixelSize(100);
+    const qreal capPerPixel = QFontMetricsF(fixedProbe).capHeight() / 100.0;
+    m_fixed.setPixelSize(std::max(6, int(pixelSize / capPerPixel)));
+}
+
+void SegmentDisplay::paintEvent(QPaintEvent *)
+{
+    const std::vector<Cell> cells = cellsOf(text());
+    const int cellCount = std::max<int>(kIdleCells, int(cells.size()));
+    fitFonts(cellCount);
+
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    const qreal baseline = (height() + m_seg7.pixelSize()) / 2.0;
+    const qreal right = width() - 1.0;
+    const qreal left = right - cellCount * m_cellWidth;
+
+    p.setFont(m_seg7);
+    p.setPen(m_ghost);
+    for (int i = 0; i < cellCount; ++i)
+        p.drawText(QPointF(left + i * m_cellWidth, baseline), QStringLiteral("8."));
+
+    p.setPen(palette().color(QPalette::WindowText));
+    const qreal first = right - qreal(cells.size()) * m_cellWidth;
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const Cell &cell = cells[i];
+        const qreal x = first + qreal(i) * m_cellWidth;
+        if (cell.ch != QLatin1Char(' ')) {
+            const QFont face = faceFor(cell.ch);
+            p.setFont(face);
+            const qreal advance = QFontMetricsF(face).horizontalAdvance(cell.ch);
+            p.drawText(QPointF(x + (m_cellWidth - advance) / 2.0, baseline), QString(cell.ch));
+        }
+        if (!cell.mark.isNull()) {
+            // The faces draw a point with no advance, into the cell before it.
+            p.setFont(m_seg7);
+            p.drawText(QPointF(x + m_cellWidth, baseline), QString(cell.mark));
+        }
+    }
+}
+
+} // namespace kivo

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QFont>
+#include <QLabel>
+
+namespace kivo {
+
+// The weight read-out: a label whose text is drawn as a seven-segment display. Every character
+// takes one digit cell, right-aligned, so blanks inside a weight keep their places as on the
+// indicator; a point or colon sits in the lower right of the cell before it. Characters the
+// seven-segment face lacks ("+", letters such as W or M) come from the matching fourteen-segment
+// face, and anything else from a fixed-pitch face, so every character an indicator sends shows.
+// Behind the text the unlit segments of the cells show faintly. The text colour is the
+// palette's WindowText; the background stays transparent.
+class SegmentDisplay : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit SegmentDisplay(const QString &text, QWidget *parent = nullptr);
+
+    // Number of digit cells the display is sized for; longer texts shrink to fit.
+    static constexpr int kCells = 8;
+
+    // Colour of the unlit segments drawn behind the text.
+    void setGhostColor(const QColor &color);
+
+    // The face a character is drawn with (exposed so tests can check the choice).
+    [[nodiscard]] QFont faceFor(QChar ch) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void fitFonts(int cells);
+
+    QFont m_seg7;
+    QFont m_seg14;
+    QFont m_fixed;
+    QColor m_ghost{25, 25, 25};
+    int m_fittedCells = 0;
+    qreal m_cellWidth = 0;
+};
+
+} // namespace kivo
