@@ -13,4 +13,8 @@ namespace kivo {
 // the normal rule.
 void setListFilePathOverride(const QString &path);
 
+// The rule behind listFilePath() for a given executable folder and per-user configuration folder.
+// Tests the folder by creating a file there, and seeds the per-user copy when it falls back.
+[[nodiscard]] QString resolveListFilePath(const QString &exeDir, const QString &configDir);
+
 } // namespace kivo

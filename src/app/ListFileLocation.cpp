@@ -1,0 +1,65 @@
+#include "app/ListFileLocation.h"
+
+#include "app/ListFileKeys.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace kivo {
+
+namespace {
+
+QString &overridePath()
+{
+    static QString path;
+    return path;
+}
+
+// Whether a file can be created in the folder: permissions alone do not tell (read-only mounts,
+// access control lists), so one is created and removed.
+bool folderIsWritable(const QString &dir)
+{
+    QTemporaryFile probe(dir + QStringLiteral("/.kivo-probe-XXXXXX"));
+    return probe.open();
+}
+
+} // namespace
+
+QString resolveListFilePath(const QString &exeDir, const QString &configDir)
+{
+    const QString besideExe = QDir(exeDir).filePath(ListFileKeys::FileName);
+    const QFileInfo exeFile(besideExe);
+    if (folderIsWritable(exeDir) && (!exeFile.exists() || exeFile.isWritable()))
+        return besideExe;
+
+    const QString userDir = QDir(configDir).filePath(QStringLiteral("Kivo"));
+    const QString userFile = QDir(userDir).filePath(ListFileKeys::FileName);
+    QDir().mkpath(userDir);
+    if (!QFileInfo::exists(userFile) && exeFile.isFile() && QFile::copy(besideExe, userFile)) {
+        // The copy keeps the installed file's permissions, which may be read-only.
+        QFile::setPermissions(userFile, QFile::permissions(userFile) | QFile::ReadOwner | QFile::WriteOwner);
+    }
+    return userFile;
+}
+
+QString listFilePath()
+{
+    if (!overridePath().isEmpty())
+        return overridePath();
+    // Decided once, so every read and write of a run goes to the same file.
+    static const QString path =
+        resolveListFilePath(QCoreApplication::applicationDirPath(),
+                            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    return path;
+}
+
+void setListFilePathOverride(const QString &path)
+{
+    overridePath() = path;
+}
+
+} // namespace kivo
