@@ -1,0 +1,190 @@
+#include "SimOptions.h"
+
+#include <cmath>
+#include <limits>
+
+namespace kivosim {
+
+qint64 SimOptions::targetCounts() const
+{
+    return std::llround(weight * std::pow(10.0, decimals));
+}
+
+namespace {
+
+bool toInt(const QString &text, qint64 low, qint64 high, qint64 *value)
+{
+    bool ok = false;
+    const qint64 number = text.toLongLong(&ok);
+    if (!ok || number < low || number > high)
+        return false;
+    *value = number;
+    return true;
+}
+
+bool toDouble(const QString &text, double low, double high, double *value)
+{
+    bool ok = false;
+    const double number = text.toDouble(&ok);
+    if (!ok || !std::isfinite(number) || number < low || number > high)
+        return false;
+    *value = number;
+    return true;
+}
+
+} // namespace
+
+ParsedOptions parseSimOptions(const QStringList &arguments)
+{
+    ParsedOptions parsed;
+    SimOptions &o = parsed.options;
+    auto fail = [&parsed](const QString &message) {
+        parsed.error = message + QStringLiteral(" (see --help)");
+        return parsed;
+    };
+
+    for (int i = 0; i < arguments.size(); ++i) {
+        QString name = arguments.at(i);
+        QString value;
+        bool hasInlineValue = false;
+        if (name.startsWith(QLatin1String("--")) && name.contains(QLatin1Char('='))) {
+            value = name.section(QLatin1Char('='), 1);
+            name = name.section(QLatin1Char('='), 0, 0);
+            hasInlineValue = true;
+        }
+        auto takeValue = [&]() -> bool {
+            if (hasInlineValue)
+                return true;
+            if (i + 1 >= arguments.size())
+                return false;
+            value = arguments.at(++i);
+            return true;
+        };
+        auto missing = [&]() { return fail(QStringLiteral("option %1 needs a value").arg(name)); };
+        auto bad = [&](const QString &expected) {
+            return fail(QStringLiteral("bad value '%1' for %2: expected %3").arg(value, name, expected));
+        };
+
+        if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+            parsed.help = true;
+        } else if (name == QLatin1String("--tcp")) {
+            qint64 port = 0;
+            if (!takeValue())
+                return missing();
+            if (!toInt(value, 0, 65535, &port))
+                return bad(QStringLiteral("a port 0-65535"));
+            o.tcpPort = int(port);
+        } else if (name == QLatin1String("--pty")) {
+            o.pty = true;
+            if (hasInlineValue)
+                o.ptyLink = value;
+            else if (i + 1 < arguments.size() && !arguments.at(i + 1).startsWith(QLatin1Char('-')))
+                o.ptyLink = arguments.at(++i);
+            if (hasInlineValue && value.isEmpty())
+                return bad(QStringLiteral("a link path"));
+        } else if (name == QLatin1String("--layout")) {
+            if (!takeValue())
+                return missing();
+            if (value == QLatin1String("22"))
+                o.layout = Layout::Bytes22;
+            else if (value == QLatin1String("10"))
+                o.layout = Layout::Bytes10;
+            else if (value == QLatin1String("18"))
+                o.layout = Layout::Bytes18;
+            else
+                return bad(QStringLiteral("22, 10 or 18"));
+        } else if (name == QLatin1String("--rate")) {
+            if (!takeValue())
+                return missing();
+            if (value == QLatin1String("max"))
+                o.rate = 0;
+            else if (!toDouble(value, 0.01, 100000, &o.rate))
+                return bad(QStringLiteral("frames per second 0.01-100000 or max"));
+        } else if (name == QLatin1String("--pattern")) {
+            if (!takeValue())
+                return missing();
+            if (!WeightPattern::fromName(value, &o.pattern))
+                return bad(QStringLiteral("steady, ramp, noise, step, overload or cycle"));
+        } else if (name == QLatin1String("--weight")) {
+            if (!takeValue())
+                return missing();
+            if (!toDouble(value, -1e7, 1e7, &o.weight))
+                return bad(QStringLiteral("a number"));
+        } else if (name == QLatin1String("--decimals")) {
+            qint64 decimals = 0;
+            if (!takeValue())
+                return missing();
+            if (!toInt(value, 0, 4, &decimals))
+                return bad(QStringLiteral("0-4"));
+            o.decimals = int(decimals);
+        } else if (name == QLatin1String("--id")) {
+            qint64 id = 0;
+            if (!takeValue())
+                return missing();
+            if (!toInt(value, 0, 99, &id))
+                return bad(QStringLiteral("0-99"));
+            o.id = int(id);
+        } else if (name == QLatin1String("--frames")) {
+            if (!takeValue())
+                return missing();
+            if (!toInt(value, 1, std::numeric_limits<qint64>::max(), &o.frames))
+                return bad(QStringLiteral("a count of 1 or more"));
+        } else if (name == QLatin1String("--seconds")) {
+            if (!takeValue())
+                return missing();
+            if (!toDouble(value, 0.001, 1e9, &o.seconds))
+                return bad(QStringLiteral("seconds above 0"));
+        } else {
+            return fail(QStringLiteral("unknown argument '%1'").arg(name));
+        }
+    }
+
+    if (parsed.help)
+        return parsed;
+    if (o.tcpPort < 0 && !o.pty)
+        return fail(QStringLiteral("no endpoint: give --tcp PORT and/or --pty [LINK]"));
+    if (std::llabs(o.targetCounts()) > FrameBuilder::maxCounts(o.decimals))
+        return fail(QStringLiteral("weight %1 with %2 decimals does not fit the 8-character weight field")
+                        .arg(o.weight)
+                        .arg(o.decimals));
+    return parsed;
+}
+
+QString simHelpText()
+{
+    return QStringLiteral(
+        "Usage: kivo-sim [--tcp PORT] [--pty [LINK]] [options]\n"
+        "Simulates a weighing indicator that streams weight frames ending in CR LF.\n"
+        "\n"
+        "Endpoints (one or both):\n"
+        "  --tcp PORT        listen on 127.0.0.1:PORT; every client gets the stream (0 = a free port)\n"
+        "  --pty [LINK]      open a pseudo-terminal pair; with LINK also make a symbolic link to it\n"
+        "\n"
+        "Stream:\n"
+        "  --layout 22|10|18 frame layout (default 22)\n"
+        "                    22: ST,GS,01,<weight> kg CR LF  (status 1-2, weight 10-17)\n"
+        "                    10: <weight> CR LF              (weight 1-8)\n"
+        "                    18: ST,GS,<weight>kg CR LF      (status 1-2, weight 7-14)\n"
+        "  --rate N|max      frames per second (default 10), or as fast as the links take them\n"
+        "  --pattern NAME    steady, ramp, noise, step (settles from US to ST), overload (OL),\n"
+        "                    cycle (empty, load, overload, empty; 12 s)  (default steady)\n"
+        "  --weight W        target weight (default 12.34)\n"
+        "  --decimals D      digits after the decimal point, 0-4 (default 2)\n"
+        "  --id N            indicator id in the 22-byte frame, 0-99 (default 1)\n"
+        "  --frames N        stop after sending N frames\n"
+        "  --seconds S       stop after S seconds\n"
+        "  --help            show this text\n"
+        "\n"
+        "Commands (bare, or framed by STX/ETX, with or without CR/LF; case does not matter):\n"
+        "  Z                 zero: the present gross weight becomes 0\n"
+        "  T                 tare: the present gross weight is taken off, frames say NT (net);\n"
+        "                    T with nothing on the scale clears the tare\n"
+        "  S                 stream off / on\n"
+        "  W                 send one frame now (also while the stream is off)\n"
+        "\n"
+        "Standard output: TCP 127.0.0.1:PORT, PTY /dev/pts/N, LINK PATH at start; CLIENT lines;\n"
+        "RECV <from> HEX <bytes> TEXT <text> for every received piece; CMD lines;\n"
+        "SENT N frames at exit. Bad options: exit code 2. SIGINT/SIGTERM stop cleanly.\n");
+}
+
+} // namespace kivosim

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "FrameBuilder.h"
+#include "WeightPattern.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace kivosim {
+
+struct SimOptions
+{
+    int tcpPort = -1; // -1: no TCP endpoint; 0: any free port
+    bool pty = false;
+    QString ptyLink; // empty: no symbolic link
+    Layout layout = Layout::Bytes22;
+    double rate = 10.0; // frames per second; 0 means as fast as the links take them
+    Pattern pattern = Pattern::Steady;
+    double weight = 12.34;
+    int decimals = 2;
+    int id = 1;
+    qint64 frames = 0;  // 0: no limit
+    double seconds = 0; // 0: no limit
+
+    [[nodiscard]] qint64 targetCounts() const;
+};
+
+struct ParsedOptions
+{
+    SimOptions options;
+    bool help = false;
+    QString error; // one line; empty when the command line is good
+};
+
+// Parses the arguments that follow the program name.
+[[nodiscard]] ParsedOptions parseSimOptions(const QStringList &arguments);
+
+[[nodiscard]] QString simHelpText();
+
+} // namespace kivosim

@@ -1,0 +1,44 @@
+#include "SignalPipe.h"
+#include "SimOptions.h"
+#include "Simulator.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+// Lines go out one by one and unbuffered, so a script or a test reading the pipe sees each at once.
+static void printLine(FILE *stream, const QString &line)
+{
+    std::fputs((line + QLatin1Char('\n')).toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kivo-sim"));
+
+    const kivosim::ParsedOptions parsed = kivosim::parseSimOptions(app.arguments().mid(1));
+    if (!parsed.error.isEmpty()) {
+        printLine(stderr, QStringLiteral("kivo-sim: ") + parsed.error);
+        return 2;
+    }
+    if (parsed.help) {
+        std::fputs(kivosim::simHelpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
+    kivosim::SignalPipe signalPipe;
+    kivosim::Simulator simulator(parsed.options);
+    QObject::connect(&simulator, &kivosim::Simulator::output, &app,
+                     [](const QString &line) { printLine(stdout, line); });
+    QObject::connect(&simulator, &kivosim::Simulator::finished, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&signalPipe, &kivosim::SignalPipe::caught, &simulator, &kivosim::Simulator::stop);
+
+    QString error;
+    if (!simulator.start(&error)) {
+        printLine(stderr, QStringLiteral("kivo-sim: ") + error);
+        return 1;
+    }
+    return app.exec();
+}
