@@ -20,19 +20,28 @@ extern "C" void onSignal(int signalNumber)
 
 } // namespace
 
-SignalPipe::SignalPipe(QObject *parent) : QObject(parent)
+bool SignalPipe::install()
 {
+    if (g_pipe[0] >= 0)
+        return true;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0)
-        return;
-    m_notifier = std::make_unique<QSocketNotifier>(g_pipe[1], QSocketNotifier::Read);
-    connect(m_notifier.get(), &QSocketNotifier::activated, this, &SignalPipe::readSignal);
-
+        return false;
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    return true;
+}
+
+SignalPipe::SignalPipe(QObject *parent) : QObject(parent)
+{
+    if (!install())
+        return;
+    // A signal caught before this point is still waiting in the pair and is read at once.
+    m_notifier = std::make_unique<QSocketNotifier>(g_pipe[1], QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &SignalPipe::readSignal);
 }
 
 SignalPipe::~SignalPipe()

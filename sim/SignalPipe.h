@@ -13,6 +13,9 @@ class SignalPipe : public QObject
 {
     Q_OBJECT
 public:
+    // Catches the signals from now on, before the event loop exists; the constructor calls it too.
+    static bool install();
+
     explicit SignalPipe(QObject *parent = nullptr);
     ~SignalPipe() override;
 

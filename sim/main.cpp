@@ -15,6 +15,7 @@ static void printLine(FILE *stream, const QString &line)
 
 int main(int argc, char *argv[])
 {
+    kivosim::SignalPipe::install();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kivo-sim"));
 
