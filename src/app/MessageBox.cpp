@@ -12,9 +12,15 @@ MessageRecorder &recorder()
 }
 } // namespace
 
-QString appTitle() { return QStringLiteral("Kivo"); }
+QString appTitle()
+{
+    return QStringLiteral("Kivo");
+}
 
-void setMessageRecorder(MessageRecorder r) { recorder() = std::move(r); }
+void setMessageRecorder(MessageRecorder r)
+{
+    recorder() = std::move(r);
+}
 
 void showMessage(QWidget *parent, const QString &text, QMessageBox::Icon icon, const QString &title)
 {

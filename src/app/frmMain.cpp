@@ -1,0 +1,449 @@
+#include "app/frmMain.h"
+
+#include "app/Conversions.h"
+#include "app/Delay.h"
+#include "app/Fonts.h"
+#include "app/ListFileLocation.h"
+#include "app/SettingsKeys.h"
+#include "app/SettingsStore.h"
+#include "app/SplitterBar.h"
+#include "app/StoredStrings.h"
+#include "app/Twips.h"
+#include "app/Version.h"
+#include "link/PortPanel.h"
+#include "monitor/IndicatorPanel.h"
+#include "send/FuncKeyBar.h"
+#include "send/RepeatPanel.h"
+#include "send/SendPanel.h"
+#include "traffic/TrafficViews.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSerialPortInfo>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTextEdit>
+
+using namespace kivo;
+namespace SK = kivo::SettingsKeys;
+
+namespace {
+
+// Ctrl+X belongs to the Edit menu's Clear everywhere in the main window, also while a text box
+// has the focus: the box's own cut must not claim the key first.
+class ClearShortcutFilter : public QObject
+{
+public:
+    explicit ClearShortcutFilter(QWidget *window) : QObject(window), m_window(window) {}
+
+protected:
+    bool eventFilter(QObject *obj, QEvent *e) override
+    {
+        if (e->type() != QEvent::ShortcutOverride || !obj->isWidgetType())
+            return false;
+        auto *ke = static_cast<QKeyEvent *>(e);
+        if (ke->key() != Qt::Key_X || ke->modifiers() != Qt::ControlModifier)
+            return false;
+        if (static_cast<QWidget *>(obj)->window() != m_window)
+            return false;
+        ke->ignore();
+        return true;
+    }
+
+private:
+    QWidget *m_window;
+};
+
+QString settingKey(QLatin1StringView k)
+{
+    return QString(k);
+}
+
+// Selects the stored index of a list when it exists there; otherwise leaves the list alone.
+void restoreIndex(QComboBox *box, QLatin1StringView key, int defaultIndex)
+{
+    const auto v = toInt16(ReadSetting(settingKey(key), QString::number(defaultIndex)));
+    if (v && *v >= 0 && *v < box->count())
+        box->setCurrentIndex(*v);
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
+{
+    installFontSubstitutions();
+    setObjectName(QStringLiteral("frmMain"));
+    setFont(controlFont());
+    m_endProgram = [] { QCoreApplication::quit(); };
+
+    m_central = new QWidget(this);
+    m_central->setObjectName(QStringLiteral("centralWidget"));
+    setCentralWidget(m_central);
+
+    m_picControlPannel = new QWidget(m_central);
+    m_picControlPannel->setObjectName(QStringLiteral("picControlPannel"));
+    m_picControlPannel->setGeometry(0, 0, px(14130), px(LayoutConst::PanelHeight));
+
+    m_portPanel = new PortPanel(m_picControlPannel);
+    m_sendPanel = new SendPanel(m_picControlPannel);
+    m_repeatPanel = new RepeatPanel(m_picControlPannel);
+    m_indicatorPanel = new IndicatorPanel(m_picControlPannel);
+    m_funcKeyBar = new FuncKeyBar(m_central);
+    m_views = new TrafficViews(m_central, m_portPanel->cboDelay);
+
+    m_cmdOriel = new QPushButton(QStringLiteral("Oriel Test"), m_central);
+    m_cmdOriel->setObjectName(QStringLiteral("cmdOriel"));
+    m_cmdOriel->setGeometry(pxRect(7560, 3000, 1215, 375));
+    m_cmdOriel->setStyleSheet(QStringLiteral("background-color: rgb(255,255,0);"));
+    m_cmdOriel->hide();
+
+    buildMenus();
+    buildStatusBar();
+    qApp->installEventFilter(new ClearShortcutFilter(this));
+
+    connect(m_views, &TrafficViews::layoutNeeded, this, &frmMain::Form_Resize);
+    connect(m_views->picSize, &SplitterBar::pressed, this, &frmMain::splitterDown);
+    connect(m_views->picSize, &SplitterBar::moved, this, &frmMain::splitterMove);
+    connect(m_views->picSize, &SplitterBar::released, this, &frmMain::splitterUp);
+    connect(m_portPanel->optComm_0, &QRadioButton::clicked, this, &frmMain::optComm_Click);
+    connect(m_portPanel->optComm_1, &QRadioButton::clicked, this, &frmMain::optComm_Click);
+    connect(m_portPanel->cmdDisconnect, &QPushButton::clicked, this, &frmMain::DisconnectSerial);
+
+    // Design client area 14130 x 9045 twips.
+    resize(px(14130), px(9045) + menuBar()->sizeHint().height());
+    startUp();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildMenus()
+{
+    auto addAction = [this](QMenu *menu, const char *name, const QString &caption) {
+        auto *a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+
+    m_mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    m_mnuFile_Connect = addAction(m_mnuFile, "mnuFile_Connect", QStringLiteral("&Connect"));
+    m_mnuFile_Disconnect = addAction(m_mnuFile, "mnuFile_Disconnect", QStringLiteral("&Disconnect"));
+    m_mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSep01"));
+    m_mnuFile_Exit = addAction(m_mnuFile, "mnuFile_Exit", QStringLiteral("E&xit"));
+
+    m_mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    m_mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    m_mnuEdit_EditList =
+        addAction(m_mnuEdit, "mnuEdit_EditList", QStringLiteral("&Auto Repeat Edit List..."));
+    m_mnuEdit_SendMsg = addAction(m_mnuEdit, "mnuEdit_SendMsg", QStringLiteral("&Send Message..."));
+    m_mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuSep02"));
+    m_mnuEdit_Clear = addAction(m_mnuEdit, "mnuEdit_Clear", QStringLiteral("&Clear"));
+    m_mnuEdit_Clear->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    m_mnuEdit_Clear->setShortcutContext(Qt::WindowShortcut);
+
+    // Switched off in the design and never switched on: shown greyed, its item has no action.
+    m_mnuTools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    m_mnuTools->setObjectName(QStringLiteral("mnuTools"));
+    addAction(m_mnuTools, "mnuIndSetting", QStringLiteral("Indicator &Setting..."));
+    m_mnuTools->menuAction()->setEnabled(false);
+    m_mnuTools->setEnabled(false);
+
+    m_mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    m_mnuHelp_About = addAction(m_mnuHelp, "mnuHelp_About", QStringLiteral("&About Kivo..."));
+
+    // The copied items take their buttons' enabled state at the moment their menu opens.
+    connect(m_mnuFile, &QMenu::aboutToShow, this, [this] {
+        m_mnuFile_Connect->setEnabled(m_portPanel->cmdConnect->isEnabled());
+        m_mnuFile_Disconnect->setEnabled(m_portPanel->cmdDisconnect->isEnabled());
+    });
+    connect(m_mnuEdit, &QMenu::aboutToShow, this, [this] {
+        m_mnuEdit_EditList->setEnabled(m_repeatPanel->cmdEditList->isEnabled());
+        m_mnuEdit_SendMsg->setEnabled(m_sendPanel->cmdSendMsg->isEnabled());
+    });
+    connect(m_mnuFile_Connect, &QAction::triggered, m_portPanel->cmdConnect, &QPushButton::click);
+    connect(m_mnuFile_Disconnect, &QAction::triggered, m_portPanel->cmdDisconnect, &QPushButton::click);
+    connect(m_mnuFile_Exit, &QAction::triggered, this, &QWidget::close);
+    connect(m_mnuEdit_EditList, &QAction::triggered, m_repeatPanel->cmdEditList, &QPushButton::click);
+    connect(m_mnuEdit_SendMsg, &QAction::triggered, m_sendPanel->cmdSendMsg, &QPushButton::click);
+    connect(m_mnuEdit_Clear, &QAction::triggered, this, &frmMain::mnuEdit_Clear_Click);
+}
+
+void frmMain::buildStatusBar()
+{
+    auto *bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("sbrStatus"));
+    setStatusBar(bar);
+    auto *first = new QLabel(bar);
+    first->setObjectName(QStringLiteral("sbrStatus_Panel1"));
+    bar->addWidget(first, 1);
+    for (const char *k : {"CAPS", "NUM", "INS"}) {
+        auto *l = new QLabel(QString::fromLatin1(k), bar);
+        l->setObjectName(QStringLiteral("sbrStatus_") + QString::fromLatin1(k));
+        l->setAlignment(Qt::AlignCenter);
+        l->setMinimumWidth(44);
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        bar->addPermanentWidget(l);
+    }
+}
+
+void frmMain::mnuEdit_Clear_Click()
+{
+    m_views->rtfPrintAsc->clear();
+    m_views->rtfPrintHex->clear();
+    m_views->rtfHyperView->clear();
+}
+
+void frmMain::startUp()
+{
+    // 1-2: icon and caption.
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/kivo-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
+    setWindowTitle(captionText(appVersion()));
+
+    // 3: the port list.
+    QStringList ports;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        ports << info.portName();
+    ports.sort();
+    m_portPanel->cboPort->addItems(ports);
+    m_portPanel->cboPort->setCurrentIndex(ports.isEmpty() ? -1 : 0);
+
+    // 4-6: fixed lists and the default send choices.
+    m_portPanel->fillFixedLists();
+    m_sendPanel->optFormatAscii->setChecked(true);
+    m_sendPanel->optFormMsg->setChecked(true);
+    m_repeatPanel->fillLists();
+    m_portPanel->fillDelayList();
+    m_portPanel->cboDelay->setCurrentIndex(3);
+
+    // 8-9: the stored strings and their framing options.
+    loadStoredStrings(m_data, listFilePath());
+    applyFuncKeys();
+
+    // 10: the window's choices.
+    restoreIndex(m_portPanel->cboPort, SK::Port, 0);
+    restoreIndex(m_portPanel->cboParity, SK::Parity, 2);
+    restoreIndex(m_portPanel->cboDataBit, SK::DataBit, 0);
+    restoreIndex(m_portPanel->cboStopBit, SK::StopBit, 0);
+    restoreIndex(m_portPanel->cboBps, SK::Bps, 6);
+    restoreIndex(m_portPanel->cboDelay, SK::RecvDelay, 3);
+    const auto sendFormat = toInt16(ReadSetting(settingKey(SK::SendFormat), QStringLiteral("1")));
+    const auto sendForm = toInt16(ReadSetting(settingKey(SK::SendForm), QStringLiteral("2")));
+    if (const auto v = toFloat32(ReadSetting(settingKey(SK::SplitPos), QStringLiteral("0"))))
+        m_splitPos = *v;
+    if (const auto v = toInt16(ReadSetting(settingKey(SK::IndicatorMode), QStringLiteral("0"))))
+        m_data.iIndicatorMode = *v;
+    if (const auto v = toInt16(ReadSetting(settingKey(SK::IndicatorID), QStringLiteral("0"))))
+        m_data.iIndicatorID = *v;
+    m_data.strWinSockIP = ReadSetting(settingKey(SK::WinSockIP), QString());
+    m_data.strWinSockPort = ReadSetting(settingKey(SK::WinSockPort), QString());
+
+    // 11: send format and form, with their click handling.
+    if (sendFormat == 1) {
+        m_sendPanel->optFormatAscii->setChecked(true);
+        m_sendPanel->optFormatAscii_Click();
+    } else {
+        m_sendPanel->optFormatHexa->setChecked(true);
+        m_sendPanel->optFormatHexa_Click();
+    }
+    if (sendForm == 1) {
+        m_sendPanel->optFormByte->setChecked(true);
+        m_sendPanel->optFormByte_Click();
+    } else {
+        m_sendPanel->optFormMsg->setChecked(true);
+        m_sendPanel->optFormMsg_Click();
+    }
+
+    // 12: repeat delay and count.
+    restoreIndex(m_repeatPanel->cboDelayTime, SK::DelayTime, 0);
+    restoreIndex(m_repeatPanel->cboCount, SK::DelayCount, 0);
+
+    // 13: the view tab.
+    const auto viewMode = toInt16(ReadSetting(settingKey(SK::ViewMode), QStringLiteral("1")));
+    if (viewMode && *viewMode >= 1 && *viewMode <= m_views->tabPrintSelect->count())
+        m_views->selectTab(*viewMode);
+    m_views->tabPrintSelect_Click();
+
+    // 14: everything that needs a link starts disabled.
+    m_repeatPanel->chkAutoRepeat->setEnabled(false);
+    SetSendEnabled(false);
+    SetRepeatEnabled(false);
+
+    // 15: the link choice; the serial port ends closed either way.
+    if (ReadSetting(settingKey(SK::CommType), QStringLiteral("RS232")) == QLatin1String("RS232"))
+        m_portPanel->optComm_1->setChecked(true);
+    else
+        m_portPanel->optComm_0->setChecked(true);
+    optComm_Click();
+}
+
+void frmMain::applyFuncKeys()
+{
+    for (int k = 0; k < AppData::kFuncKeys; ++k) {
+        const FuncItem &f = m_data.FuncKeys[k];
+        if (!f.Caption.isEmpty())
+            m_funcKeyBar->cmdFuncKey[k]->setText(f.Caption);
+        m_funcKeyBar->cmdFuncKey[k]->setEnabled(f.Enabled != 0);
+    }
+}
+
+void frmMain::shutDown()
+{
+    auto index = [](QComboBox *b) { return QString::number(b->currentIndex()); };
+    WriteSetting(settingKey(SK::Port), index(m_portPanel->cboPort));
+    WriteSetting(settingKey(SK::Parity), index(m_portPanel->cboParity));
+    WriteSetting(settingKey(SK::DataBit), index(m_portPanel->cboDataBit));
+    WriteSetting(settingKey(SK::StopBit), index(m_portPanel->cboStopBit));
+    WriteSetting(settingKey(SK::Bps), index(m_portPanel->cboBps));
+    WriteSetting(settingKey(SK::RecvDelay), index(m_portPanel->cboDelay));
+    WriteSetting(settingKey(SK::SendFormat),
+                 m_sendPanel->optFormatAscii->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
+    WriteSetting(settingKey(SK::SendForm),
+                 m_sendPanel->optFormByte->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
+    WriteSetting(settingKey(SK::DelayTime), index(m_repeatPanel->cboDelayTime));
+    WriteSetting(settingKey(SK::DelayCount), index(m_repeatPanel->cboCount));
+    WriteSetting(settingKey(SK::ViewMode), QString::number(m_views->selectedTab()));
+    WriteSetting(settingKey(SK::SplitPos), QString::number(double(m_splitPos)));
+    WriteSetting(settingKey(SK::CommType),
+                 m_portPanel->optComm_0->isChecked() ? QStringLiteral("TCP/IP") : QStringLiteral("RS232"));
+
+    DisconnectSerial();
+    Delay(0.1f);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (!m_shutDownDone) {
+        m_shutDownDone = true;
+        shutDown();
+        event->accept();
+        QApplication::closeAllWindows();
+        if (m_endProgram)
+            m_endProgram();
+        return;
+    }
+    event->accept();
+}
+
+void frmMain::SetSendEnabled(bool on)
+{
+    m_sendPanel->txtSend->setEnabled(on);
+    m_sendPanel->cmdSend->setEnabled(on);
+    m_sendPanel->cmdSendMsg->setEnabled(on);
+    m_sendPanel->fraDataSend->setEnabled(on);
+}
+
+void frmMain::SetRepeatEnabled(bool on)
+{
+    m_repeatPanel->lblDelayTime->setEnabled(on);
+    m_repeatPanel->lblCount->setEnabled(on);
+    m_repeatPanel->cboDelayTime->setEnabled(on);
+    m_repeatPanel->cboCount->setEnabled(on);
+    m_repeatPanel->cmdStart->setEnabled(on);
+    m_repeatPanel->cmdEditList->setEnabled(on);
+}
+
+void frmMain::optComm_Click()
+{
+    DisconnectSerial();
+    if (m_portPanel->optComm_0->isChecked()) {
+        m_portPanel->cmdConnect->setEnabled(false);
+        SetSendEnabled(true);
+    }
+}
+
+void frmMain::DisconnectSerial()
+{
+    m_portPanel->cmdConnect->setEnabled(true);
+    m_portPanel->cmdDisconnect->setEnabled(false);
+    m_repeatPanel->chkAutoRepeat->setEnabled(false);
+    SetRepeatEnabled(false);
+    SetSendEnabled(false);
+}
+
+// The layout rules are written for the outer window; the frame allowance turns the client
+// area into that size.
+int frmMain::outerWidthTwips() const
+{
+    return twips(m_central->width()) + LayoutConst::FrameWidth;
+}
+
+int frmMain::outerHeightTwips() const
+{
+    return twips(m_central->height()) + LayoutConst::FrameHeight;
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::Form_Resize()
+{
+    m_layout =
+        computeLayout(outerWidthTwips(), outerHeightTwips(), m_views->selectedTab(), m_splitPos, m_layout);
+    applyLayout();
+}
+
+void frmMain::applyLayout()
+{
+    auto toPx = [](const TwipRect &r) { return pxRect(r.left, r.top, r.width, r.height); };
+    m_picControlPannel->resize(m_central->width(), px(LayoutConst::PanelHeight));
+    m_portPanel->setStripWidth(px(m_layout.portStripWidth));
+    m_views->rtfPrintAsc->setGeometry(toPx(m_layout.asc));
+    m_views->rtfPrintHex->setGeometry(toPx(m_layout.hex));
+    m_views->rtfHyperView->setGeometry(toPx(m_layout.hyper));
+    m_views->picSize->setGeometry(toPx(m_layout.bar));
+    m_views->picSize->setVisible(m_layout.barVisible);
+    m_views->lblAscLen->setGeometry(toPx(m_layout.ascRuler));
+    m_views->lblHexLen->setGeometry(toPx(m_layout.hexRuler));
+}
+
+void frmMain::SizeControls(float x)
+{
+    // The ASCII view's width becomes x; the width it really takes is the new splitter position.
+    if (x >= 0)
+        m_splitPos = float(twips(px(int(x))));
+    Form_Resize();
+}
+
+void frmMain::splitterDown()
+{
+    const QRect bar = m_views->picSize->geometry();
+    m_views->picSplitter->setGeometry(bar.x(), bar.y(), bar.width(), qMax(0, bar.height() - px(20)));
+    m_views->picSplitter->show();
+    m_views->picSplitter->raise();
+    m_splitDrag = true;
+}
+
+void frmMain::splitterMove(int xInBar)
+{
+    if (!m_splitDrag)
+        return;
+    const int pos = twips(m_views->picSize->x() + xInBar);
+    m_views->picSplitter->move(px(clampDragLine(pos, outerWidthTwips())), m_views->picSplitter->y());
+}
+
+void frmMain::splitterUp()
+{
+    SizeControls(float(twips(m_views->picSplitter->x())));
+    m_views->picSplitter->hide();
+    m_splitDrag = false;
+}

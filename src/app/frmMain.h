@@ -1,0 +1,119 @@
+#pragma once
+
+#include "app/AppData.h"
+#include "app/Layout.h"
+#include "traffic/RxBuffers.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+
+namespace kivo {
+class FuncKeyBar;
+class IndicatorPanel;
+class PortPanel;
+class RepeatPanel;
+class SendPanel;
+class TrafficViews;
+} // namespace kivo
+
+// The main window. Its constructor runs start-up; closing it runs shut-down. It is a shell: the
+// panels own their controls, and each area's controller owns its handlers.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    kivo::AppData &data() { return m_data; }
+    kivo::RxBuffers &serialBuffers() { return m_serialBuffers; }
+    kivo::RxBuffers &tcpBuffers() { return m_tcpBuffers; }
+
+    kivo::PortPanel *portPanel() const { return m_portPanel; }
+    kivo::SendPanel *sendPanel() const { return m_sendPanel; }
+    kivo::RepeatPanel *repeatPanel() const { return m_repeatPanel; }
+    kivo::IndicatorPanel *indicatorPanel() const { return m_indicatorPanel; }
+    kivo::FuncKeyBar *funcKeyBar() const { return m_funcKeyBar; }
+    kivo::TrafficViews *views() const { return m_views; }
+    QPushButton *cmdOriel() const { return m_cmdOriel; }
+
+    // The send group (send box, Send, "Send &Msg...", the Data Send frame) and the auto-repeat
+    // group switched together.
+    void SetSendEnabled(bool on);
+    void SetRepeatEnabled(bool on);
+
+    // The splitter position in twips (0: none chosen) and the drag state.
+    [[nodiscard]] float splitPos() const { return m_splitPos; }
+    [[nodiscard]] bool isSplitDragging() const { return m_splitDrag; }
+    // Sets the ASCII view's width in the "Both" layout and lays the window out again.
+    void SizeControls(float x);
+    // Runs the layout rules for the current size, tab and splitter position.
+    void Form_Resize();
+    [[nodiscard]] const kivo::ViewLayout &currentLayout() const { return m_layout; }
+
+    // What ends the program after shut-down; the default quits the application. Tests replace it.
+    void setEndProgram(std::function<void()> end) { m_endProgram = std::move(end); }
+
+    // The handling of the link choice and the serial disconnect, run by start-up and shut-down.
+    void optComm_Click();
+    void DisconnectSerial();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildStatusBar();
+    void startUp();
+    void shutDown();
+    void applyLayout();
+    void applyFuncKeys();
+    void mnuEdit_Clear_Click();
+
+    void splitterDown();
+    void splitterMove(int xInBar);
+    void splitterUp();
+
+    [[nodiscard]] int outerWidthTwips() const;
+    [[nodiscard]] int outerHeightTwips() const;
+
+    kivo::AppData m_data;
+    kivo::RxBuffers m_serialBuffers;
+    kivo::RxBuffers m_tcpBuffers;
+
+    QWidget *m_central = nullptr;
+    QWidget *m_picControlPannel = nullptr;
+    kivo::PortPanel *m_portPanel = nullptr;
+    kivo::SendPanel *m_sendPanel = nullptr;
+    kivo::RepeatPanel *m_repeatPanel = nullptr;
+    kivo::IndicatorPanel *m_indicatorPanel = nullptr;
+    kivo::FuncKeyBar *m_funcKeyBar = nullptr;
+    kivo::TrafficViews *m_views = nullptr;
+    QPushButton *m_cmdOriel = nullptr;
+
+    QMenu *m_mnuFile = nullptr;
+    QMenu *m_mnuEdit = nullptr;
+    QMenu *m_mnuTools = nullptr;
+    QMenu *m_mnuHelp = nullptr;
+    QAction *m_mnuFile_Connect = nullptr;
+    QAction *m_mnuFile_Disconnect = nullptr;
+    QAction *m_mnuFile_Exit = nullptr;
+    QAction *m_mnuEdit_EditList = nullptr;
+    QAction *m_mnuEdit_SendMsg = nullptr;
+    QAction *m_mnuEdit_Clear = nullptr;
+    QAction *m_mnuHelp_About = nullptr;
+
+    float m_splitPos = 0;
+    bool m_splitDrag = false;
+    kivo::ViewLayout m_layout;
+    bool m_shutDownDone = false;
+    std::function<void()> m_endProgram;
+};
