@@ -12,6 +12,7 @@
 #include "app/Version.h"
 #include "link/PortPanel.h"
 #include "monitor/IndicatorPanel.h"
+#include "monitor/MonitorController.h"
 #include "send/FuncKeyBar.h"
 #include "send/RepeatPanel.h"
 #include "send/SendPanel.h"
@@ -108,6 +109,8 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_cmdOriel->setGeometry(pxRect(7560, 3000, 1215, 375));
     m_cmdOriel->setStyleSheet(QStringLiteral("background-color: rgb(255,255,0);"));
     m_cmdOriel->hide();
+
+    m_monitor = new MonitorController(*this);
 
     buildMenus();
     buildStatusBar();

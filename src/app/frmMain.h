@@ -17,6 +17,7 @@ class QStatusBar;
 namespace kivo {
 class FuncKeyBar;
 class IndicatorPanel;
+class MonitorController;
 class PortPanel;
 class RepeatPanel;
 class SendPanel;
@@ -42,6 +43,7 @@ public:
     kivo::IndicatorPanel *indicatorPanel() const { return m_indicatorPanel; }
     kivo::FuncKeyBar *funcKeyBar() const { return m_funcKeyBar; }
     kivo::TrafficViews *views() const { return m_views; }
+    kivo::MonitorController *monitor() const { return m_monitor; }
     QPushButton *cmdOriel() const { return m_cmdOriel; }
 
     // The send group (send box, Send, "Send &Msg...", the Data Send frame) and the auto-repeat
@@ -97,6 +99,7 @@ private:
     kivo::IndicatorPanel *m_indicatorPanel = nullptr;
     kivo::FuncKeyBar *m_funcKeyBar = nullptr;
     kivo::TrafficViews *m_views = nullptr;
+    kivo::MonitorController *m_monitor = nullptr;
     QPushButton *m_cmdOriel = nullptr;
 
     QMenu *m_mnuFile = nullptr;

@@ -1,10 +1,13 @@
 #include "monitor/IndicatorPanel.h"
 
 #include "app/Twips.h"
+#include "monitor/FrameCollector.h"
+#include "monitor/SegmentDisplay.h"
 
 #include <QFont>
 #include <QIcon>
 #include <QLabel>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -12,21 +15,37 @@
 namespace kivo {
 
 namespace {
+
+constexpr int kPanelWidth = 320;
+constexpr int kPanelHeight = 103;
+constexpr int kPanelTop = 68;
+
+// The picture behind the weight: a bevelled grey bezel around a dark display window, with the
+// unit printed at the window's lower right.
 QPixmap displayPicture(int w, int h)
 {
     QPixmap pm(w, h);
-    pm.fill(QColor(60, 60, 60));
+    pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(8, 12, 10));
-    p.setPen(QPen(QColor(110, 110, 110), 2));
-    p.drawRoundedRect(QRectF(3, 3, w - 6, h - 6), 6, 6);
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(16);
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(QColor(200, 200, 200));
-    p.drawText(QRect(0, h - 30, w - 14, 22), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("kg"));
+    QLinearGradient bezel(0, 0, 0, h);
+    bezel.setColorAt(0, QColor(96, 100, 104));
+    bezel.setColorAt(1, QColor(40, 42, 45));
+    p.setPen(Qt::NoPen);
+    p.setBrush(bezel);
+    p.drawRoundedRect(QRectF(0, 0, w, h), 7, 7);
+    QLinearGradient window(0, 0, 0, h);
+    window.setColorAt(0, QColor(14, 18, 16));
+    window.setColorAt(1, QColor(4, 6, 5));
+    p.setBrush(window);
+    p.setPen(QPen(Qt::black, 1.5));
+    p.drawRoundedRect(QRectF(5, 5, w - 10, h - 10), 4, 4);
+    QFont unit(QStringLiteral("DejaVu Sans"));
+    unit.setPixelSize(17);
+    unit.setBold(true);
+    p.setFont(unit);
+    p.setPen(QColor(190, 196, 200));
+    p.drawText(QRect(0, h - 34, w - 14, 24), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("kg"));
     return pm;
 }
 
@@ -47,6 +66,27 @@ QPushButton *pictureButton(QWidget *parent, const QString &name, const QString &
     b->setGeometry(px(left), px(2580), 100, 27);
     return b;
 }
+
+void setTextColor(QLabel *label, const QColor &color)
+{
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label->setPalette(pal);
+}
+
+QLabel *lamp(const QString &caption, const QString &name, QWidget *parent, const QRect &geometry,
+             const QColor &off)
+{
+    auto *l = new QLabel(caption, parent);
+    l->setObjectName(name);
+    l->setGeometry(geometry);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    setTextColor(l, off);
+    return l;
+}
+
 } // namespace
 
 IndicatorPanel::IndicatorPanel(QWidget *controlPanel) : QObject(controlPanel)
@@ -54,33 +94,24 @@ IndicatorPanel::IndicatorPanel(QWidget *controlPanel) : QObject(controlPanel)
     const int left = px(9120);
     imgShow = new QLabel(controlPanel);
     imgShow->setObjectName(QStringLiteral("imgShow"));
-    imgShow->setGeometry(left, 68, 320, 103);
-    imgShow->setPixmap(displayPicture(320, 103));
+    imgShow->setGeometry(left, kPanelTop, kPanelWidth, kPanelHeight);
+    imgShow->setPixmap(displayPicture(kPanelWidth, kPanelHeight));
 
-    lblIndi = new QLabel(QStringLiteral("8888888"), controlPanel);
+    lblIndi = new SegmentDisplay(QStringLiteral("8888888"), controlPanel);
     lblIndi->setObjectName(QStringLiteral("lblIndi"));
-    lblIndi->setGeometry(left + 10, 84, 270, 60);
-    lblIndi->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblIndi->setAttribute(Qt::WA_TranslucentBackground);
-    QFont seg(QStringLiteral("DSEG7 Classic"));
-    seg.setItalic(true);
-    seg.setPixelSize(40);
-    lblIndi->setFont(seg);
-    lblIndi->setStyleSheet(QStringLiteral("color: rgb(25,25,25); background: transparent;"));
+    lblIndi->setGeometry(left + 10, kPanelTop + 17, 272, 58);
+    lblIndi->setGhostColor(kIdleColor);
+    setIndiColor(kIdleColor);
 
-    lblStable = new QLabel(QStringLiteral("●Stable"), controlPanel);
-    lblStable->setObjectName(QStringLiteral("lblStable"));
-    lblStable->setGeometry(left + 14, 146, 80, 18);
-    lblStable->setStyleSheet(QStringLiteral("color: rgb(0,64,0); background: transparent;"));
-    lblOverload = new QLabel(QStringLiteral("●Overload"), controlPanel);
-    lblOverload->setObjectName(QStringLiteral("lblOverload"));
-    lblOverload->setGeometry(left + 96, 146, 90, 18);
-    lblOverload->setStyleSheet(QStringLiteral("color: rgb(64,0,0); background: transparent;"));
+    lblStable = lamp(QStringLiteral("●Stable"), QStringLiteral("lblStable"), controlPanel,
+                     QRect(left + 14, kPanelTop + 78, 80, 18), kStableOff);
+    lblOverload = lamp(QStringLiteral("●Overload"), QStringLiteral("lblOverload"), controlPanel,
+                       QRect(left + 96, kPanelTop + 78, 90, 18), kOverloadOff);
 
     lblSocketState = new QLabel(QStringLiteral("Socket: "), controlPanel);
     lblSocketState->setObjectName(QStringLiteral("lblSocketState"));
     // Shown in small grey print at the top of the display window.
-    lblSocketState->setGeometry(left + 12, 72, 200, 14);
+    lblSocketState->setGeometry(left + 12, kPanelTop + 5, 200, 14);
     lblSocketState->setStyleSheet(QStringLiteral("color: rgb(150,150,150); background: transparent;"));
 
     cmdMonOn = pictureButton(controlPanel, QStringLiteral("cmdMonOn"), QStringLiteral("Mon On"),
@@ -89,6 +120,22 @@ IndicatorPanel::IndicatorPanel(QWidget *controlPanel) : QObject(controlPanel)
                               QColor(220, 0, 0), 10730);
     cmdMonSet = pictureButton(controlPanel, QStringLiteral("cmdMonSet"), QStringLiteral("Set"),
                               QColor(230, 200, 0), 12330);
+}
+
+void IndicatorPanel::setIndiColor(const QColor &color)
+{
+    setTextColor(lblIndi, color);
+}
+
+void IndicatorPanel::setLamps(const LampState &lamps)
+{
+    setTextColor(lblStable, lamps.stable ? kStableLit : kStableOff);
+    setTextColor(lblOverload, lamps.overload ? kOverloadLit : kOverloadOff);
+}
+
+QColor textColor(const QLabel *label)
+{
+    return label->palette().color(QPalette::WindowText);
 }
 
 } // namespace kivo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QObject>
 
 class QLabel;
@@ -7,6 +8,9 @@ class QPushButton;
 class QWidget;
 
 namespace kivo {
+
+class SegmentDisplay;
+struct LampState;
 
 // The indicator read-out on the right of the control panel: the dark display with the weight
 // and its two lamps, the socket state label and the three monitoring buttons.
@@ -16,14 +20,28 @@ class IndicatorPanel : public QObject
 public:
     explicit IndicatorPanel(QWidget *controlPanel);
 
+    // Text colours of the weight and of the lamps, lit and unlit.
+    static constexpr QColor kIdleColor{25, 25, 25};
+    static constexpr QColor kReadyColor{0, 255, 255};
+    static constexpr QColor kStableLit{0, 255, 0};
+    static constexpr QColor kStableOff{0, 64, 0};
+    static constexpr QColor kOverloadLit{255, 0, 0};
+    static constexpr QColor kOverloadOff{64, 0, 0};
+
     QLabel *imgShow = nullptr;
-    QLabel *lblIndi = nullptr;
+    SegmentDisplay *lblIndi = nullptr;
     QLabel *lblStable = nullptr;
     QLabel *lblOverload = nullptr;
     QLabel *lblSocketState = nullptr;
     QPushButton *cmdMonOn = nullptr;
     QPushButton *cmdMonOff = nullptr;
     QPushButton *cmdMonSet = nullptr;
+
+    void setIndiColor(const QColor &color);
+    void setLamps(const LampState &lamps);
 };
+
+// The text colour a label is drawn with.
+[[nodiscard]] QColor textColor(const QLabel *label);
 
 } // namespace kivo
