@@ -10,6 +10,7 @@
 #include "app/StoredStrings.h"
 #include "app/Twips.h"
 #include "app/Version.h"
+#include "link/LinkController.h"
 #include "link/PortPanel.h"
 #include "monitor/IndicatorPanel.h"
 #include "monitor/MonitorController.h"
@@ -32,7 +33,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSerialPortInfo>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTextEdit>
@@ -120,9 +120,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     connect(m_views->picSize, &SplitterBar::pressed, this, &frmMain::splitterDown);
     connect(m_views->picSize, &SplitterBar::moved, this, &frmMain::splitterMove);
     connect(m_views->picSize, &SplitterBar::released, this, &frmMain::splitterUp);
-    connect(m_portPanel->optComm_0, &QRadioButton::clicked, this, &frmMain::optComm_Click);
-    connect(m_portPanel->optComm_1, &QRadioButton::clicked, this, &frmMain::optComm_Click);
-    connect(m_portPanel->cmdDisconnect, &QPushButton::clicked, this, &frmMain::DisconnectSerial);
+    m_links = new LinkController(*this);
 
     // Design client area 14130 x 9045 twips.
     resize(px(14130), px(9045) + menuBar()->sizeHint().height());
@@ -220,12 +218,7 @@ void frmMain::startUp()
     setWindowTitle(captionText(appVersion()));
 
     // 3: the port list.
-    QStringList ports;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        ports << info.portName();
-    ports.sort();
-    m_portPanel->cboPort->addItems(ports);
-    m_portPanel->cboPort->setCurrentIndex(ports.isEmpty() ? -1 : 0);
+    m_links->FillPortList();
 
     // 4-6: fixed lists and the default send choices.
     m_portPanel->fillFixedLists();
@@ -240,7 +233,7 @@ void frmMain::startUp()
     applyFuncKeys();
 
     // 10: the window's choices.
-    restoreIndex(m_portPanel->cboPort, SK::Port, 0);
+    m_links->restorePort();
     restoreIndex(m_portPanel->cboParity, SK::Parity, 2);
     restoreIndex(m_portPanel->cboDataBit, SK::DataBit, 0);
     restoreIndex(m_portPanel->cboStopBit, SK::StopBit, 0);
@@ -309,7 +302,7 @@ void frmMain::applyFuncKeys()
 void frmMain::shutDown()
 {
     auto index = [](QComboBox *b) { return QString::number(b->currentIndex()); };
-    WriteSetting(settingKey(SK::Port), index(m_portPanel->cboPort));
+    m_links->storePort();
     WriteSetting(settingKey(SK::Parity), index(m_portPanel->cboParity));
     WriteSetting(settingKey(SK::DataBit), index(m_portPanel->cboDataBit));
     WriteSetting(settingKey(SK::StopBit), index(m_portPanel->cboStopBit));
@@ -364,20 +357,22 @@ void frmMain::SetRepeatEnabled(bool on)
 
 void frmMain::optComm_Click()
 {
-    DisconnectSerial();
-    if (m_portPanel->optComm_0->isChecked()) {
-        m_portPanel->cmdConnect->setEnabled(false);
-        SetSendEnabled(true);
-    }
+    m_links->optComm_Click();
 }
 
 void frmMain::DisconnectSerial()
 {
-    m_portPanel->cmdConnect->setEnabled(true);
-    m_portPanel->cmdDisconnect->setEnabled(false);
-    m_repeatPanel->chkAutoRepeat->setEnabled(false);
-    SetRepeatEnabled(false);
-    SetSendEnabled(false);
+    m_links->DisconnectSerial();
+}
+
+SerialLink &frmMain::serialLink() const
+{
+    return m_links->serialLink();
+}
+
+TcpLink &frmMain::tcpLink() const
+{
+    return m_links->tcpLink();
 }
 
 // The layout rules are written for the outer window; the frame allowance turns the client

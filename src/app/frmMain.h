@@ -16,6 +16,9 @@ class QStatusBar;
 
 namespace kivo {
 class FuncKeyBar;
+class LinkController;
+class SerialLink;
+class TcpLink;
 class IndicatorPanel;
 class MonitorController;
 class PortPanel;
@@ -45,6 +48,10 @@ public:
     kivo::TrafficViews *views() const { return m_views; }
     kivo::MonitorController *monitor() const { return m_monitor; }
     QPushButton *cmdOriel() const { return m_cmdOriel; }
+    // The link strip's behaviour and the two links it owns.
+    kivo::LinkController *links() const { return m_links; }
+    kivo::SerialLink &serialLink() const;
+    kivo::TcpLink &tcpLink() const;
 
     // The send group (send box, Send, "Send &Msg...", the Data Send frame) and the auto-repeat
     // group switched together.
@@ -101,6 +108,7 @@ private:
     kivo::TrafficViews *m_views = nullptr;
     kivo::MonitorController *m_monitor = nullptr;
     QPushButton *m_cmdOriel = nullptr;
+    kivo::LinkController *m_links = nullptr;
 
     QMenu *m_mnuFile = nullptr;
     QMenu *m_mnuEdit = nullptr;
