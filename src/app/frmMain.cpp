@@ -121,6 +121,8 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     connect(m_views->picSize, &SplitterBar::moved, this, &frmMain::splitterMove);
     connect(m_views->picSize, &SplitterBar::released, this, &frmMain::splitterUp);
     m_links = new LinkController(*this);
+    m_monitor->setLinkHooks({[this] { m_links->ConnectTcp(); }, [this] { m_links->CloseTcp(); },
+                             [this] { m_links->serialLink().discardInput(); }});
 
     // Design client area 14130 x 9045 twips.
     resize(px(14130), px(9045) + menuBar()->sizeHint().height());

@@ -277,7 +277,8 @@ private slots:
             links->stopWatchdog();
             links->armWatchdog();
         });
-        w.links()->ConnectTcp();
+        w.portPanel()->optComm_0->click();
+        w.indicatorPanel()->cmdMonOn->click(); // monitoring opens the TCP link
         QTRY_VERIFY(server.hasPendingConnections());
         QTcpSocket *first = server.nextPendingConnection();
         QTest::qWait(3500);
@@ -292,7 +293,8 @@ private slots:
         QVERIFY(silence.elapsed() >= 2800);
         QTRY_COMPARE(w.tcpLink().state(), int(TcpLink::Connected));
 
-        links->CloseTcp();
+        w.indicatorPanel()->cmdMonOff->click(); // closes the link and stops the watchdog
+        QCOMPARE(w.tcpLink().state(), int(TcpLink::Closed));
         QVERIFY(!links->isWatchdogArmed());
     }
 };
