@@ -1,7 +1,7 @@
 #pragma once
 
-// A pseudo-terminal pair for serial tests: the link opens the slave by its path, the test plays
-// the device on the master side. Closing the master is the test's way of unplugging the device.
+// A pseudo-terminal pair: the link opens the slave by its path, the test plays the device on the
+// (non-blocking) master side and unplugs the device by closing the master.
 
 #include <QByteArray>
 #include <QString>
@@ -17,42 +17,35 @@ public:
     PtyPair()
     {
         char name[256] = {};
-        if (openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0) {
-            m_path = QString::fromLocal8Bit(name);
+        if (openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0)
             fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
-        }
+        m_path = QString::fromLocal8Bit(name);
     }
     ~PtyPair()
     {
         unplug();
-        if (m_slave >= 0)
-            ::close(m_slave);
+        ::close(m_slave);
     }
     PtyPair(const PtyPair &) = delete;
     PtyPair &operator=(const PtyPair &) = delete;
 
-    [[nodiscard]] bool isValid() const { return !m_path.isEmpty(); }
     [[nodiscard]] QString slavePath() const { return m_path; }
-    // The line settings in force on the terminal, as the driver keeps them.
+    // The line settings in force, as the terminal driver keeps them.
     [[nodiscard]] termios attributes() const
     {
         termios t{};
         tcgetattr(m_slave, &t);
         return t;
     }
-
     void deviceSends(const QByteArray &bytes) const
     {
-        [[maybe_unused]] const auto n = ::write(m_master, bytes.constData(), size_t(bytes.size()));
+        (void)!::write(m_master, bytes.data(), size_t(bytes.size()));
     }
-    // Everything the link has sent so far (non-blocking).
     [[nodiscard]] QByteArray deviceReceived() const
     {
-        QByteArray all;
         char buf[512];
-        for (ssize_t n; m_master >= 0 && (n = ::read(m_master, buf, sizeof buf)) > 0;)
-            all.append(buf, n);
-        return all;
+        const ssize_t n = m_master < 0 ? -1 : ::read(m_master, buf, sizeof buf);
+        return n > 0 ? QByteArray(buf, n) : QByteArray();
     }
     void unplug()
     {
@@ -62,7 +55,6 @@ public:
     }
 
 private:
-    int m_master = -1;
-    int m_slave = -1;
+    int m_master = -1, m_slave = -1;
     QString m_path;
 };
