@@ -17,6 +17,7 @@
 #include "send/FuncKeyBar.h"
 #include "send/RepeatPanel.h"
 #include "send/SendPanel.h"
+#include "tools/frmAbout.h"
 #include "traffic/TrafficViews.h"
 
 #include <QAction>
@@ -182,6 +183,7 @@ void frmMain::buildMenus()
     connect(m_mnuEdit_EditList, &QAction::triggered, m_repeatPanel->cmdEditList, &QPushButton::click);
     connect(m_mnuEdit_SendMsg, &QAction::triggered, m_sendPanel->cmdSendMsg, &QPushButton::click);
     connect(m_mnuEdit_Clear, &QAction::triggered, this, &frmMain::mnuEdit_Clear_Click);
+    connect(m_mnuHelp_About, &QAction::triggered, this, [] { frmAbout().exec(); });
 }
 
 void frmMain::buildStatusBar()
