@@ -1,0 +1,195 @@
+// End to end: kivo-sim streams weight frames into the real main window with monitoring on and
+// the "Both" tab selected, once over loopback TCP and once over a pseudo-terminal. Prints, per
+// link, the frames the simulator sent, the frames the window found, the bytes the collector
+// dropped and this process's CPU time as a share of one core.
+//
+//   benchMonitorE2E [--sim PATH] [--rate FPS] [--seconds S] [--link tcp|pty|both] [--tab 1-4]
+//                   [--no-monitor] [--shot FILE]
+//
+// The simulator starts streaming at once; over TCP it counts only frames a client received, and
+// over the pseudo-terminal its early frames wait in the terminal until the window opens it, so
+// its count is the count the window must find.
+
+#include "app/MessageBox.h"
+#include "app/frmMain.h"
+#include "link/LinkController.h"
+#include "link/PortPanel.h"
+#include "link/SerialLink.h"
+#include "link/TcpLink.h"
+#include "monitor/IndicatorPanel.h"
+#include "monitor/MonitorController.h"
+#include "monitor/SegmentDisplay.h"
+#include "traffic/TrafficViews.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <functional>
+
+using namespace kivo;
+
+namespace {
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Runs the event loop until done() holds or the time is up (this is a benchmark harness, not GUI code).
+bool waitFor(const std::function<bool()> &done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+struct Run
+{
+    qint64 sent = -1;
+    quint64 found = 0;
+    quint64 dropped = 0;
+    double cpuShare = 0;
+    double seconds = 0;
+    QString lastWeight;
+};
+
+Run runLink(const QString &sim, bool tcp, double rate, double seconds, int tab, bool monitor,
+            const QString &shot)
+{
+    Run run;
+    QProcess proc;
+    QStringList args{QStringLiteral("--rate"), QString::number(rate),       QStringLiteral("--layout"),
+                     QStringLiteral("22"),     QStringLiteral("--pattern"), QStringLiteral("noise")};
+    args << (tcp ? QStringList{QStringLiteral("--tcp"), QStringLiteral("0")}
+                 : QStringList{QStringLiteral("--pty")});
+    proc.start(sim, args);
+    QString endpoint;
+    QString out;
+    waitFor(
+        [&] {
+            out += QString::fromLocal8Bit(proc.readAllStandardOutput());
+            for (const QString &line : out.split(QLatin1Char('\n')))
+                if (line.startsWith(QLatin1String("TCP ")) || line.startsWith(QLatin1String("PTY ")))
+                    endpoint = line.mid(4).trimmed();
+            return out.contains(QLatin1String("READY"));
+        },
+        5000);
+    if (endpoint.isEmpty()) {
+        std::fprintf(stderr, "simulator did not start: %s\n", qPrintable(out + proc.readAllStandardError()));
+        return run;
+    }
+
+    frmMain w;
+    w.setEndProgram([] {});
+    w.show();
+    w.views()->selectTab(tab);
+    w.views()->tabPrintSelect_Click();
+    PortPanel *port = w.portPanel();
+    RxBuffers &rx = tcp ? w.tcpBuffers() : w.serialBuffers();
+    if (tcp) {
+        w.data().strWinSockIP = endpoint.section(QLatin1Char(':'), 0, 0);
+        w.data().strWinSockPort = endpoint.section(QLatin1Char(':'), 1, 1);
+        port->optComm_0->click();
+    } else {
+        port->optComm_1->click();
+        port->cboPort->setEditText(endpoint);
+        port->cmdConnect->click();
+    }
+    w.indicatorPanel()->cmdMonOn->click();
+    if (!monitor) // the socket stays connected; only the frame step is left out
+        w.data().bMonitor = false;
+
+    const double cpu0 = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    waitFor([] { return false; }, int(seconds * 1000));
+    run.seconds = wall.elapsed() / 1000.0;
+    run.cpuShare = (cpuSeconds() - cpu0) / run.seconds;
+    // Stop the stream with the simulator's "S" command, let the frames in flight arrive, then end
+    // the simulator, which prints its count.
+    Link &link = tcp ? static_cast<Link &>(w.tcpLink()) : static_cast<Link &>(w.serialLink());
+    QString error;
+    link.write("S\r\n", &error);
+    waitFor(
+        [&] {
+            out += QString::fromLocal8Bit(proc.readAllStandardOutput());
+            return out.contains(QLatin1String("CMD S off"));
+        },
+        3000);
+    waitFor([] { return false; }, 500);
+    proc.terminate();
+    waitFor([&] { return proc.state() == QProcess::NotRunning; }, 5000);
+    run.found = rx.framesFound;
+    run.dropped = rx.bytesDropped;
+    run.lastWeight = w.indicatorPanel()->lblIndi->text();
+    out += QString::fromLocal8Bit(proc.readAllStandardOutput());
+    for (const QString &line : out.split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("SENT ")))
+            run.sent = line.section(QLatin1Char(' '), 1, 1).toLongLong();
+    if (!shot.isEmpty()) // a screenshot of the whole (virtual) screen, as under xvfb-run
+        QProcess::execute(QStringLiteral("import"),
+                          {QStringLiteral("-window"), QStringLiteral("root"), shot});
+    w.indicatorPanel()->cmdMonOff->click();
+    return run;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCommandLineParser cli;
+    cli.addOptions(
+        {{QStringLiteral("sim"), QStringLiteral("kivo-sim path"), QStringLiteral("path"),
+          QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/kivo-sim")},
+         {QStringLiteral("rate"), QStringLiteral("frames per second"), QStringLiteral("fps"),
+          QStringLiteral("1000")},
+         {QStringLiteral("seconds"), QStringLiteral("run length per link"), QStringLiteral("s"),
+          QStringLiteral("60")},
+         {QStringLiteral("link"), QStringLiteral("tcp, pty or both"), QStringLiteral("link"),
+          QStringLiteral("both")},
+         {QStringLiteral("tab"), QStringLiteral("view tab 1-4 (3 is Both)"), QStringLiteral("tab"),
+          QStringLiteral("3")},
+         {QStringLiteral("no-monitor"), QStringLiteral("leave the frame step out (for comparison)")},
+         {QStringLiteral("shot"), QStringLiteral("save the window here after the run"),
+          QStringLiteral("file")}});
+    cli.process(app);
+    // A message box would stop the run: print it instead.
+    setMessageRecorder(
+        [](const MessageRecord &m) { std::fprintf(stderr, "message: %s\n", qPrintable(m.text)); });
+    const double rate = cli.value(QStringLiteral("rate")).toDouble();
+    const double seconds = cli.value(QStringLiteral("seconds")).toDouble();
+    const QString which = cli.value(QStringLiteral("link"));
+    bool ok = true;
+    for (const bool tcp : {true, false}) {
+        if (which != QLatin1String("both") && (which == QLatin1String("tcp")) != tcp)
+            continue;
+        const Run r = runLink(cli.value(QStringLiteral("sim")), tcp, rate, seconds,
+                              cli.value(QStringLiteral("tab")).toInt(),
+                              !cli.isSet(QStringLiteral("no-monitor")), cli.value(QStringLiteral("shot")));
+        std::printf(
+            "%-4s %5.0f frames/s %5.1f s: sent %lld, found %llu, dropped %llu bytes, CPU %.1f %% of one "
+            "core, display \"%s\"\n",
+            tcp ? "TCP" : "pty", rate, r.seconds, static_cast<long long>(r.sent),
+            static_cast<unsigned long long>(r.found), static_cast<unsigned long long>(r.dropped),
+            r.cpuShare * 100, qPrintable(r.lastWeight));
+        ok = ok && r.sent > 0 && (cli.isSet(QStringLiteral("no-monitor")) || quint64(r.sent) == r.found);
+    }
+    return ok ? 0 : 1;
+}
