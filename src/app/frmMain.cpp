@@ -14,6 +14,7 @@
 #include "link/PortPanel.h"
 #include "monitor/IndicatorPanel.h"
 #include "monitor/MonitorController.h"
+#include "send/AutoRepeat.h"
 #include "send/FuncKeyBar.h"
 #include "send/RepeatPanel.h"
 #include "send/SendPanel.h"
@@ -112,6 +113,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_cmdOriel->hide();
 
     m_monitor = new MonitorController(*this);
+    m_autoRepeat = new AutoRepeat(*this);
 
     buildMenus();
     buildStatusBar();
@@ -305,6 +307,7 @@ void frmMain::applyFuncKeys()
 
 void frmMain::shutDown()
 {
+    m_autoRepeat->endAllRuns();
     auto index = [](QComboBox *b) { return QString::number(b->currentIndex()); };
     m_links->storePort();
     WriteSetting(settingKey(SK::Parity), index(m_portPanel->cboParity));

@@ -15,6 +15,7 @@ class QPushButton;
 class QStatusBar;
 
 namespace kivo {
+class AutoRepeat;
 class FuncKeyBar;
 class LinkController;
 class SerialLink;
@@ -52,6 +53,7 @@ public:
     kivo::LinkController *links() const { return m_links; }
     kivo::SerialLink &serialLink() const;
     kivo::TcpLink &tcpLink() const;
+    kivo::AutoRepeat *autoRepeat() const { return m_autoRepeat; }
 
     // The send group (send box, Send, "Send &Msg...", the Data Send frame) and the auto-repeat
     // group switched together.
@@ -109,6 +111,7 @@ private:
     kivo::MonitorController *m_monitor = nullptr;
     QPushButton *m_cmdOriel = nullptr;
     kivo::LinkController *m_links = nullptr;
+    kivo::AutoRepeat *m_autoRepeat = nullptr;
 
     QMenu *m_mnuFile = nullptr;
     QMenu *m_mnuEdit = nullptr;

@@ -9,6 +9,7 @@
 #include "link/PortPanel.h"
 #include "link/SerialSettings.h"
 #include "monitor/IndicatorPanel.h"
+#include "send/AutoRepeat.h"
 #include "send/RepeatPanel.h"
 #include "send/SendPanel.h"
 
@@ -205,16 +206,13 @@ void LinkController::setDisconnectedState()
 // The click handling of the Auto Repeat Send box: the repeat group follows its tick.
 void LinkController::applyAutoRepeatTick()
 {
-    m_window.SetRepeatEnabled(m_window.repeatPanel()->chkAutoRepeat->isChecked());
+    m_window.autoRepeat()->chkAutoRepeat_Click();
 }
 
 // A run of either kind ends when the port under it dies; its button reads "Start" or "Send" again.
 void LinkController::endAutoRepeatRun()
 {
-    if (m_window.repeatPanel()->cmdStart->text() == QLatin1String("Stop"))
-        m_window.repeatPanel()->cmdStart->setText(QStringLiteral("Start"));
-    if (m_window.sendPanel()->cmdSend->text() == QLatin1String("Stop"))
-        m_window.sendPanel()->cmdSend->setText(QStringLiteral("Send"));
+    m_window.autoRepeat()->endAllRuns();
 }
 
 // The serial port died under the program (device unplugged, far end gone). The link has closed it

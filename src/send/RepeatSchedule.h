@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/AppData.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace kivo {
+
+// The first ticked row of the repeat list at or after `start`, going on at row 0 after the last
+// row; -1 when no row is ticked.
+[[nodiscard]] int NextListRow(const AppData &data, int start);
+
+// The delay of a "Delay Time" choice in seconds ("0.01" .. "20"); a choice that is not a number
+// (none selected) gives 0.
+[[nodiscard]] double repeatDelaySeconds(const QString &choice);
+
+// The count of a "Count" choice: 0 for "Endless" (or anything that is not a positive number).
+[[nodiscard]] int32_t repeatCount(const QString &choice);
+
+// When the sends of a run are due, counted from the run's start so that timer lateness never
+// adds up over a long run. Slot k is due at k delays after the start; slot 0 is the first send.
+class RepeatSchedule
+{
+public:
+    explicit RepeatSchedule(qint64 delayNs) : m_delayNs(delayNs > 0 ? delayNs : 0) {}
+
+    // The slot after `slot`, given the time the send of `slot` returned. Slots that passed while
+    // that send was held up (a warning box left open) are skipped rather than sent in a burst; a
+    // slot missed by less than half a delay is ordinary timer lateness and is still sent.
+    [[nodiscard]] qint64 slotAfter(qint64 slot, qint64 nowNs) const;
+
+    [[nodiscard]] qint64 dueNs(qint64 slot) const { return slot * m_delayNs; }
+
+    // Milliseconds to wait from `nowNs` until `slot` is due, rounded up so that a wait never ends
+    // before its slot.
+    [[nodiscard]] int waitMs(qint64 slot, qint64 nowNs) const;
+
+private:
+    qint64 m_delayNs;
+};
+
+} // namespace kivo

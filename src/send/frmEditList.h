@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/AppData.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kivo {
+
+// "Auto Repeat Send List": a modeless window editing the ten rows of the repeat list and its two
+// framing options. Edits reach the list (and the list file) only through "&Apply"; "&Close"
+// drops what was not applied.
+class frmEditList : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kRows = AppData::kRepeatRows;
+
+    explicit frmEditList(AppData &data, QWidget *parent = nullptr);
+
+    std::array<QCheckBox *, kRows> chkList{};
+    std::array<QLineEdit *, kRows> txtString{};
+    std::array<QPushButton *, kRows> cmdMode{};
+    QLabel *lblAsciiOption = nullptr;
+    QCheckBox *chkCRLF = nullptr;
+    QCheckBox *chkSTX = nullptr;
+    QPushButton *cmdApply = nullptr;
+    QPushButton *cmdClose = nullptr;
+
+    void cmdApply_Click();
+    void cmdMode_Click(int row);
+    void chkList_Click(int row);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Form_Load();
+    void showMode(int row, bool ascii);
+
+    AppData &m_data;
+    // A mouse button is down on one of the row text boxes: the focus it gives keeps the caret.
+    bool m_mouseDown = false;
+};
+
+} // namespace kivo
