@@ -1,0 +1,189 @@
+// Pace and cost of auto-repeat: a list run of one row over a pseudo-terminal, every send counted
+// at the far end by a reader thread. Prints sends per second (each second and the whole run), the
+// lag of the last send behind the run's start plus (N-1) delays, and the CPU time of the window's
+// thread against the same time left idle.
+//
+//   benchAutoRepeat [seconds-at-0.01s=60] [seconds-at-1s=20]
+
+#include "app/MessageBox.h"
+#include "app/frmMain.h"
+#include "link/PortPanel.h"
+#include "link/SerialLink.h"
+#include "send/AutoRepeat.h"
+#include "send/RepeatPanel.h"
+#include "send/SendEncoding.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <pty.h>
+#include <thread>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace kivo;
+
+namespace {
+
+double threadCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// Reads the master side of the pty, noting the arrival time of every byte.
+class FarEnd
+{
+public:
+    explicit FarEnd(int master) : m_master(master)
+    {
+        m_thread = std::thread([this] {
+            char buf[256];
+            while (!m_stop) {
+                const ssize_t n = ::read(m_master, buf, sizeof buf);
+                if (n <= 0)
+                    break;
+                const qint64 now = m_clock.nsecsElapsed();
+                std::lock_guard lock(m_mutex);
+                for (ssize_t i = 0; i < n; ++i)
+                    m_arrivals.push_back(now);
+            }
+        });
+    }
+    ~FarEnd()
+    {
+        // The read ends with an error once every slave descriptor is closed.
+        m_stop = true;
+        m_thread.join();
+        ::close(m_master);
+    }
+    void restart()
+    {
+        std::lock_guard lock(m_mutex);
+        m_arrivals.clear();
+        m_clock.start();
+    }
+    std::vector<qint64> arrivals()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_arrivals;
+    }
+
+private:
+    int m_master;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::vector<qint64> m_arrivals;
+    QElapsedTimer m_clock;
+};
+
+void waitMs(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, ms - int(t.elapsed()));
+}
+
+struct RunResult
+{
+    double cpu = 0;
+    std::vector<qint64> arrivals;
+};
+
+RunResult run(frmMain &w, FarEnd &far, int delayIndex, int seconds)
+{
+    w.repeatPanel()->cboDelayTime->setCurrentIndex(delayIndex);
+    far.restart();
+    const double cpu0 = threadCpuSeconds();
+    w.repeatPanel()->cmdStart->click();
+    waitMs(seconds * 1000);
+    w.repeatPanel()->cmdStart->click();
+    RunResult r;
+    r.cpu = threadCpuSeconds() - cpu0;
+    waitMs(100);
+    r.arrivals = far.arrivals();
+    return r;
+}
+
+double idleCpu(int seconds)
+{
+    const double cpu0 = threadCpuSeconds();
+    waitMs(seconds * 1000);
+    return threadCpuSeconds() - cpu0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QTemporaryDir sandbox;
+    qputenv("XDG_CONFIG_HOME", sandbox.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int fastSeconds = argc > 1 ? atoi(argv[1]) : 60;
+    const int slowSeconds = argc > 2 ? atoi(argv[2]) : 20;
+    setMessageRecorder([](const MessageRecord &m) { std::printf("message: %s\n", qPrintable(m.text)); });
+
+    int master = -1, slave = -1;
+    char name[256] = {};
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+        return 1;
+
+    frmMain w;
+    w.setEndProgram([] {});
+    w.show();
+    SerialLink link;
+    if (!link.open(QString::fromLocal8Bit(name), QStringLiteral("9600,N,8,1")))
+        return 1;
+    w.autoRepeat()->setSendData([&link](const QString &text, int16_t format) {
+        QString error;
+        link.write(HexToBytes(format == FormatAscii ? AscToHex(text) : text), &error);
+    });
+    w.data().RepeatList[0] = AutoItem{QStringLiteral("A"), FormatAscii, 1};
+    w.repeatPanel()->chkAutoRepeat->setEnabled(true);
+    w.repeatPanel()->chkAutoRepeat->setChecked(true);
+    w.portPanel()->cboDelay->setCurrentIndex(0);
+    w.repeatPanel()->cboCount->setCurrentIndex(0); // Endless
+    FarEnd far(master);
+    waitMs(300);
+
+    const RunResult fast = run(w, far, 0, fastSeconds);
+    const auto &a = fast.arrivals;
+    std::vector<int> perSecond(size_t(fastSeconds) + 1, 0);
+    for (qint64 t : a)
+        if (size_t(t / 1000000000) < perSecond.size())
+            ++perSecond[size_t(t / 1000000000)];
+    int lo = 1 << 30, hi = 0;
+    for (int s = 0; s < fastSeconds; ++s) {
+        lo = std::min(lo, perSecond[size_t(s)]);
+        hi = std::max(hi, perSecond[size_t(s)]);
+    }
+    std::printf("0.01 s Endless, %d s: %zu sends, %.2f per second; per whole second min %d max %d\n", fastSeconds,
+                a.size(), double(a.size()) / fastSeconds, lo, hi);
+    if (!a.empty())
+        std::printf("  last send %.1f ms after start + (N-1) x 10 ms (drift)\n",
+                    (double(a.back() - a.front()) - double(a.size() - 1) * 1e7) / 1e6);
+    std::printf("  window thread CPU %.3f s = %.2f %% of a core\n", fast.cpu, 100.0 * fast.cpu / fastSeconds);
+
+    const double idle = idleCpu(slowSeconds);
+    const RunResult slow = run(w, far, 18, slowSeconds);
+    std::printf("1 s Endless, %d s: %zu sends; window thread CPU %.4f s (%.3f %%)\n", slowSeconds,
+                slow.arrivals.size(), slow.cpu, 100.0 * slow.cpu / slowSeconds);
+    std::printf("idle, %d s: window thread CPU %.4f s (%.3f %%)\n", slowSeconds, idle, 100.0 * idle / slowSeconds);
+    link.close();
+    ::close(slave);
+    return 0;
+}
