@@ -171,8 +171,8 @@ int main(int argc, char *argv[])
         lo = std::min(lo, perSecond[size_t(s)]);
         hi = std::max(hi, perSecond[size_t(s)]);
     }
-    std::printf("0.01 s Endless, %d s: %zu sends, %.2f per second; per whole second min %d max %d\n", fastSeconds,
-                a.size(), double(a.size()) / fastSeconds, lo, hi);
+    std::printf("0.01 s Endless, %d s: %zu sends, %.2f per second; per whole second min %d max %d\n",
+                fastSeconds, a.size(), double(a.size()) / fastSeconds, lo, hi);
     if (!a.empty())
         std::printf("  last send %.1f ms after start + (N-1) x 10 ms (drift)\n",
                     (double(a.back() - a.front()) - double(a.size() - 1) * 1e7) / 1e6);
@@ -182,7 +182,8 @@ int main(int argc, char *argv[])
     const RunResult slow = run(w, far, 18, slowSeconds);
     std::printf("1 s Endless, %d s: %zu sends; window thread CPU %.4f s (%.3f %%)\n", slowSeconds,
                 slow.arrivals.size(), slow.cpu, 100.0 * slow.cpu / slowSeconds);
-    std::printf("idle, %d s: window thread CPU %.4f s (%.3f %%)\n", slowSeconds, idle, 100.0 * idle / slowSeconds);
+    std::printf("idle, %d s: window thread CPU %.4f s (%.3f %%)\n", slowSeconds, idle,
+                100.0 * idle / slowSeconds);
     link.close();
     ::close(slave);
     return 0;

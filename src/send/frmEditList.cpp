@@ -8,8 +8,6 @@
 #include "app/StoredStrings.h"
 
 #include <QCheckBox>
-#include <QEvent>
-#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,7 +42,8 @@ frmEditList::frmEditList(AppData &data, QWidget *parent) : QWidget(parent, Qt::W
         txtString[r]->setObjectName(QStringLiteral("txtString_") + n);
         txtString[r]->setFont(courierFont());
         txtString[r]->setGeometry(56, y, 330, 22);
-        txtString[r]->installEventFilter(this);
+        // A line edit selects its whole text when Tab brings the focus and keeps the caret where
+        // a click put it, which is the rule for these boxes.
         cmdMode[r] = new QPushButton(this);
         cmdMode[r]->setObjectName(QStringLiteral("cmdMode_") + n);
         cmdMode[r]->setGeometry(392, y, 60, 22);
@@ -133,28 +132,6 @@ void frmEditList::cmdApply_Click()
     if (!written)
         showMessage(this, QStringLiteral("Cannot write the list file: ") + file, QMessageBox::Critical,
                     QStringLiteral("Error"));
-}
-
-bool frmEditList::eventFilter(QObject *watched, QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-        m_mouseDown = true;
-        break;
-    case QEvent::MouseButtonRelease:
-        m_mouseDown = false;
-        break;
-    case QEvent::FocusIn:
-        // By keyboard the whole text is selected; by a click the caret stays where it landed.
-        if (!m_mouseDown && static_cast<QFocusEvent *>(event)->reason() != Qt::MouseFocusReason) {
-            auto *box = static_cast<QLineEdit *>(watched);
-            QMetaObject::invokeMethod(box, &QLineEdit::selectAll, Qt::QueuedConnection);
-        }
-        break;
-    default:
-        break;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace kivo

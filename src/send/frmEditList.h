@@ -37,16 +37,11 @@ public:
     void cmdMode_Click(int row);
     void chkList_Click(int row);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void Form_Load();
     void showMode(int row, bool ascii);
 
     AppData &m_data;
-    // A mouse button is down on one of the row text boxes: the focus it gives keeps the caret.
-    bool m_mouseDown = false;
 };
 
 } // namespace kivo

@@ -5,6 +5,7 @@
 #include "app/IniFile.h"
 #include "app/MessageBox.h"
 #include "app/frmMain.h"
+#include "link/LinkController.h"
 #include "link/PortPanel.h"
 #include "link/SerialLink.h"
 #include "send/AutoRepeat.h"
@@ -18,6 +19,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include <memory>
 #include <stdexcept>
@@ -38,6 +40,7 @@ private slots:
     void emptiedSendBoxKeepsTheRunGoing();
     void asciiRowsAreFramedHexaRowsAreNot();
     void bothRunsGoTogetherAndThroughAModalDialog();
+    void disconnectRefusedWhileEitherRunGoes();
     void engineFailureKeepsStopUntilClicked();
     void shutDownEndsEveryRun();
     void editorAppliesToARunningRunAndCloseLosesEdits();
@@ -50,10 +53,10 @@ private:
     QByteArray far();
     QPushButton *cmdStart() const { return m_w->repeatPanel()->cmdStart; }
     QPushButton *cmdSend() const { return m_w->sendPanel()->cmdSend; }
+    void clickSend() { m_w->autoRepeat()->cmdSend_RepeatClick(); }
 
     std::unique_ptr<frmMain> m_w;
     std::unique_ptr<PtyPair> m_pty;
-    std::unique_ptr<SerialLink> m_link;
     QByteArray m_far;
     QList<MessageRecord> m_messages;
 };
@@ -72,7 +75,6 @@ void TestAutoRepeat::init()
 void TestAutoRepeat::cleanup()
 {
     m_w.reset();
-    m_link.reset();
     m_pty.reset();
     setMessageRecorder({});
 }
@@ -82,14 +84,17 @@ void TestAutoRepeat::openWindow()
     m_w = std::make_unique<frmMain>();
     m_w->setEndProgram([] {});
     m_w->show();
-    m_link = std::make_unique<SerialLink>();
-    QVERIFY(m_link->open(m_pty->slavePath(), QStringLiteral("9600,N,8,1")));
+    PortPanel *p = m_w->portPanel();
+    p->optComm_1->click();
+    p->cboParity->setCurrentText(QStringLiteral("N"));
+    p->cboDataBit->setCurrentText(QStringLiteral("8"));
+    p->cboPort->setEditText(m_pty->slavePath());
+    p->cmdConnect->click();
+    QVERIFY(p->cmdDisconnect->isEnabled());
     m_w->autoRepeat()->setSendData([this](const QString &text, int16_t format) {
         QString error;
-        m_link->write(HexToBytes(format == FormatAscii ? AscToHex(text) : text), &error);
+        m_w->links()->serialLink().write(HexToBytes(format == FormatAscii ? AscToHex(text) : text), &error);
     });
-    m_w->SetSendEnabled(true);
-    m_w->repeatPanel()->chkAutoRepeat->setEnabled(true);
     m_w->repeatPanel()->chkAutoRepeat->setChecked(true);
     m_w->portPanel()->cboDelay->setCurrentIndex(0);       // Recv Delay "0"
     m_w->repeatPanel()->cboDelayTime->setCurrentIndex(0); // 0.01 s
@@ -174,13 +179,14 @@ void TestAutoRepeat::stopSendsNothingFurtherEvenDuringLongDelay()
 void TestAutoRepeat::untickingEndsBoxRunAndSendReadsSend()
 {
     m_w->sendPanel()->txtSend->setText(QStringLiteral("  X "));
-    m_w->autoRepeat()->cmdSend_RepeatClick();
+    clickSend();
     QCOMPARE(cmdSend()->text(), QStringLiteral("Stop"));
     QTRY_VERIFY(far().size() >= 3);
     QVERIFY(far().count('X') == far().size());
     m_w->repeatPanel()->chkAutoRepeat->setChecked(false);
     QCOMPARE(cmdSend()->text(), QStringLiteral("Send"));
     QVERIFY(!m_w->autoRepeat()->isRunning(false));
+    QTest::qWait(20); // bytes already handed to the port reach the far end
     const qsizetype sent = far().size();
     QTest::qWait(60);
     QCOMPARE(far().size(), sent);
@@ -189,15 +195,16 @@ void TestAutoRepeat::untickingEndsBoxRunAndSendReadsSend()
 void TestAutoRepeat::emptiedSendBoxKeepsTheRunGoing()
 {
     m_w->sendPanel()->txtSend->setText(QStringLiteral("X"));
-    m_w->autoRepeat()->cmdSend_RepeatClick();
+    clickSend();
     QTRY_VERIFY(far().contains('X'));
     m_w->sendPanel()->txtSend->clear();
     QTest::qWait(30);
     QCOMPARE(cmdSend()->text(), QStringLiteral("Stop"));
     m_w->sendPanel()->txtSend->setText(QStringLiteral("Y"));
     QTRY_VERIFY(far().contains('Y'));
-    m_w->autoRepeat()->cmdSend_RepeatClick();
+    clickSend();
     QCOMPARE(cmdSend()->text(), QStringLiteral("Start"));
+    QTest::qWait(20); // bytes already handed to the port reach the far end
     const qsizetype sent = far().size();
     QTest::qWait(60);
     QCOMPARE(far().size(), sent);
@@ -220,25 +227,56 @@ void TestAutoRepeat::bothRunsGoTogetherAndThroughAModalDialog()
     setRow(0, QStringLiteral("L"));
     m_w->sendPanel()->txtSend->setText(QStringLiteral("T"));
     cmdStart()->click();
-    m_w->autoRepeat()->cmdSend_RepeatClick();
+    clickSend();
     QDialog modal(m_w.get());
+    qsizetype before = 0;
+    qsizetype during = 0;
     QTimer::singleShot(0, &modal, [&] {
-        const qsizetype before = far().size();
-        QTest::qWait(100);
-        QVERIFY(far().size() > before + 10);
+        before = far().size();
+        QElapsedTimer t;
+        t.start();
+        while (far().size() <= before + 10 && t.elapsed() < 3000)
+            QTest::qWait(10);
+        during = far().size();
         modal.accept();
     });
     modal.exec();
+    QVERIFY(during > before + 10);
     QVERIFY(far().contains('L') && far().contains('T'));
     cmdStart()->click();
-    QTest::qWait(10);
+    QTest::qWait(20);
     const qsizetype lAfterStop = far().count('L');
     QTRY_VERIFY(far().count('T') > 20);
     QCOMPARE(far().count('L'), lAfterStop);
-    m_w->autoRepeat()->cmdSend_RepeatClick();
+    clickSend();
+    QTest::qWait(20);
     const QByteArray atStop = far();
     QTest::qWait(60);
     QCOMPARE(far(), atStop);
+}
+
+void TestAutoRepeat::disconnectRefusedWhileEitherRunGoes()
+{
+    setRow(0, QStringLiteral("A"));
+    m_w->sendPanel()->txtSend->setText(QStringLiteral("T"));
+    PortPanel *p = m_w->portPanel();
+    for (QPushButton *run : {cmdStart(), cmdSend()}) {
+        run == cmdStart() ? run->click() : clickSend();
+        QCOMPARE(run->text(), QStringLiteral("Stop"));
+        p->cmdDisconnect->click();
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages.takeFirst().text,
+                 QStringLiteral("연결을 해제 하시려면 먼저 자동 전송 기능을 중지하십시오."));
+        QVERIFY(m_w->links()->serialLink().isOpen());
+        run == cmdStart() ? run->click() : clickSend();
+    }
+    // Disconnected, and then on TCP/IP, the tick stays but the box and the group are off.
+    p->cmdDisconnect->click();
+    QVERIFY(!m_w->links()->serialLink().isOpen());
+    p->optComm_0->click();
+    QVERIFY(m_w->repeatPanel()->chkAutoRepeat->isChecked());
+    QVERIFY(!m_w->repeatPanel()->chkAutoRepeat->isEnabled());
+    QVERIFY(!cmdStart()->isEnabled());
 }
 
 void TestAutoRepeat::engineFailureKeepsStopUntilClicked()
@@ -267,11 +305,12 @@ void TestAutoRepeat::shutDownEndsEveryRun()
     setRow(0, QStringLiteral("L"));
     m_w->sendPanel()->txtSend->setText(QStringLiteral("T"));
     cmdStart()->click();
-    m_w->autoRepeat()->cmdSend_RepeatClick();
+    clickSend();
     QTRY_VERIFY(far().size() > 4);
     m_w->close();
     QCOMPARE(cmdStart()->text(), QStringLiteral("Start"));
     QCOMPARE(cmdSend()->text(), QStringLiteral("Start"));
+    QTest::qWait(20);
     const QByteArray atClose = far();
     QTest::qWait(60);
     QCOMPARE(far(), atClose);
@@ -362,7 +401,6 @@ void TestAutoRepeat::appliedListSurvivesARestart()
 
     m_w->close();
     m_w.reset();
-    m_link.reset();
     openWindow();
     const AutoItem &row = m_w->data().RepeatList[4];
     QCOMPARE(row.String, QStringLiteral(" 02 41 03 "));
