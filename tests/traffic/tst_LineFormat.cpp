@@ -52,7 +52,8 @@ void tst_LineFormat::hexTextIsTwoUpperDigitsAndBlankPerByte_data()
     QTest::newRow("line end") << QString() << QByteArray("\r\n") << QStringLiteral("0D 0A ");
     QTest::newRow("leading zero and upper case")
         << QString() << QByteArray("\x00\x0f\xab\xff", 4) << QStringLiteral("00 0F AB FF ");
-    QTest::newRow("appends to what waits") << QStringLiteral("41 ") << QByteArray("B") << QStringLiteral("41 42 ");
+    QTest::newRow("appends to what waits")
+        << QStringLiteral("41 ") << QByteArray("B") << QStringLiteral("41 42 ");
     QTest::newRow("nothing to add") << QStringLiteral("41 ") << QByteArray() << QStringLiteral("41 ");
 }
 
@@ -79,17 +80,16 @@ void tst_LineFormat::lineSplitsIntoBodyAndEndMark_data()
     QTest::newRow("no line end") << QStringLiteral("AB") << QStringLiteral("AB") << QString();
     QTest::newRow("inner CR LF is one break")
         << QStringLiteral("A\r\nB\rC\nD") << QStringLiteral("A\nB\nC\nD") << QString();
-    QTest::newRow("TAB NUL 128 and DEL")
-        << (QStringLiteral("\t\0x") + QChar(0x80) + QChar(0x7f)) << (QStringLiteral("??x?") + QChar(0x7f))
-        << QString();
+    QTest::newRow("TAB NUL 128 and DEL") << (QStringLiteral("\t\0x") + QChar(0x80) + QChar(0x7f))
+                                         << (QStringLiteral("??x?") + QChar(0x7f)) << QString();
     QTest::newRow("Hangul and decode errors become one ? each")
         << (QStringLiteral("A") + QChar(0xD55C) + QChar(0xFFFD) + QChar(0xFFFD)) << QStringLiteral("A???")
         << QString();
     QTest::newRow("char outside the basic plane is one ?")
         << (QStringLiteral("A") + QString::fromUcs4(U"\U0001F600") + QStringLiteral("\r\n"))
         << QStringLiteral("A?") << QStringLiteral("[CRLF]");
-    QTest::newRow("hex text has no mark") << QStringLiteral("41 42 0D 0A ") << QStringLiteral("41 42 0D 0A ")
-                                          << QString();
+    QTest::newRow("hex text has no mark")
+        << QStringLiteral("41 42 0D 0A ") << QStringLiteral("41 42 0D 0A ") << QString();
 }
 
 void tst_LineFormat::lineSplitsIntoBodyAndEndMark()

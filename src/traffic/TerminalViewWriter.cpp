@@ -1,0 +1,71 @@
+#include "traffic/TerminalViewWriter.h"
+
+#include "traffic/LineFormat.h"
+
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace kivo {
+
+TerminalViewWriter::TerminalViewWriter(QPlainTextEdit *view) : m_view(view)
+{
+    m_view->document()->setUndoRedoEnabled(false);
+}
+
+void TerminalViewWriter::append(const QString &text)
+{
+    m_pending.append(lineformat::terminalText(text, m_pendingCr));
+    if (m_holds == 0)
+        commit();
+}
+
+void TerminalViewWriter::hold()
+{
+    ++m_holds;
+}
+
+void TerminalViewWriter::release()
+{
+    if (m_holds > 0 && --m_holds == 0 && !m_pending.isEmpty())
+        commit();
+}
+
+void TerminalViewWriter::commit()
+{
+    QTextDocument *document = m_view->document();
+    const bool updates = m_view->updatesEnabled();
+    m_view->setUpdatesEnabled(false);
+
+    qsizetype length = document->characterCount() - 1;
+    bool cut = false;
+    for (const QString &piece : std::as_const(m_pending)) {
+        if (lineformat::charsToDrop(length) > 0) {
+            cut = true;
+            break;
+        }
+        length += piece.size();
+    }
+    QTextCursor cursor(document);
+    if (cut) {
+        QString text = document->toPlainText();
+        for (const QString &piece : std::as_const(m_pending)) {
+            text.remove(0, lineformat::charsToDrop(text.size()));
+            text += piece;
+        }
+        document->setPlainText(text);
+        cursor.movePosition(QTextCursor::End);
+    } else {
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(m_pending.join(QString()));
+    }
+    m_pending.clear();
+
+    m_view->setTextCursor(cursor);
+    QScrollBar *bar = m_view->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    m_view->setUpdatesEnabled(updates);
+}
+
+} // namespace kivo
