@@ -1,5 +1,7 @@
 #include "traffic/LineFormat.h"
 
+#include <algorithm>
+
 namespace kivo::lineformat {
 
 bool textDue(const QString &buffer)
@@ -56,24 +58,27 @@ Line buildLine(const QString &buffer)
         end -= 1;
     }
 
-    line.body.reserve(end);
+    line.body.resize(end);
     const QChar *in = buffer.constData();
+    QChar *out = line.body.data();
+    qsizetype n = 0;
     for (qsizetype i = 0; i < end; ++i) {
         const char16_t u = in[i].unicode();
-        if (u == u'\r') {
+        if (u >= 32 && u <= 127) {
+            out[n++] = in[i];
+        } else if (u == u'\r') {
             if (i + 1 < end && in[i + 1] == QLatin1Char('\n'))
                 ++i;
-            line.body += QLatin1Char('\n');
+            out[n++] = QLatin1Char('\n');
         } else if (u == u'\n') {
-            line.body += QLatin1Char('\n');
-        } else if (u < 32 || u > 127) {
+            out[n++] = QLatin1Char('\n');
+        } else {
             if (QChar::isHighSurrogate(u) && i + 1 < end && in[i + 1].isLowSurrogate())
                 ++i;
-            line.body += QLatin1Char('?');
-        } else {
-            line.body += in[i];
+            out[n++] = QLatin1Char('?');
         }
     }
+    line.body.truncate(n);
     return line;
 }
 
@@ -101,7 +106,11 @@ QString terminalText(const QString &text, bool &pendingCr)
 
 qsizetype charsToDrop(qsizetype length)
 {
-    return length > kViewLimit ? kKeepFrom : 0;
+    if (length <= kViewLimit)
+        return 0;
+    // Lines longer than the 8999 characters a cut-back drops (a large chunk read at once makes
+    // one line) would otherwise let the view grow with every line.
+    return std::max(kKeepFrom, length - kViewLimit);
 }
 
 } // namespace kivo::lineformat

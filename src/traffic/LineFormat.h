@@ -50,8 +50,9 @@ struct Line
 // break, also when a CR LF is split between two appends (pendingCr carries a closing CR over).
 [[nodiscard]] QString terminalText(const QString &text, bool &pendingCr);
 
-// How many leading characters a view of `length` characters drops before its next line: all but
-// the text from the 9000th character on once it holds more than 10000, else none.
+// How many leading characters a view of `length` characters drops before its next line: once it
+// holds more than 10000, the first 8999 (it keeps its text from the 9000th character on), or as
+// many more as bring it back to 10000; else none.
 [[nodiscard]] qsizetype charsToDrop(qsizetype length);
 
 } // namespace kivo::lineformat

@@ -37,6 +37,9 @@ public:
     void hold();
     void release();
 
+    // Empties the view, held lines included.
+    void clear();
+
     [[nodiscard]] QTextEdit *view() const { return m_view; }
 
 private:

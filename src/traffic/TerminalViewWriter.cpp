@@ -12,6 +12,11 @@ namespace kivo {
 TerminalViewWriter::TerminalViewWriter(QPlainTextEdit *view) : m_view(view)
 {
     m_view->document()->setUndoRedoEnabled(false);
+    // A fixed-pitch traffic font needs no shaping; skipping it halves the cost of laying out a line.
+    QFont font = m_view->font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    font.setKerning(false);
+    m_view->setFont(font);
 }
 
 void TerminalViewWriter::append(const QString &text)
@@ -30,6 +35,13 @@ void TerminalViewWriter::release()
 {
     if (m_holds > 0 && --m_holds == 0 && !m_pending.isEmpty())
         commit();
+}
+
+void TerminalViewWriter::clear()
+{
+    m_pending.clear();
+    m_pendingCr = false;
+    m_view->clear();
 }
 
 void TerminalViewWriter::commit()

@@ -22,8 +22,8 @@ public:
     void hold();
     void release();
 
-    // Forgets a CR waiting for its LF (the view was emptied).
-    void reset() { m_pendingCr = false; }
+    // Empties the view, held text included.
+    void clear();
 
     [[nodiscard]] QPlainTextEdit *view() const { return m_view; }
 

@@ -117,7 +117,7 @@ void tst_LineFormat::viewIsCutBackOnlyPastTheLimit_data()
     QTest::addColumn<qsizetype>("dropped");
     QTest::newRow("at the limit") << qsizetype(10000) << qsizetype(0);
     QTest::newRow("one past keeps from the 9000th") << qsizetype(10001) << qsizetype(8999);
-    QTest::newRow("far past") << qsizetype(25000) << qsizetype(8999);
+    QTest::newRow("past by more than a cut-back keeps 10000") << qsizetype(25000) << qsizetype(15000);
 }
 
 void tst_LineFormat::viewIsCutBackOnlyPastTheLimit()

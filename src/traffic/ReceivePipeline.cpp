@@ -1,0 +1,179 @@
+#include "traffic/ReceivePipeline.h"
+
+#include "app/AppData.h"
+#include "app/Conversions.h"
+#include "app/MessageBox.h"
+#include "app/frmMain.h"
+#include "link/Link.h"
+#include "link/PortPanel.h"
+#include "monitor/FrameCollector.h"
+#include "traffic/RxBuffers.h"
+#include "traffic/TrafficViews.h"
+
+#include <QComboBox>
+
+#include <cmath>
+
+namespace kivo {
+
+namespace {
+// The highest Recv Delay that keeps serial chunks short enough for the frame step.
+constexpr double kMonitorDelayLimit = 0.04;
+constexpr int kMonitorDelayFallbackIndex = 3; // "0.03"
+} // namespace
+
+ReceivePipeline::ReceivePipeline(TrafficViews &views, QComboBox *cboDelay, AppData &data,
+                                 RxBuffers &serialBuffers, RxBuffers &tcpBuffers, QObject *parent)
+    : QObject(parent), m_views(views), m_cboDelay(cboDelay), m_data(data), m_serialBuffers(serialBuffers),
+      m_tcpBuffers(tcpBuffers)
+{
+    m_gather.setSingleShot(true);
+    connect(&m_gather, &QTimer::timeout, this, &ReceivePipeline::readSerial);
+    connect(m_cboDelay, &QComboBox::currentIndexChanged, this, &ReceivePipeline::cboDelay_Click);
+}
+
+ReceivePipeline::ReceivePipeline(frmMain &window)
+    : ReceivePipeline(*window.views(), window.portPanel()->cboDelay, window.data(), window.serialBuffers(),
+                      window.tcpBuffers(), &window)
+{
+}
+
+void ReceivePipeline::setSerialLink(Link *link)
+{
+    if (m_serial)
+        disconnect(m_serial, nullptr, this, nullptr);
+    m_serial = link;
+    if (link)
+        connect(link, &Link::readyRead, this, &ReceivePipeline::MSComm1_OnComm);
+}
+
+void ReceivePipeline::setTcpLink(Link *link)
+{
+    if (m_tcp)
+        disconnect(m_tcp, nullptr, this, nullptr);
+    m_tcp = link;
+    if (link)
+        connect(link, &Link::readyRead, this, &ReceivePipeline::WinsockMain_DataArrival);
+}
+
+void ReceivePipeline::setTcpWatchdog(QTimer *watchdog)
+{
+    m_watchdog = watchdog;
+}
+
+void ReceivePipeline::setMonitorHook(MonitorHook hook)
+{
+    m_hook = std::move(hook);
+}
+
+double ReceivePipeline::recvDelay() const
+{
+    return leadingNumber(m_cboDelay->currentText());
+}
+
+bool ReceivePipeline::monitoring() const
+{
+    return m_data.bMonitor && m_hook.frameStep;
+}
+
+void ReceivePipeline::MSComm1_OnComm()
+{
+    const double delay = recvDelay();
+    if (delay <= 0) {
+        m_gather.stop();
+        readSerial();
+        return;
+    }
+    if (m_gather.isActive())
+        return; // the bytes wait in the port until the gathering ends
+    m_gather.start(static_cast<int>(std::lround(delay * 1000)));
+}
+
+void ReceivePipeline::readSerial()
+{
+    if (!m_serial)
+        return;
+    m_views.holdViewsUntilIdle();
+    while (m_serial && m_serial->bytesAvailable() > 0) {
+        const QByteArray chunk = m_serial->readAll();
+        if (chunk.isEmpty())
+            break; // a port that reports bytes but yields none would loop for ever
+        route(chunk, m_serialBuffers);
+        if (monitoring())
+            feedMonitor(m_serialBuffers, chunk);
+    }
+    flush(m_serialBuffers);
+}
+
+void ReceivePipeline::WinsockMain_DataArrival()
+{
+    if (!m_tcp)
+        return;
+    const QByteArray bytes = m_tcp->readAll();
+    m_views.holdViewsUntilIdle();
+    route(bytes, m_tcpBuffers);
+    if (m_watchdog)
+        m_watchdog->stop();
+    if (monitoring()) {
+        // Byte by byte, so the frame step sees every frame boundary; the views are held, so the
+        // flush after each byte costs no layout, and nothing yields to the event loop.
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            feedMonitor(m_tcpBuffers, bytes.mid(i, 1));
+            flush(m_tcpBuffers);
+            if (m_watchdog)
+                m_watchdog->start();
+        }
+    }
+}
+
+void ReceivePipeline::route(const QByteArray &bytes, RxBuffers &buffers)
+{
+    switch (m_views.selectedTab()) {
+    case 1:
+        m_views.AddAscii(bytes, buffers.strAscBuf);
+        break;
+    case 2:
+        m_views.AddHexa(bytes, buffers.strHexBuf);
+        break;
+    case 3:
+        m_views.AddAscii(bytes, buffers.strAscBuf);
+        m_views.AddHexa(bytes, buffers.strHexBuf);
+        break;
+    case 4:
+        m_views.AddHyper(bytes, buffers.strHyperBuf);
+        break;
+    default:
+        break;
+    }
+}
+
+void ReceivePipeline::flush(RxBuffers &buffers)
+{
+    if (!buffers.strAscBuf.isEmpty())
+        m_views.PrintRecv(m_views.rtfPrintAsc, buffers.strAscBuf);
+    if (!buffers.strHexBuf.isEmpty())
+        m_views.PrintRecv(m_views.rtfPrintHex, buffers.strHexBuf);
+    if (!buffers.strHyperBuf.isEmpty())
+        m_views.PrintHyper(buffers.strHyperBuf);
+}
+
+void ReceivePipeline::feedMonitor(RxBuffers &buffers, const QByteArray &piece)
+{
+    m_hook.frameStep(buffers, piece);
+    if (m_hook.showWeight)
+        m_hook.showWeight(trimBlanks(buffers.strWeight));
+}
+
+void ReceivePipeline::cboDelay_Click()
+{
+    if (!m_data.bMonitor || recvDelay() <= kMonitorDelayLimit)
+        return;
+    showMessage(m_cboDelay->window(),
+                QStringLiteral("인디케이터 모니터링 기능이 켜져 있을때는 Recv Delay 값이 0.04초 이하로 제한됩니다."),
+                QMessageBox::Warning, appTitle());
+    m_cboDelay->setCurrentIndex(kMonitorDelayFallbackIndex);
+    if (m_serial)
+        m_serial->discardInput();
+}
+
+} // namespace kivo

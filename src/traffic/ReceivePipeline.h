@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class QComboBox;
+class frmMain;
+
+namespace kivo {
+
+class Link;
+class TrafficViews;
+struct AppData;
+struct RxBuffers;
+
+// Takes received bytes from the serial and the TCP link into the traffic views and, while
+// monitoring, into the indicator frame step.
+//
+// Serial: a nonzero Recv Delay gathers a burst. The first readyRead of a burst starts a single-shot
+// timer, later ones read nothing, and when it fires everything waiting is read as one chunk; with
+// "0" every readyRead reads at once. TCP: every arrival is routed at once and, while monitoring,
+// fed to the frame step byte by byte with the view buffers flushed after each byte.
+class ReceivePipeline : public QObject
+{
+    Q_OBJECT
+public:
+    // What the monitoring side plugs in: the frame step over a link's buffers and a piece of
+    // bytes, and the weight display. Without a frame step nothing is fed.
+    struct MonitorHook
+    {
+        std::function<void(RxBuffers &, const QByteArray &)> frameStep;
+        std::function<void(const QString &)> showWeight;
+    };
+
+    ReceivePipeline(TrafficViews &views, QComboBox *cboDelay, AppData &data, RxBuffers &serialBuffers,
+                    RxBuffers &tcpBuffers, QObject *parent = nullptr);
+    // Takes the views, the Recv Delay selector, the tables and the buffers from the main window.
+    explicit ReceivePipeline(frmMain &window);
+
+    // The links whose readyRead this pipeline serves (either may be null).
+    void setSerialLink(Link *link);
+    void setTcpLink(Link *link);
+    // The TCP watchdog: stopped on every arrival, started again per byte while monitoring.
+    void setTcpWatchdog(QTimer *watchdog);
+    void setMonitorHook(MonitorHook hook);
+
+    // The serial receive event: reads now, or starts or joins the Recv Delay gathering.
+    void MSComm1_OnComm();
+    // The TCP data arrival.
+    void WinsockMain_DataArrival();
+    // The Recv Delay guard, run on every change of the selector.
+    void cboDelay_Click();
+
+    // The Recv Delay in force, in seconds (the selected entry's numeric value).
+    [[nodiscard]] double recvDelay() const;
+    // True while a serial burst is being gathered.
+    [[nodiscard]] bool isGathering() const { return m_gather.isActive(); }
+
+private:
+    void readSerial();
+    void route(const QByteArray &bytes, RxBuffers &buffers);
+    void flush(RxBuffers &buffers);
+    void feedMonitor(RxBuffers &buffers, const QByteArray &piece);
+    [[nodiscard]] bool monitoring() const;
+
+    TrafficViews &m_views;
+    QComboBox *m_cboDelay;
+    AppData &m_data;
+    RxBuffers &m_serialBuffers;
+    RxBuffers &m_tcpBuffers;
+    QPointer<Link> m_serial;
+    QPointer<Link> m_tcp;
+    QPointer<QTimer> m_watchdog;
+    MonitorHook m_hook;
+    QTimer m_gather;
+};
+
+} // namespace kivo
