@@ -19,6 +19,7 @@
 #include "send/RepeatPanel.h"
 #include "send/SendPanel.h"
 #include "tools/frmAbout.h"
+#include "traffic/ReceivePipeline.h"
 #include "traffic/TrafficViews.h"
 
 #include <QAction>
@@ -112,8 +113,12 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_cmdOriel->setStyleSheet(QStringLiteral("background-color: rgb(255,255,0);"));
     m_cmdOriel->hide();
 
+    m_receivePipeline = new ReceivePipeline(*this);
     m_monitor = new MonitorController(*this);
     m_autoRepeat = new AutoRepeat(*this);
+    m_receivePipeline->setMonitorHook(
+        {[this](RxBuffers &buffers, const QByteArray &piece) { m_monitor->CheckFrame(buffers, piece); },
+         [this](const QString &weight) { m_monitor->showWeight(weight); }});
 
     buildMenus();
     buildStatusBar();
@@ -209,9 +214,7 @@ void frmMain::buildStatusBar()
 
 void frmMain::mnuEdit_Clear_Click()
 {
-    m_views->rtfPrintAsc->clear();
-    m_views->rtfPrintHex->clear();
-    m_views->rtfHyperView->clear();
+    m_views->mnuEdit_Clear_Click();
 }
 
 void frmMain::startUp()

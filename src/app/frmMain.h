@@ -23,6 +23,7 @@ class TcpLink;
 class IndicatorPanel;
 class MonitorController;
 class PortPanel;
+class ReceivePipeline;
 class RepeatPanel;
 class SendPanel;
 class TrafficViews;
@@ -48,6 +49,7 @@ public:
     kivo::FuncKeyBar *funcKeyBar() const { return m_funcKeyBar; }
     kivo::TrafficViews *views() const { return m_views; }
     kivo::MonitorController *monitor() const { return m_monitor; }
+    kivo::ReceivePipeline *receivePipeline() const { return m_receivePipeline; }
     QPushButton *cmdOriel() const { return m_cmdOriel; }
     // The link strip's behaviour and the two links it owns.
     kivo::LinkController *links() const { return m_links; }
@@ -109,6 +111,7 @@ private:
     kivo::FuncKeyBar *m_funcKeyBar = nullptr;
     kivo::TrafficViews *m_views = nullptr;
     kivo::MonitorController *m_monitor = nullptr;
+    kivo::ReceivePipeline *m_receivePipeline = nullptr;
     QPushButton *m_cmdOriel = nullptr;
     kivo::LinkController *m_links = nullptr;
     kivo::AutoRepeat *m_autoRepeat = nullptr;

@@ -168,9 +168,10 @@ void ReceivePipeline::cboDelay_Click()
 {
     if (!m_data.bMonitor || recvDelay() <= kMonitorDelayLimit)
         return;
-    showMessage(m_cboDelay->window(),
-                QStringLiteral("인디케이터 모니터링 기능이 켜져 있을때는 Recv Delay 값이 0.04초 이하로 제한됩니다."),
-                QMessageBox::Warning, appTitle());
+    showMessage(
+        m_cboDelay->window(),
+        QStringLiteral("인디케이터 모니터링 기능이 켜져 있을때는 Recv Delay 값이 0.04초 이하로 제한됩니다."),
+        QMessageBox::Warning, appTitle());
     m_cboDelay->setCurrentIndex(kMonitorDelayFallbackIndex);
     if (m_serial)
         m_serial->discardInput();

@@ -1,15 +1,25 @@
 #include "traffic/TrafficViews.h"
 
+#include "app/CodePage.h"
 #include "app/Fonts.h"
 #include "app/SplitterBar.h"
 #include "app/Twips.h"
+#include "send/SendEncoding.h"
+#include "traffic/LineFormat.h"
+#include "traffic/RichViewWriter.h"
+#include "traffic/TerminalViewWriter.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QTabBar>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -55,13 +65,9 @@ TrafficViews::TrafficViews(QWidget *parent, QComboBox *cboDelay) : QObject(paren
     tabPrintSelect->setObjectName(QStringLiteral("tabPrintSelect"));
     for (const char *t : {"ASCII", "Hexa", "Both", "like HyperTerminal"})
         tabPrintSelect->addTab(QString::fromLatin1(t));
+    tabPrintSelect->setGeometry(pxRect(120, 3000, 3735, 375));
     tabPrintSelect->setExpanding(false);
     tabPrintSelect->setDrawBase(false);
-    tabPrintSelect->setUsesScrollButtons(false);
-    // The design width, or wider when the platform's tab captions need it: no tab may be clipped.
-    const QRect design = pxRect(120, 3000, 3735, 375);
-    tabPrintSelect->setGeometry(design.x(), design.y(),
-                                qMax(design.width(), tabPrintSelect->sizeHint().width()), design.height());
 
     lblAscLen =
         ruler(parent, QStringLiteral("lblAscLen"), QStringLiteral("LEN  : 123456789012345678901234567890"));
@@ -109,7 +115,17 @@ TrafficViews::TrafficViews(QWidget *parent, QComboBox *cboDelay) : QObject(paren
         if (index == tabPrintSelect->currentIndex())
             tabPrintSelect_Click();
     });
+    m_ascWriter = std::make_unique<RichViewWriter>(rtfPrintAsc);
+    m_hexWriter = std::make_unique<RichViewWriter>(rtfPrintHex);
+    m_hyperWriter = std::make_unique<TerminalViewWriter>(rtfHyperView);
+    for (QWidget *view : {static_cast<QWidget *>(rtfPrintAsc), static_cast<QWidget *>(rtfPrintHex),
+                          static_cast<QWidget *>(rtfHyperView)})
+        view->installEventFilter(this);
+    rtfPrintHex->viewport()->installEventFilter(this);
+    connect(tmrHexTipDelay, &QTimer::timeout, this, &TrafficViews::tmrHexTipDelay_Timer);
 }
+
+TrafficViews::~TrafficViews() = default;
 
 int TrafficViews::selectedTab() const
 {
@@ -138,6 +154,159 @@ void TrafficViews::tabPrintSelect_Click()
         m_cboDelay->setCurrentIndex(0);
         m_cboDelay->setEnabled(false);
     }
+}
+
+void TrafficViews::AddAscii(const QByteArray &bytes, QString &buffer)
+{
+    buffer += CodePage::system().decode(bytes);
+    if (lineformat::textDue(buffer))
+        PrintRecv(rtfPrintAsc, buffer);
+}
+
+void TrafficViews::AddHexa(const QByteArray &bytes, QString &buffer)
+{
+    lineformat::appendHex(buffer, bytes);
+    if (lineformat::hexDue(buffer))
+        PrintRecv(rtfPrintHex, buffer);
+}
+
+void TrafficViews::AddHyper(const QByteArray &bytes, QString &buffer)
+{
+    buffer += CodePage::system().decode(bytes);
+    if (lineformat::textDue(buffer))
+        PrintHyper(buffer);
+}
+
+RichViewWriter *TrafficViews::writerOf(QTextEdit *view)
+{
+    if (view == rtfPrintAsc)
+        return m_ascWriter.get();
+    if (view == rtfPrintHex)
+        return m_hexWriter.get();
+    return nullptr;
+}
+
+void TrafficViews::PrintRecv(QTextEdit *view, QString &buffer)
+{
+    if (RichViewWriter *writer = writerOf(view))
+        writer->writeLine(RichViewWriter::kRecvPrefix, RichViewWriter::kRecvColour, buffer);
+    buffer.clear();
+}
+
+void TrafficViews::PrintSend(QTextEdit *view, const QString &text)
+{
+    if (RichViewWriter *writer = writerOf(view))
+        writer->writeLine(RichViewWriter::kSendPrefix, RichViewWriter::kSendColour, text);
+}
+
+void TrafficViews::PrintHyper(QString &buffer)
+{
+    m_hyperWriter->append(buffer);
+    buffer.clear();
+}
+
+void TrafficViews::holdViews()
+{
+    m_ascWriter->hold();
+    m_hexWriter->hold();
+    m_hyperWriter->hold();
+}
+
+void TrafficViews::releaseViews()
+{
+    m_ascWriter->release();
+    m_hexWriter->release();
+    m_hyperWriter->release();
+}
+
+void TrafficViews::holdViewsUntilIdle()
+{
+    if (m_idleHold)
+        return;
+    m_idleHold = true;
+    holdViews();
+    QTimer::singleShot(0, this, [this] {
+        m_idleHold = false;
+        releaseViews();
+    });
+}
+
+void TrafficViews::mnuEdit_Clear_Click()
+{
+    m_ascWriter->clear();
+    m_hexWriter->clear();
+    m_hyperWriter->clear();
+}
+
+bool TrafficViews::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers mods =
+            key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+        if (key->key() == Qt::Key_X && mods == Qt::ControlModifier) {
+            mnuEdit_Clear_Click();
+            return true;
+        }
+        return false;
+    }
+    if (watched == rtfPrintHex->viewport())
+        return hexViewMouse(event);
+    return false;
+}
+
+// The hex view's mouse handling for the tip. Moves and releases are first handled by the view, so
+// the tip reads the selection as the view has just made it.
+bool TrafficViews::hexViewMouse(QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
+    if (m_inHexMouse)
+        return false;
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    if (type == QEvent::MouseButtonPress) {
+        if (mouse->button() == Qt::LeftButton)
+            bTipArmed = true;
+        return false;
+    }
+    m_inHexMouse = true;
+    QCoreApplication::sendEvent(rtfPrintHex->viewport(), event);
+    m_inHexMouse = false;
+
+    const QTextCursor selection = rtfPrintHex->textCursor();
+    const qsizetype selected = selection.selectionEnd() - selection.selectionStart();
+    if (type == QEvent::MouseMove) {
+        if ((mouse->buttons() & Qt::LeftButton) && selected >= 2 && bTipArmed)
+            showHexTip(selection.selection().toPlainText(), mouse->position().toPoint());
+    } else {
+        if (picHextoAscii->isVisible() && !tmrHexTipDelay->isActive())
+            tmrHexTipDelay->start();
+        if (mouse->button() == Qt::LeftButton && selected == 0) {
+            bTipArmed = false;
+            picHextoAscii->hide();
+        }
+    }
+    return true;
+}
+
+void TrafficViews::showHexTip(const QString &hexText, QPoint pointer)
+{
+    lblHextoAscii->setText(CodePage::system().decode(HexToBytes(hexText)));
+    lblHextoAscii->adjustSize();
+    // The tip hangs below the pointer with its right edge at it; the width is the one from before
+    // this text, so after a change of text the edge lines up from the next move on.
+    const QPoint at = rtfPrintHex->viewport()->mapTo(picHextoAscii->parentWidget(), pointer);
+    picHextoAscii->move(at.x() - picHextoAscii->width(), at.y() + px(200));
+    picHextoAscii->resize(lblHextoAscii->width() + px(110), lblHextoAscii->height() + px(110));
+    picHextoAscii->raise();
+    picHextoAscii->show();
+}
+
+void TrafficViews::tmrHexTipDelay_Timer()
+{
+    tmrHexTipDelay->stop();
+    picHextoAscii->hide();
 }
 
 } // namespace kivo

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
+#include <QPoint>
+#include <QString>
+
+#include <memory>
 
 class QComboBox;
 class QFrame;
@@ -13,7 +18,9 @@ class QWidget;
 
 namespace kivo {
 
+class RichViewWriter;
 class SplitterBar;
+class TerminalViewWriter;
 
 // The lower half of the main window: the view tab strip, the rulers, the three traffic views, the
 // splitter bar with its drag line and the hex-to-ASCII tip.
@@ -23,6 +30,7 @@ class TrafficViews : public QObject
 public:
     // `cboDelay` is the Recv Delay selector, which the terminal tab sets to "0" and greys out.
     TrafficViews(QWidget *parent, QComboBox *cboDelay);
+    ~TrafficViews() override;
 
     // The selected tab in the program's numbering: 1 "ASCII", 2 "Hexa", 3 "Both",
     // 4 "like HyperTerminal".
@@ -31,6 +39,33 @@ public:
 
     // The tab switch: Recv Delay enabled, views shown and hidden, layout, terminal-tab rules.
     void tabPrintSelect_Click();
+
+    // Received bytes into a view buffer of a link (RxBuffers); each prints its line as soon as
+    // the buffer is due: 22 characters or a closing CR LF, 66 hex characters or a closing "0D 0A ".
+    void AddAscii(const QByteArray &bytes, QString &buffer);
+    void AddHexa(const QByteArray &bytes, QString &buffer);
+    void AddHyper(const QByteArray &bytes, QString &buffer);
+
+    // One RECV line from the buffer into rtfPrintAsc or rtfPrintHex; empties the buffer.
+    void PrintRecv(QTextEdit *view, QString &buffer);
+    // One SEND line into rtfPrintAsc or rtfPrintHex.
+    void PrintSend(QTextEdit *view, const QString &text);
+    // The buffer, as it is, onto the terminal view; empties the buffer.
+    void PrintHyper(QString &buffer);
+
+    // While held (calls nest), lines wait and go into the views as one edit at the last release,
+    // so a large received chunk costs one layout per view.
+    void holdViews();
+    void releaseViews();
+    // Holds the views until control is back in the event loop, so that all the reads of one pass
+    // go in as one edit; nothing is painted in between, so nothing shows late. Repeated calls in
+    // the same pass add nothing.
+    void holdViewsUntilIdle();
+    // True while lines wait for a release.
+    [[nodiscard]] bool linesPending() const { return m_idleHold; }
+
+    // Edit > Clear and Ctrl+X in a view: empties the three views (not the receive buffers).
+    void mnuEdit_Clear_Click();
 
     QTabBar *tabPrintSelect = nullptr;
     QLabel *lblAscLen = nullptr;
@@ -44,12 +79,28 @@ public:
     QLabel *lblHextoAscii = nullptr;
     QTimer *tmrHexTipDelay = nullptr;
 
+    // A left button went down in the hex view; only a plain left click clears it.
+    bool bTipArmed = false;
+
 signals:
     // The views were shown or hidden: the window must run its layout.
     void layoutNeeded();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    RichViewWriter *writerOf(QTextEdit *view);
+    bool hexViewMouse(QEvent *event);
+    void showHexTip(const QString &hexText, QPoint pointer);
+    void tmrHexTipDelay_Timer();
+
     QComboBox *m_cboDelay;
+    std::unique_ptr<RichViewWriter> m_ascWriter;
+    std::unique_ptr<RichViewWriter> m_hexWriter;
+    std::unique_ptr<TerminalViewWriter> m_hyperWriter;
+    bool m_inHexMouse = false;
+    bool m_idleHold = false;
 };
 
 } // namespace kivo

@@ -78,7 +78,8 @@ void tst_HexTip::draggingOverHexShowsItsCharactersBelowThePointer()
     QCOMPARE(views().rtfPrintHex->textCursor().selectedText(), QStringLiteral("41 42 43"));
     QCOMPARE(views().lblHextoAscii->text(), QStringLiteral("ABC"));
     QVERIFY(views().picHextoAscii->isVisible());
-    const QPoint pointer = views().rtfPrintHex->viewport()->mapTo(views().picHextoAscii->parentWidget(), charPos(15));
+    const QPoint pointer =
+        views().rtfPrintHex->viewport()->mapTo(views().picHextoAscii->parentWidget(), charPos(15));
     QVERIFY(views().picHextoAscii->y() > pointer.y());
     QVERIFY(views().picHextoAscii->width() > views().lblHextoAscii->width());
     const int oneLine = views().picHextoAscii->height();

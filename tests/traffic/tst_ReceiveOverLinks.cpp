@@ -89,7 +89,8 @@ void tst_ReceiveOverLinks::serialLinesOfBothViewsFromAPseudoTerminal()
     QTRY_COMPARE(colouredText(views().rtfPrintHex), kRecv + "41 42 0D 0A ");
     QCOMPARE(colouredText(views().rtfPrintAsc), kRecv + "AB" + kMark + "[CRLF]");
     m_pty->deviceSends(QByteArray(30, 'x'));
-    QTRY_COMPARE(colouredText(views().rtfPrintAsc), kRecv + "AB" + kMark + "[CRLF]\n" + kRecv + QString(30, u'x'));
+    QTRY_COMPARE(colouredText(views().rtfPrintAsc),
+                 kRecv + "AB" + kMark + "[CRLF]\n" + kRecv + QString(30, u'x'));
 }
 
 void tst_ReceiveOverLinks::tcpWhileMonitoringFlushesAndShowsTheWeight()
@@ -103,8 +104,9 @@ void tst_ReceiveOverLinks::tcpWhileMonitoringFlushesAndShowsTheWeight()
     kivo::ReceivePipeline &pipeline = *m_window->receivePipeline();
     pipeline.setTcpLink(&tcp);
     pipeline.setTcpWatchdog(&watchdog);
-    pipeline.setMonitorHook({[](kivo::RxBuffers &b, const QByteArray &piece) { kivo::CheckFrame(b, piece, 0); },
-                             [&](const QString &w) { weights.append(w); }});
+    pipeline.setMonitorHook(
+        {[](kivo::RxBuffers &b, const QByteArray &piece) { kivo::CheckFrame(b, piece, 0); },
+         [&](const QString &w) { weights.append(w); }});
     views().tabPrintSelect->setCurrentIndex(0);
 
     tcp.connectTo(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));

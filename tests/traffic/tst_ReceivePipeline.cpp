@@ -102,15 +102,17 @@ void tst_ReceivePipeline::receivedBytesMakeTheLinesOfTheSelectedViews_data()
     QTest::newRow("A B CR") << 1 << L{"AB\r"} << kRecv + "AB" + kMark + "[CR]" << QString() << QString();
     QTest::newRow("A B LF CR breaks after AB")
         << 1 << L{"AB\n\r"} << kRecv + "AB\n" + kMark + "[CR]" << QString() << QString();
-    QTest::newRow("TAB NUL 128 as ?") << 1 << L{QByteArray("\t\0\x80", 3)} << kRecv + "???" << QString()
-                                      << QString();
+    QTest::newRow("TAB NUL 128 as ?")
+        << 1 << L{QByteArray("\t\0\x80", 3)} << kRecv + "???" << QString() << QString();
     QTest::newRow("TAB NUL reach the terminal view")
         << 4 << L{QByteArray("\tA\0", 3)} << QString() << QString() << QString::fromLatin1("\tA\0", 3);
     QTest::newRow("30 bytes at once are one line")
         << 1 << L{QByteArray(30, 'x')} << kRecv + QString(30, u'x') << QString() << QString();
-    QTest::newRow("Hexa fills only the hex view") << 2 << L{"AB"} << QString() << kRecv + "41 42 " << QString();
+    QTest::newRow("Hexa fills only the hex view")
+        << 2 << L{"AB"} << QString() << kRecv + "41 42 " << QString();
     QTest::newRow("first line has no leading break, later ones do")
-        << 1 << L{"AB", "CD\r\n"} << kRecv + "AB\n" + kRecv + "CD" + kMark + "[CRLF]" << QString() << QString();
+        << 1 << L{"AB", "CD\r\n"} << kRecv + "AB\n" + kRecv + "CD" + kMark + "[CRLF]" << QString()
+        << QString();
 }
 
 void tst_ReceivePipeline::receivedBytesMakeTheLinesOfTheSelectedViews()
@@ -221,7 +223,8 @@ void tst_ReceivePipeline::recvDelayGuardRefusesLongDelaysWhileMonitoring()
     QCOMPARE(m_serial->waiting.isEmpty(), refused);
     if (refused) {
         QCOMPARE(m_messages[0].text,
-                 QStringLiteral("인디케이터 모니터링 기능이 켜져 있을때는 Recv Delay 값이 0.04초 이하로 제한됩니다."));
+                 QStringLiteral(
+                     "인디케이터 모니터링 기능이 켜져 있을때는 Recv Delay 값이 0.04초 이하로 제한됩니다."));
         QCOMPARE(m_messages[0].icon, QMessageBox::Warning);
         QCOMPARE(m_messages[0].title, kivo::appTitle());
     }
@@ -260,8 +263,9 @@ void tst_ReceivePipeline::ctrlXClearsAllViewsButNotCtrlShiftX()
     arrive(*m_serial, "CD");
     m_window->tcpBuffers().strAscBuf = QStringLiteral("kept");
     views().rtfHyperView->setPlainText(QStringLiteral("old"));
-    for (QWidget *view : {static_cast<QWidget *>(views().rtfPrintAsc), static_cast<QWidget *>(views().rtfPrintHex),
-                          static_cast<QWidget *>(views().rtfHyperView)}) {
+    for (QWidget *view :
+         {static_cast<QWidget *>(views().rtfPrintAsc), static_cast<QWidget *>(views().rtfPrintHex),
+          static_cast<QWidget *>(views().rtfHyperView)}) {
         QTest::keyClick(view, Qt::Key_X, modifiers);
         QCOMPARE(views().rtfPrintAsc->document()->isEmpty(), cleared);
         QCOMPARE(views().rtfPrintHex->document()->isEmpty(), cleared);
@@ -280,7 +284,8 @@ void tst_ReceivePipeline::fullViewDropsItsFirst8999Characters()
     selectTab(1);
     views().rtfPrintAsc->setPlainText(QString(8999, u'x') + QString(1002, u'k'));
     arrive(*m_serial, "AB\r\n");
-    QCOMPARE(colouredText(views().rtfPrintAsc), "{}" + QString(1002, u'k') + "\n" + kRecv + "AB" + kMark + "[CRLF]");
+    QCOMPARE(colouredText(views().rtfPrintAsc),
+             "{}" + QString(1002, u'k') + "\n" + kRecv + "AB" + kMark + "[CRLF]");
 }
 
 KIVO_TEST_MAIN(tst_ReceivePipeline)
