@@ -131,6 +131,9 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_links = new LinkController(*this);
     m_monitor->setLinkHooks({[this] { m_links->ConnectTcp(); }, [this] { m_links->CloseTcp(); },
                              [this] { m_links->serialLink().discardInput(); }});
+    m_receivePipeline->setSerialLink(&m_links->serialLink());
+    m_receivePipeline->setTcpLink(&m_links->tcpLink());
+    m_receivePipeline->setTcpWatchdog(m_links->tmrSocketCheck);
 
     // Design client area 14130 x 9045 twips.
     resize(px(14130), px(9045) + menuBar()->sizeHint().height());

@@ -3,10 +3,12 @@
 #include "ViewText.h"
 
 #include "app/frmMain.h"
+#include "link/LinkController.h"
 #include "link/PortPanel.h"
 #include "link/SerialLink.h"
 #include "link/TcpLink.h"
-#include "monitor/FrameCollector.h"
+#include "monitor/IndicatorPanel.h"
+#include "monitor/SegmentDisplay.h"
 #include "traffic/ReceivePipeline.h"
 #include "traffic/TrafficViews.h"
 
@@ -25,8 +27,8 @@ const QString kRecv = QStringLiteral("{0000ff}RECV : {000000}");
 const QString kMark = QStringLiteral("{c0c0c0}");
 } // namespace
 
-// The receive path fed by the real links: a pseudo-terminal for the serial port and a loopback
-// TCP server for the socket.
+// The receive path fed by the window's own links: a pseudo-terminal for the serial port and a
+// loopback TCP server for the socket, with the window's own frame step and weight display.
 class tst_ReceiveOverLinks : public QObject
 {
     Q_OBJECT
@@ -47,7 +49,6 @@ private:
 
     std::unique_ptr<frmMain> m_window;
     std::unique_ptr<PtyPair> m_pty;
-    std::unique_ptr<kivo::SerialLink> m_serial;
 };
 
 void tst_ReceiveOverLinks::init()
@@ -57,16 +58,14 @@ void tst_ReceiveOverLinks::init()
     m_window->setEndProgram([] {});
     m_pty = std::make_unique<PtyPair>();
     QVERIFY(m_pty->isValid());
-    m_serial = std::make_unique<kivo::SerialLink>();
     QString error;
-    QVERIFY2(m_serial->open(m_pty->slavePath(), QStringLiteral("9600,N,8,1"), &error), qPrintable(error));
-    m_window->receivePipeline()->setSerialLink(m_serial.get());
+    QVERIFY2(m_window->serialLink().open(m_pty->slavePath(), QStringLiteral("9600,N,8,1"), &error),
+             qPrintable(error));
 }
 
 void tst_ReceiveOverLinks::cleanup()
 {
     m_window.reset();
-    m_serial.reset();
     m_pty.reset();
 }
 
@@ -97,16 +96,8 @@ void tst_ReceiveOverLinks::tcpWhileMonitoringFlushesAndShowsTheWeight()
 {
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
-    kivo::TcpLink tcp;
-    QTimer watchdog;
-    watchdog.setInterval(3000);
-    QStringList weights;
-    kivo::ReceivePipeline &pipeline = *m_window->receivePipeline();
-    pipeline.setTcpLink(&tcp);
-    pipeline.setTcpWatchdog(&watchdog);
-    pipeline.setMonitorHook(
-        {[](kivo::RxBuffers &b, const QByteArray &piece) { kivo::CheckFrame(b, piece, 0); },
-         [&](const QString &w) { weights.append(w); }});
+    kivo::TcpLink &tcp = m_window->tcpLink();
+    QTimer *watchdog = m_window->links()->tmrSocketCheck;
     views().tabPrintSelect->setCurrentIndex(0);
 
     tcp.connectTo(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));
@@ -121,10 +112,9 @@ void tst_ReceiveOverLinks::tcpWhileMonitoringFlushesAndShowsTheWeight()
     m_window->data().bMonitor = true;
     // 22-byte frame: status "ST", weight in bytes 10 to 17.
     device->write("ST,GS,+00  12.345kg \r\n");
-    QTRY_COMPARE(weights.size(), 22);
-    QCOMPARE(weights.last(), QStringLiteral("12.345"));
+    QTRY_COMPARE(m_window->indicatorPanel()->lblIndi->text(), QStringLiteral("12.345"));
     QTRY_COMPARE(colouredText(views().rtfPrintAsc), kRecv + "ABCDEST,GS,+00  12.345kg " + kMark + "[CRLF]");
-    QVERIFY(watchdog.isActive());
+    QVERIFY(watchdog->isActive());
 }
 
 KIVO_TEST_MAIN(tst_ReceiveOverLinks)
