@@ -57,7 +57,7 @@ void tst_ReceiveOverLinks::init()
     m_window = std::make_unique<frmMain>();
     m_window->setEndProgram([] {});
     m_pty = std::make_unique<PtyPair>();
-    QVERIFY(m_pty->isValid());
+    QVERIFY(!m_pty->slavePath().isEmpty());
     QString error;
     QVERIFY2(m_window->serialLink().open(m_pty->slavePath(), QStringLiteral("9600,N,8,1"), &error),
              qPrintable(error));
