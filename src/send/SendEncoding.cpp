@@ -51,6 +51,17 @@ QString withoutBlanks(QStringView text)
     return out;
 }
 
+QString trimBlanks(QStringView text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == kBlank)
+        ++first;
+    while (last > first && text[last - 1] == kBlank)
+        --last;
+    return text.mid(first, last - first).toString();
+}
+
 QString AscToHex(const QString &text, const CodePage &codePage)
 {
     return QString::fromLatin1(codePage.encode(text).toHex().toUpper());
@@ -109,7 +120,7 @@ QString sendLengthCaption(int characters, int16_t format)
     return QStringLiteral("Length ") + units;
 }
 
-SendBoxChange sendBoxChanged(const QString &text, int16_t format, bool byteForm, int sentUnits)
+SendBoxChange sendBoxChanged(const QString &text, int16_t format, bool byteForm, int sentUnits, bool deletion)
 {
     SendBoxChange change;
     const int n = static_cast<int>(text.size());
@@ -122,9 +133,21 @@ SendBoxChange sendBoxChanged(const QString &text, int16_t format, bool byteForm,
     const int wholeUnits = n / width;
     if (byteForm && wholeUnits > change.sentUnits) {
         change.sentUnits = wholeUnits;
-        change.unitToSend = text.mid((wholeUnits - 1) * width, width);
+        if (!deletion)
+            change.unitToSend = text.mid((wholeUnits - 1) * width, width);
     }
     return change;
+}
+
+bool isDeletion(QStringView before, QStringView after)
+{
+    if (after.size() >= before.size())
+        return false;
+    qsizetype prefix = 0;
+    while (prefix < after.size() && after[prefix] == before[prefix])
+        ++prefix;
+    const qsizetype suffix = after.size() - prefix;
+    return after.right(suffix) == before.right(suffix);
 }
 
 bool sendBoxSendable(const QString &text, int16_t format)

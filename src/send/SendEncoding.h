@@ -27,6 +27,9 @@ namespace kivo {
 // The text without its blanks (the Hexa send box and HexToBytes ignore them).
 [[nodiscard]] QString withoutBlanks(QStringView text);
 
+// The text less its leading and trailing blanks (other white space is kept: it is data).
+[[nodiscard]] QString trimBlanks(QStringView text);
+
 // XOR of the bytes a hex range stands for (as HexToBytes reads them); no bytes give 0.
 [[nodiscard]] uint8_t xorOfHexBytes(QStringView hex);
 
@@ -50,7 +53,12 @@ struct SendBoxChange
 // Applies the send box rules to its new text (already free of blanks in Hexa). In Byte Data form the
 // unit sent is the last whole unit, and only when the text holds more whole units than were sent;
 // in Hexa an odd last digit is not a unit yet, so a paste of 414 sends 41 and counts one unit.
-[[nodiscard]] SendBoxChange sendBoxChanged(const QString &text, int16_t format, bool byteForm, int sentUnits);
+// A deletion never sends: when it leaves one character, that character counts as already sent.
+[[nodiscard]] SendBoxChange sendBoxChanged(const QString &text, int16_t format, bool byteForm, int sentUnits,
+                                           bool deletion = false);
+
+// Whether `after` is `before` with one run of characters taken out (and nothing put in).
+[[nodiscard]] bool isDeletion(QStringView before, QStringView after);
 
 // Whether the Send button may send the box's text: not empty, and no lone hex digit in Hexa.
 [[nodiscard]] bool sendBoxSendable(const QString &text, int16_t format);

@@ -16,6 +16,8 @@ private slots:
     void storedStringFraming();
     void sendBoxUnitCounting_data();
     void sendBoxUnitCounting();
+    void deletionIsOneRunTakenOut_data();
+    void deletionIsOneRunTakenOut();
     void sendButtonRefusesEmptyOrHalfUnit_data();
     void sendButtonRefusesEmptyOrHalfUnit();
 };
@@ -123,40 +125,45 @@ void tst_SendEncoding::sendBoxUnitCounting_data()
     QTest::addColumn<int>("sentAfter");
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("deletion");
     QTest::newRow("ascii first char") << "A" << 1 << true << 0 << 1 << "A"
-                                      << "Length 1";
+                                      << "Length 1" << false;
     QTest::newRow("ascii third char") << "ABC" << 1 << true << 2 << 3 << "C"
-                                      << "Length 3";
+                                      << "Length 3" << false;
     QTest::newRow("ascii delete sends nothing, keeps count") << "AB" << 1 << true << 3 << 3 << ""
-                                                             << "Length 2";
+                                                             << "Length 2" << false;
     QTest::newRow("ascii retype below count sends nothing") << "ABD" << 1 << true << 3 << 3 << ""
-                                                            << "Length 3";
+                                                            << "Length 3" << false;
     QTest::newRow("ascii growing past count sends last") << "ABDE" << 1 << true << 3 << 4 << "E"
-                                                         << "Length 4";
+                                                         << "Length 4" << false;
     QTest::newRow("one char left resets count") << "A" << 1 << true << 5 << 1 << "A"
-                                                << "Length 1";
+                                                << "Length 1" << false;
     QTest::newRow("empty resets and hides") << "" << 1 << true << 5 << 0 << ""
-                                            << "";
+                                            << "" << false;
     QTest::newRow("hexa lone digit sends nothing") << "4" << 2 << true << 0 << 0 << ""
-                                                   << "Length 0.5";
+                                                   << "Length 0.5" << false;
     QTest::newRow("hexa pair sends it") << "41" << 2 << true << 0 << 1 << "41"
-                                        << "Length 1";
+                                        << "Length 1" << false;
     QTest::newRow("hexa third digit waits") << "414" << 2 << true << 1 << 1 << ""
-                                            << "Length 1.5";
+                                            << "Length 1.5" << false;
     QTest::newRow("hexa fourth digit sends pair") << "4142" << 2 << true << 1 << 2 << "42"
-                                                  << "Length 2";
+                                                  << "Length 2" << false;
     QTest::newRow("hexa paste sends only last unit") << "4142" << 2 << true << 0 << 2 << "42"
-                                                     << "Length 2";
+                                                     << "Length 2" << false;
     QTest::newRow("hexa odd paste sends last whole pair") << "414" << 2 << true << 0 << 1 << "41"
-                                                          << "Length 1.5";
+                                                          << "Length 1.5" << false;
     QTest::newRow("hexa five digits after odd paste") << "41425" << 2 << true << 1 << 2 << "42"
-                                                      << "Length 2.5";
+                                                      << "Length 2.5" << false;
     QTest::newRow("message form never sends") << "ABCDE" << 1 << false << 0 << 0 << ""
-                                              << "Length 5";
+                                              << "Length 5" << false;
     QTest::newRow("message form hexa half") << "41424" << 2 << false << 0 << 0 << ""
-                                            << "Length 2.5";
+                                            << "Length 2.5" << false;
+    QTest::newRow("deleting to one char sends nothing") << "A" << 1 << true << 2 << 1 << ""
+                                                        << "Length 1" << true;
+    QTest::newRow("typing over a selection to one char sends it") << "Z" << 1 << true << 3 << 1 << "Z"
+                                                                  << "Length 1" << false;
     QTest::newRow("format 0 counts as hexa") << "4142" << 0 << true << 0 << 2 << "42"
-                                             << "Length 2";
+                                             << "Length 2" << false;
 }
 
 void tst_SendEncoding::sendBoxUnitCounting()
@@ -168,10 +175,40 @@ void tst_SendEncoding::sendBoxUnitCounting()
     QFETCH(int, sentAfter);
     QFETCH(QString, unit);
     QFETCH(QString, caption);
-    const SendBoxChange change = sendBoxChanged(text, int16_t(format), byteForm, sentBefore);
+    QFETCH(bool, deletion);
+    const SendBoxChange change = sendBoxChanged(text, int16_t(format), byteForm, sentBefore, deletion);
     QCOMPARE(change.sentUnits, sentAfter);
     QCOMPARE(change.unitToSend, unit);
     QCOMPARE(change.lengthCaption, caption);
+}
+
+void tst_SendEncoding::deletionIsOneRunTakenOut_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<bool>("deletion");
+    QTest::newRow("backspace at end") << "ABC"
+                                      << "AB" << true;
+    QTest::newRow("delete in middle") << "ABCD"
+                                      << "AD" << true;
+    QTest::newRow("delete repeated letter") << "AAB"
+                                            << "AB" << true;
+    QTest::newRow("select all and type") << "ABC"
+                                         << "Z" << false;
+    QTest::newRow("replace middle shorter") << "ABCD"
+                                            << "AXD" << false;
+    QTest::newRow("growing") << "AB"
+                             << "ABC" << false;
+    QTest::newRow("cleared") << "AB"
+                             << "" << true;
+}
+
+void tst_SendEncoding::deletionIsOneRunTakenOut()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(bool, deletion);
+    QCOMPARE(isDeletion(before, after), deletion);
 }
 
 void tst_SendEncoding::sendButtonRefusesEmptyOrHalfUnit_data()
