@@ -1,6 +1,10 @@
 #include "send/SendPanel.h"
 
 #include "app/Fonts.h"
+#include "app/MessageBox.h"
+#include "send/SendEncoding.h"
+#include "send/Sender.h"
+#include "send/frmSendMessage.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -54,6 +58,78 @@ SendPanel::SendPanel(QWidget *controlPanel) : QObject(controlPanel)
     connect(optFormatHexa, &QRadioButton::clicked, this, &SendPanel::optFormatHexa_Click);
     connect(optFormByte, &QRadioButton::clicked, this, &SendPanel::optFormByte_Click);
     connect(optFormMsg, &QRadioButton::clicked, this, &SendPanel::optFormMsg_Click);
+    connect(txtSend, &QLineEdit::textChanged, this, &SendPanel::txtSend_Change);
+    connect(txtSend, &QLineEdit::returnPressed, this, [this] {
+        if (cmdSend->isEnabled())
+            cmdSend->click();
+    });
+    connect(cmdSend, &QPushButton::clicked, this, &SendPanel::cmdSend_Click);
+    connect(cmdSendMsg, &QPushButton::clicked, this, &SendPanel::cmdSendMsg_Click);
+}
+
+SendPanel::~SendPanel()
+{
+    delete m_sendMessage;
+}
+
+frmSendMessage *SendPanel::sendMessageWindow() const
+{
+    return m_sendMessage;
+}
+
+void SendPanel::attach(Sender &sender, AppData &data)
+{
+    m_sender = &sender;
+    m_data = &data;
+}
+
+void SendPanel::txtSend_Change()
+{
+    const QString text = txtSend->text();
+    // Blanks go before anything is counted or sent, so that a blank typed after a lone digit can
+    // never make that digit a unit of its own. Setting the text runs this handler again.
+    if (m_sendFormat != 1 && text.contains(u' ')) {
+        txtSend->setText(withoutBlanks(text));
+        txtSend->setCursorPosition(int(txtSend->text().size()));
+        return;
+    }
+    const SendBoxChange change =
+        sendBoxChanged(text, m_sendFormat, m_sendForm == 0, m_sentUnits, isDeletion(m_lastText, text));
+    m_lastText = text;
+    m_sentUnits = change.sentUnits;
+    lblSendLength->setVisible(!change.lengthCaption.isEmpty());
+    if (!change.lengthCaption.isEmpty())
+        lblSendLength->setText(change.lengthCaption);
+    if (!change.unitToSend.isEmpty() && m_sender)
+        m_sender->SendData(change.unitToSend, m_sendFormat);
+}
+
+void SendPanel::cmdSend_Click()
+{
+    const QString caption = cmdSend->text();
+    if (caption == QLatin1String("Stop")) {
+        emit repeatStopRequested();
+        return;
+    }
+    if (!sendBoxSendable(txtSend->text(), m_sendFormat))
+        return;
+    if (caption == QLatin1String("Start")) {
+        emit repeatStartRequested();
+        return;
+    }
+    if (m_sender)
+        m_sender->SendData(trimBlanks(txtSend->text()), m_sendFormat);
+}
+
+void SendPanel::cmdSendMsg_Click()
+{
+    if (!m_sender || !m_data)
+        return;
+    if (!m_sendMessage)
+        m_sendMessage = new frmSendMessage(*m_data, *m_sender);
+    m_sendMessage->show();
+    m_sendMessage->raise();
+    m_sendMessage->activateWindow();
 }
 
 void SendPanel::optFormatAscii_Click()

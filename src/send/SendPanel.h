@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QString>
 
 #include <cstdint>
 
@@ -12,6 +14,10 @@ class QRadioButton;
 class QWidget;
 
 namespace kivo {
+
+struct AppData;
+class Sender;
+class frmSendMessage;
 
 // The send format and send form frames and the "Data Send" frame with the send box.
 class SendPanel : public QObject
@@ -42,9 +48,36 @@ public:
     void optFormByte_Click();
     void optFormMsg_Click();
 
+    // The send box's behaviour needs the send operation and the message table; until attached the
+    // panel only switches format and form.
+    void attach(Sender &sender, AppData &data);
+    ~SendPanel() override;
+
+    // Every change of the send box: Byte Data sending, the length label, blank removal in Hexa.
+    void txtSend_Change();
+    void cmdSend_Click();
+    // Opens the Send Message window, or brings the open one to the front.
+    void cmdSendMsg_Click();
+
+    // Whole units of the box already sent in Byte Data form.
+    [[nodiscard]] int sentUnits() const { return m_sentUnits; }
+    // The open Send Message window, if any.
+    [[nodiscard]] frmSendMessage *sendMessageWindow() const;
+
+signals:
+    // cmdSend (or Enter in the box) while it reads "Stop": the running repeat is to stop.
+    void repeatStopRequested();
+    // cmdSend while it reads "Start" with a sendable box: the repeat of the box is to start.
+    void repeatStartRequested();
+
 private:
     int16_t m_sendFormat = 1;
     int16_t m_sendForm = 1;
+    int m_sentUnits = 0;
+    QString m_lastText; // the box's text after the previous change, to tell deletions apart
+    Sender *m_sender = nullptr;
+    AppData *m_data = nullptr;
+    QPointer<frmSendMessage> m_sendMessage;
 };
 
 } // namespace kivo

@@ -1,0 +1,67 @@
+#include "send/Sender.h"
+
+#include "app/CodePage.h"
+#include "app/MessageBox.h"
+#include "app/frmMain.h"
+#include "link/Link.h"
+#include "link/LinkController.h"
+#include "link/PortPanel.h"
+#include "send/FuncKeyBar.h"
+#include "send/SendEncoding.h"
+#include "send/SendPanel.h"
+#include "traffic/TrafficViews.h"
+
+#include <QRadioButton>
+
+namespace kivo {
+
+Sender::Sender(frmMain &main) : QObject(&main), m_main(main)
+{
+    main.sendPanel()->attach(*this, main.data());
+    main.funcKeyBar()->attach(*this, main.data());
+}
+
+Link *Sender::chosenLink() const
+{
+    LinkController *links = m_main.linkController();
+    if (!links)
+        return nullptr;
+    if (m_main.portPanel()->optComm_0->isChecked())
+        return &links->tcpLink();
+    return &links->serialLink();
+}
+
+void Sender::SendData(QString strData, const int16_t &iSendFormat)
+{
+    if (iSendFormat == 1)
+        strData = AscToHex(strData);
+    const QByteArray bytes = HexToBytes(strData);
+
+    Link *link = chosenLink();
+    QString error;
+    if (!link)
+        error = QStringLiteral("No link is available for sending.");
+    if (!link || !link->write(bytes, &error)) {
+        showMessage(&m_main, error, QMessageBox::Warning, appTitle());
+        return;
+    }
+    showSend(bytes, strData);
+    emit dataSent(bytes);
+}
+
+void Sender::SendStored(const QString &text, int16_t mode, bool lineEnd, bool stx, QStringView lineEndChars)
+{
+    SendData(frameStoredString(text, mode, lineEnd, stx, lineEndChars), mode);
+}
+
+void Sender::showSend(const QByteArray &bytes, const QString &hexText)
+{
+    TrafficViews &views = *m_main.views();
+    const int tab = views.selectedTab();
+    if (tab == 1 || tab == 3)
+        views.PrintSend(views.rtfPrintAsc, CodePage::system().decode(bytes));
+    if (tab == 2 || tab == 3)
+        views.PrintSend(views.rtfPrintHex, HexToSpaced(hexText));
+}
+
+} // namespace kivo

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+
+class frmMain;
+
+namespace kivo {
+
+class Link;
+
+// The one send operation of the program: every send feature ends in SendData, which turns the
+// text into bytes, writes them to the chosen link and shows them as SEND lines. The bytes shown in
+// the hex view are exactly the bytes handed to the link.
+class Sender : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Sender(frmMain &main);
+
+    // strData is ASCII text (format 1) or hex text (any other format). A link that refuses the
+    // write is reported in a warning box and nothing is shown; the caller simply goes on.
+    void SendData(QString strData, const int16_t &iSendFormat);
+
+    // A stored string with its feature's framing: for ASCII, the line end, then STX/ETX.
+    void SendStored(const QString &text, int16_t mode, bool lineEnd, bool stx,
+                    QStringView lineEndChars = u"\r\n");
+
+    // The link that the "Communication" options choose: TCP/IP when optComm_0 is checked.
+    [[nodiscard]] Link *chosenLink() const;
+
+signals:
+    // Bytes the link accepted.
+    void dataSent(const QByteArray &bytes);
+
+private:
+    void showSend(const QByteArray &bytes, const QString &hexText);
+
+    frmMain &m_main;
+};
+
+} // namespace kivo
