@@ -4,7 +4,8 @@
 #include "app/MessageBox.h"
 #include "app/frmMain.h"
 #include "link/Link.h"
-#include "link/LinkController.h"
+#include "link/SerialLink.h"
+#include "link/TcpLink.h"
 #include "link/PortPanel.h"
 #include "send/FuncKeyBar.h"
 #include "send/SendEncoding.h"
@@ -23,12 +24,9 @@ Sender::Sender(frmMain &main) : QObject(&main), m_main(main)
 
 Link *Sender::chosenLink() const
 {
-    LinkController *links = m_main.linkController();
-    if (!links)
-        return nullptr;
     if (m_main.portPanel()->optComm_0->isChecked())
-        return &links->tcpLink();
-    return &links->serialLink();
+        return &m_main.tcpLink();
+    return &m_main.serialLink();
 }
 
 void Sender::SendData(QString strData, const int16_t &iSendFormat)
@@ -39,9 +37,7 @@ void Sender::SendData(QString strData, const int16_t &iSendFormat)
 
     Link *link = chosenLink();
     QString error;
-    if (!link)
-        error = QStringLiteral("No link is available for sending.");
-    if (!link || !link->write(bytes, &error)) {
+    if (!link->write(bytes, &error)) {
         showMessage(&m_main, error, QMessageBox::Warning, appTitle());
         return;
     }

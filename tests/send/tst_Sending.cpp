@@ -5,7 +5,7 @@
 #include "app/IniFile.h"
 #include "app/MessageBox.h"
 #include "app/frmMain.h"
-#include "link/LinkController.h"
+#include "link/TcpLink.h"
 #include "link/PortPanel.h"
 #include "send/FuncKeyBar.h"
 #include "send/SendPanel.h"
@@ -252,7 +252,7 @@ void tst_Sending::tcpSendReachesTheServer()
     QVERIFY(server.listen(QHostAddress::LocalHost));
     Bench b(false);
     b.w->portPanel()->optComm_0->click();
-    TcpLink &tcp = b.w->linkController()->tcpLink();
+    TcpLink &tcp = b.w->tcpLink();
     tcp.connectTo(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));
     QTRY_VERIFY(server.hasPendingConnections() && tcp.isReady());
     QTcpSocket *peer = server.nextPendingConnection();
