@@ -90,7 +90,7 @@ frmFuncSet::frmFuncSet(AppData &data, FuncKeyBar &keys, QWidget *parent)
         const FuncItem &item = m_data.FuncKeys[r];
         txtKeyCaption[r]->setText(item.Caption);
         txtString[r]->setText(item.String);
-        chkList[r]->setChecked(item.Enabled == 1);
+        chkList[r]->setChecked(item.Enabled != 0);
         chkList_Click(r);
         setModeButton(r, item.Mode == 1);
     }
