@@ -18,6 +18,7 @@
 #include "send/FuncKeyBar.h"
 #include "send/RepeatPanel.h"
 #include "send/SendPanel.h"
+#include "send/Sender.h"
 #include "tools/frmAbout.h"
 #include "traffic/ReceivePipeline.h"
 #include "traffic/TrafficViews.h"
@@ -134,6 +135,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_receivePipeline->setSerialLink(&m_links->serialLink());
     m_receivePipeline->setTcpLink(&m_links->tcpLink());
     m_receivePipeline->setTcpWatchdog(m_links->tmrSocketCheck);
+    m_sender = new Sender(*this);
 
     // Design client area 14130 x 9045 twips.
     resize(px(14130), px(9045) + menuBar()->sizeHint().height());
@@ -303,12 +305,7 @@ void frmMain::startUp()
 
 void frmMain::applyFuncKeys()
 {
-    for (int k = 0; k < AppData::kFuncKeys; ++k) {
-        const FuncItem &f = m_data.FuncKeys[k];
-        if (!f.Caption.isEmpty())
-            m_funcKeyBar->cmdFuncKey[k]->setText(f.Caption);
-        m_funcKeyBar->cmdFuncKey[k]->setEnabled(f.Enabled != 0);
-    }
+    m_funcKeyBar->applyKeys();
 }
 
 void frmMain::shutDown()

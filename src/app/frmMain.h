@@ -22,6 +22,7 @@ class SerialLink;
 class TcpLink;
 class IndicatorPanel;
 class MonitorController;
+class Sender;
 class PortPanel;
 class ReceivePipeline;
 class RepeatPanel;
@@ -50,6 +51,8 @@ public:
     kivo::TrafficViews *views() const { return m_views; }
     kivo::MonitorController *monitor() const { return m_monitor; }
     kivo::ReceivePipeline *receivePipeline() const { return m_receivePipeline; }
+    // SendData and the send area's handlers.
+    kivo::Sender *dataSender() const { return m_sender; }
     QPushButton *cmdOriel() const { return m_cmdOriel; }
     // The link strip's behaviour and the two links it owns.
     kivo::LinkController *links() const { return m_links; }
@@ -112,6 +115,7 @@ private:
     kivo::TrafficViews *m_views = nullptr;
     kivo::MonitorController *m_monitor = nullptr;
     kivo::ReceivePipeline *m_receivePipeline = nullptr;
+    kivo::Sender *m_sender = nullptr;
     QPushButton *m_cmdOriel = nullptr;
     kivo::LinkController *m_links = nullptr;
     kivo::AutoRepeat *m_autoRepeat = nullptr;
