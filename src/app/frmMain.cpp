@@ -136,6 +136,10 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_receivePipeline->setTcpLink(&m_links->tcpLink());
     m_receivePipeline->setTcpWatchdog(m_links->tmrSocketCheck);
     m_sender = new Sender(*this);
+    m_autoRepeat->setSendData(
+        [this](const QString &text, int16_t format) { m_sender->SendData(text, format); });
+    connect(m_sendPanel, &SendPanel::repeatStartRequested, m_autoRepeat, &AutoRepeat::cmdSend_RepeatClick);
+    connect(m_sendPanel, &SendPanel::repeatStopRequested, m_autoRepeat, &AutoRepeat::cmdSend_RepeatClick);
 
     // Design client area 14130 x 9045 twips.
     resize(px(14130), px(9045) + menuBar()->sizeHint().height());
