@@ -10,7 +10,6 @@
 #include "link/SerialLink.h"
 #include "send/AutoRepeat.h"
 #include "send/RepeatPanel.h"
-#include "send/SendEncoding.h"
 #include "send/SendPanel.h"
 #include "send/frmEditList.h"
 
@@ -53,7 +52,6 @@ private:
     QByteArray far();
     QPushButton *cmdStart() const { return m_w->repeatPanel()->cmdStart; }
     QPushButton *cmdSend() const { return m_w->sendPanel()->cmdSend; }
-    void clickSend() { m_w->autoRepeat()->cmdSend_RepeatClick(); }
 
     std::unique_ptr<frmMain> m_w;
     std::unique_ptr<PtyPair> m_pty;
@@ -91,10 +89,6 @@ void TestAutoRepeat::openWindow()
     p->cboPort->setEditText(m_pty->slavePath());
     p->cmdConnect->click();
     QVERIFY(p->cmdDisconnect->isEnabled());
-    m_w->autoRepeat()->setSendData([this](const QString &text, int16_t format) {
-        QString error;
-        m_w->links()->serialLink().write(HexToBytes(format == FormatAscii ? AscToHex(text) : text), &error);
-    });
     m_w->repeatPanel()->chkAutoRepeat->setChecked(true);
     m_w->portPanel()->cboDelay->setCurrentIndex(0);       // Recv Delay "0"
     m_w->repeatPanel()->cboDelayTime->setCurrentIndex(0); // 0.01 s
@@ -180,7 +174,7 @@ void TestAutoRepeat::stopSendsNothingFurtherEvenDuringLongDelay()
 void TestAutoRepeat::untickingEndsBoxRunAndSendReadsSend()
 {
     m_w->sendPanel()->txtSend->setText(QStringLiteral("  X "));
-    clickSend();
+    cmdSend()->click();
     QCOMPARE(cmdSend()->text(), QStringLiteral("Stop"));
     QTRY_VERIFY(far().size() >= 3);
     QVERIFY(far().count('X') == far().size());
@@ -196,14 +190,14 @@ void TestAutoRepeat::untickingEndsBoxRunAndSendReadsSend()
 void TestAutoRepeat::emptiedSendBoxKeepsTheRunGoing()
 {
     m_w->sendPanel()->txtSend->setText(QStringLiteral("X"));
-    clickSend();
+    cmdSend()->click();
     QTRY_VERIFY(far().contains('X'));
     m_w->sendPanel()->txtSend->clear();
     QTest::qWait(30);
     QCOMPARE(cmdSend()->text(), QStringLiteral("Stop"));
     m_w->sendPanel()->txtSend->setText(QStringLiteral("Y"));
     QTRY_VERIFY(far().contains('Y'));
-    clickSend();
+    cmdSend()->click();
     QCOMPARE(cmdSend()->text(), QStringLiteral("Start"));
     QTest::qWait(20); // bytes already handed to the port reach the far end
     const qsizetype sent = far().size();
@@ -228,7 +222,7 @@ void TestAutoRepeat::bothRunsGoTogetherAndThroughAModalDialog()
     setRow(0, QStringLiteral("L"));
     m_w->sendPanel()->txtSend->setText(QStringLiteral("T"));
     cmdStart()->click();
-    clickSend();
+    cmdSend()->click();
     QDialog modal(m_w.get());
     qsizetype before = 0;
     qsizetype during = 0;
@@ -249,7 +243,7 @@ void TestAutoRepeat::bothRunsGoTogetherAndThroughAModalDialog()
     const qsizetype lAfterStop = far().count('L');
     QTRY_VERIFY(far().count('T') > 20);
     QCOMPARE(far().count('L'), lAfterStop);
-    clickSend();
+    cmdSend()->click();
     QTest::qWait(20);
     const QByteArray atStop = far();
     QTest::qWait(60);
@@ -262,14 +256,14 @@ void TestAutoRepeat::disconnectRefusedWhileEitherRunGoes()
     m_w->sendPanel()->txtSend->setText(QStringLiteral("T"));
     PortPanel *p = m_w->portPanel();
     for (QPushButton *run : {cmdStart(), cmdSend()}) {
-        run == cmdStart() ? run->click() : clickSend();
+        run->click();
         QCOMPARE(run->text(), QStringLiteral("Stop"));
         p->cmdDisconnect->click();
         QCOMPARE(m_messages.size(), 1);
         QCOMPARE(m_messages.takeFirst().text,
                  QStringLiteral("연결을 해제 하시려면 먼저 자동 전송 기능을 중지하십시오."));
         QVERIFY(m_w->links()->serialLink().isOpen());
-        run == cmdStart() ? run->click() : clickSend();
+        run->click();
     }
     // Disconnected, and then on TCP/IP, the tick stays but the box and the group are off.
     p->cmdDisconnect->click();
@@ -306,7 +300,7 @@ void TestAutoRepeat::shutDownEndsEveryRun()
     setRow(0, QStringLiteral("L"));
     m_w->sendPanel()->txtSend->setText(QStringLiteral("T"));
     cmdStart()->click();
-    clickSend();
+    cmdSend()->click();
     QTRY_VERIFY(far().size() > 4);
     m_w->close();
     QCOMPARE(cmdStart()->text(), QStringLiteral("Start"));
