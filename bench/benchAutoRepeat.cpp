@@ -4,13 +4,14 @@
 // and the drift of the last send from the 10 ms grid, and the CPU time of the window's thread
 // against the same time left idle.
 //
-//   benchAutoRepeat [seconds-at-0.01s=60] [seconds-at-1s=20]
+//   benchAutoRepeat [seconds-at-0.01s=60] [seconds-at-1s=20] [view tab 1..4=1; 4 shows no SEND line]
 
 #include "app/MessageBox.h"
 #include "app/frmMain.h"
 #include "link/PortPanel.h"
 #include "send/AutoRepeat.h"
 #include "send/RepeatPanel.h"
+#include "traffic/TrafficViews.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -135,6 +136,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int fastSeconds = argc > 1 ? atoi(argv[1]) : 60;
     const int slowSeconds = argc > 2 ? atoi(argv[2]) : 20;
+    const int tab = argc > 3 ? atoi(argv[3]) : 1;
     setMessageRecorder([](const MessageRecord &m) { std::printf("message: %s\n", qPrintable(m.text)); });
 
     int master = -1, slave = -1;
@@ -153,6 +155,8 @@ int main(int argc, char *argv[])
     w.portPanel()->cmdConnect->click();
     if (!w.portPanel()->cmdDisconnect->isEnabled())
         return 1;
+    w.views()->selectTab(tab);
+    w.views()->tabPrintSelect_Click();
     w.data().RepeatList[0] = AutoItem{QStringLiteral("A"), FormatAscii, 1};
     w.repeatPanel()->chkAutoRepeat->setChecked(true);
     w.portPanel()->cboDelay->setCurrentIndex(0);
