@@ -20,6 +20,7 @@
 #include "send/SendPanel.h"
 #include "send/Sender.h"
 #include "tools/frmAbout.h"
+#include "tools/frmOriel.h"
 #include "traffic/ReceivePipeline.h"
 #include "traffic/TrafficViews.h"
 
@@ -113,6 +114,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_cmdOriel->setGeometry(pxRect(7560, 3000, 1215, 375));
     m_cmdOriel->setStyleSheet(QStringLiteral("background-color: rgb(255,255,0);"));
     m_cmdOriel->hide();
+    connect(m_cmdOriel, &QPushButton::clicked, this, [this] { frmOriel::open(*this); });
 
     m_receivePipeline = new ReceivePipeline(*this);
     m_monitor = new MonitorController(*this);

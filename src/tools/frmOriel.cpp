@@ -4,10 +4,14 @@
 #include "app/Fonts.h"
 #include "app/MessageBox.h"
 #include "app/Twips.h"
+#include "app/frmMain.h"
+#include "send/Sender.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyleOptionButton>
 
@@ -86,6 +90,28 @@ frmOriel::frmOriel(HexSendFn send) : QWidget(nullptr, Qt::Window), m_send(std::m
     // Design client area 4575 x 6630 twips.
     resize(px(4575), px(6630));
     move(500, 200);
+}
+
+frmOriel *frmOriel::open(frmMain &main)
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        // A form that was closed waits hidden for its deletion; it is not reopened.
+        if (auto *form = qobject_cast<frmOriel *>(w); form && form->isVisible()) {
+            form->show();
+            form->raise();
+            form->activateWindow();
+            return form;
+        }
+    }
+    auto *form =
+        new frmOriel([sender = QPointer<Sender>(main.dataSender())](const QString &text, int16_t format) {
+            if (sender)
+                sender->SendData(text, format);
+        });
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(&main, &QObject::destroyed, form, [form] { delete form; });
+    form->show();
+    return form;
 }
 
 QPushButton *frmOriel::addButton(const char *name, const QString &caption, int left, int top)

@@ -7,6 +7,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class frmMain;
 
 // The serial-number test form: eleven buttons that each send one command of the retail scale's
 // data protocol, and three number boxes that choose the record or serial number. It only sends;
@@ -17,6 +18,10 @@ class frmOriel : public QWidget
 public:
     // A top-level, topmost window at (500, 200) whose frames go to `send` as Hexa text.
     explicit frmOriel(kivo::HexSendFn send);
+
+    // Shows the main window's test form, making it when none is open; the form sends through the
+    // main window's send operation and goes when the main window goes.
+    static frmOriel *open(frmMain &main);
 
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;

@@ -1,12 +1,29 @@
 #include "tools/frmOriel.h"
 
+#include "../link/PtyPair.h"
 #include "KivoTest.h"
 #include "app/MessageBox.h"
+#include "app/frmMain.h"
+#include "link/PortPanel.h"
+#include "traffic/TrafficViews.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextEdit>
 
 using namespace kivo;
+
+namespace {
+frmOriel *findForm()
+{
+    frmOriel *found = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *f = qobject_cast<frmOriel *>(w); f && f->isVisible())
+            found = f;
+    return found;
+}
+} // namespace
 
 class tst_frmOriel : public QObject
 {
@@ -21,6 +38,7 @@ private slots:
     void typingIntoText1ShowsInText2();
     void valueThatDoesNotFitSendsNothingAndNamesTheBox_data();
     void valueThatDoesNotFitSendsNothingAndNamesTheBox();
+    void hiddenMainButtonOpensOneTopmostFormAt500x200();
 
 private:
     std::unique_ptr<frmOriel> makeForm();
@@ -71,11 +89,27 @@ void tst_frmOriel::everyButtonSendsItsFrameAsHexa()
 {
     QFETCH(QString, button);
     QFETCH(QByteArray, bytes);
-    auto form = makeForm();
-    auto *b = form->findChild<QPushButton *>(button);
-    QVERIFY(b);
-    QTest::mouseClick(b, Qt::LeftButton);
-    QCOMPARE(m_sent, QByteArrayList{bytes});
+    PtyPair pty;
+    frmMain main;
+    main.setEndProgram([] {});
+    PortPanel *p = main.portPanel();
+    p->cboParity->setCurrentIndex(p->cboParity->findText(QStringLiteral("N")));
+    p->cboDataBit->setCurrentIndex(p->cboDataBit->findText(QStringLiteral("8")));
+    p->cboPort->setEditText(pty.slavePath());
+    p->cmdConnect->click();
+    QVERIFY(p->cmdDisconnect->isEnabled());
+
+    main.views()->selectTab(2);
+    main.cmdOriel()->click();
+    frmOriel *form = findForm();
+    QVERIFY(form);
+    QTest::mouseClick(form->findChild<QPushButton *>(button), Qt::LeftButton);
+    QByteArray received;
+    QTRY_COMPARE((received += pty.deviceReceived()), bytes);
+    QVERIFY(m_messages.isEmpty());
+    // The frame shows in the hex view as a SEND line like any other send.
+    QVERIFY(main.views()->rtfPrintHex->toPlainText().contains(
+        QStringLiteral("SEND : ") + QString::fromLatin1(bytes.toHex(' ').toUpper())));
 }
 
 void tst_frmOriel::recordReadsStepTheirBoxAndText2Follows_data()
@@ -164,6 +198,29 @@ void tst_frmOriel::valueThatDoesNotFitSendsNothingAndNamesTheBox()
     QVERIFY(m_messages[0].text.contains(box));
     QCOMPARE(m_messages[0].icon, QMessageBox::Warning);
     QCOMPARE(m_messages[0].title, QStringLiteral("Kivo"));
+}
+
+void tst_frmOriel::hiddenMainButtonOpensOneTopmostFormAt500x200()
+{
+    auto main = std::make_unique<frmMain>();
+    main->setEndProgram([] {});
+    main->show();
+    QVERIFY(!main->cmdOriel()->isVisible());
+    main->cmdOriel()->click();
+    main->cmdOriel()->click();
+    QList<frmOriel *> forms;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *f = qobject_cast<frmOriel *>(w))
+            forms << f;
+    QCOMPARE(forms.size(), 1);
+    QPointer<frmOriel> form = forms[0];
+    QVERIFY(form->isVisible());
+    QCOMPARE(form->parentWidget(), nullptr);
+    QCOMPARE(form->windowTitle(), QStringLiteral("Oriel 테스트"));
+    QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QCOMPARE(form->pos(), QPoint(500, 200));
+    main.reset();
+    QVERIFY(form.isNull());
 }
 
 KIVO_TEST_MAIN(tst_frmOriel)
