@@ -113,6 +113,9 @@ void RichViewWriter::commit()
     m_view->setTextCursor(cursor);
     QScrollBar *bar = m_view->verticalScrollBar();
     bar->setValue(bar->maximum());
+    // Keep the line starts in sight: the rulers above the view do not scroll sideways, so
+    // following the caret to the end of a long line would shift the columns under them.
+    m_view->horizontalScrollBar()->setValue(0);
     m_view->setUpdatesEnabled(updates);
 }
 

@@ -65,9 +65,13 @@ TrafficViews::TrafficViews(QWidget *parent, QComboBox *cboDelay) : QObject(paren
     tabPrintSelect->setObjectName(QStringLiteral("tabPrintSelect"));
     for (const char *t : {"ASCII", "Hexa", "Both", "like HyperTerminal"})
         tabPrintSelect->addTab(QString::fromLatin1(t));
-    tabPrintSelect->setGeometry(pxRect(120, 3000, 3735, 375));
     tabPrintSelect->setExpanding(false);
     tabPrintSelect->setDrawBase(false);
+    // The design width, or wider when the platform's tab captions need it: no tab may be clipped.
+    tabPrintSelect->setUsesScrollButtons(false);
+    const QRect design = pxRect(120, 3000, 3735, 375);
+    tabPrintSelect->setGeometry(design.x(), design.y(),
+                                qMax(design.width(), tabPrintSelect->sizeHint().width()), design.height());
 
     lblAscLen =
         ruler(parent, QStringLiteral("lblAscLen"), QStringLiteral("LEN  : 123456789012345678901234567890"));
