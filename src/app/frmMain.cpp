@@ -87,8 +87,13 @@ void restoreIndex(QComboBox *box, QLatin1StringView key, int defaultIndex)
 
 } // namespace
 
+// The library's resources (icons) must be registered by hand: nothing else pulls them out of
+// the static library.
+static void initKivoResources() { Q_INIT_RESOURCE(kivo); }
+
 frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 {
+    initKivoResources();
     installFontSubstitutions();
     setObjectName(QStringLiteral("frmMain"));
     setFont(controlFont());

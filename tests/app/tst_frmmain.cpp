@@ -82,6 +82,8 @@ void tst_frmMain::freshInstallStartsWithDesignDefaults()
     auto w = openWindow();
     PortPanel *p = w->portPanel();
     QCOMPARE(w->windowTitle(), QStringLiteral("Kivo v0.992"));
+    const QList<QSize> iconSizes = w->windowIcon().availableSizes();
+    QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
     QCOMPARE(p->cboParity->currentText(), QStringLiteral("N"));
     QCOMPARE(p->cboDataBit->currentText(), QStringLiteral("8"));
     QCOMPARE(p->cboStopBit->currentText(), QStringLiteral("1"));
