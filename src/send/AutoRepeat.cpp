@@ -136,7 +136,7 @@ void AutoRepeat::tick(bool listRun)
     // While another run's send is held up (its warning box open), this slot is skipped, so that
     // a failing link shows one box at a time.
     if (m_sendsInProgress > 0) {
-        run->slot = run->schedule.slotAfter(run->slot, run->clock.nsecsElapsed());
+        run->slot = run->schedule.slotAfter(run->slot, 0, run->clock.nsecsElapsed());
         run->timer.start(run->schedule.waitMs(run->slot, run->clock.nsecsElapsed()));
         return;
     }
@@ -163,6 +163,7 @@ void AutoRepeat::tick(bool listRun)
     }
 
     QString failure;
+    const qint64 sendStart = run->clock.nsecsElapsed();
     run->sending = true;
     ++m_sendsInProgress;
     try {
@@ -188,7 +189,7 @@ void AutoRepeat::tick(bool listRun)
         ++run->sent;
     run->nextRow = row + 1;
     // Every send, the last one too, is followed by its delay, counted from the run's start.
-    run->slot = run->schedule.slotAfter(run->slot, run->clock.nsecsElapsed());
+    run->slot = run->schedule.slotAfter(run->slot, sendStart, run->clock.nsecsElapsed());
     run->timer.start(run->schedule.waitMs(run->slot, run->clock.nsecsElapsed()));
 }
 

@@ -1,5 +1,7 @@
 #include "send/RepeatSchedule.h"
 
+#include <algorithm>
+
 namespace kivo {
 
 int NextListRow(const AppData &data, int start)
@@ -28,15 +30,17 @@ int32_t repeatCount(const QString &choice)
     return ok && count > 0 ? count : 0;
 }
 
-qint64 RepeatSchedule::slotAfter(qint64 slot, qint64 nowNs) const
+qint64 RepeatSchedule::slotAfter(qint64 slot, qint64 sendStartNs, qint64 sendEndNs) const
 {
     const qint64 next = slot + 1;
-    if (m_delayNs == 0)
+    // A send call returns within a millisecond or two; one that took longer than this was held up.
+    constexpr qint64 kHeldUpNs = 50000000;
+    if (m_delayNs == 0 || sendEndNs - sendStartNs <= std::max(kHeldUpNs, m_delayNs))
         return next;
     // The first slot that is not more than half a delay overdue.
-    const qint64 graceNs = nowNs - m_delayNs / 2;
+    const qint64 graceNs = sendEndNs - m_delayNs / 2;
     const qint64 first = graceNs <= 0 ? 0 : (graceNs + m_delayNs - 1) / m_delayNs;
-    return first > next ? first : next;
+    return std::max(first, next);
 }
 
 int RepeatSchedule::waitMs(qint64 slot, qint64 nowNs) const

@@ -26,10 +26,10 @@ class RepeatSchedule
 public:
     explicit RepeatSchedule(qint64 delayNs) : m_delayNs(delayNs > 0 ? delayNs : 0) {}
 
-    // The slot after `slot`, given the time the send of `slot` returned. Slots that passed while
-    // that send was held up (a warning box left open) are skipped rather than sent in a burst; a
-    // slot missed by less than half a delay is ordinary timer lateness and is still sent.
-    [[nodiscard]] qint64 slotAfter(qint64 slot, qint64 nowNs) const;
+    // The slot after `slot`, whose send ran from `sendStartNs` to `sendEndNs`. A send held up in
+    // the call (a warning box left open) skips the slots that passed meanwhile instead of sending
+    // them in a burst; a timer that fired late is caught up, so the pace holds over the run.
+    [[nodiscard]] qint64 slotAfter(qint64 slot, qint64 sendStartNs, qint64 sendEndNs) const;
 
     [[nodiscard]] qint64 dueNs(qint64 slot) const { return slot * m_delayNs; }
 

@@ -74,10 +74,10 @@ void TestRepeatSchedule::scheduleDoesNotDriftWithLateTimers()
 {
     const qint64 ms = 1000000;
     RepeatSchedule s(10 * ms);
-    // Every send returns 3 ms after its slot: the next slot stays on the 10 ms grid.
+    // Every send starts 3 ms after its slot: the next slot stays on the 10 ms grid.
     qint64 slot = 0;
     for (int i = 0; i < 1000; ++i)
-        slot = s.slotAfter(slot, s.dueNs(slot) + 3 * ms);
+        slot = s.slotAfter(slot, s.dueNs(slot) + 3 * ms, s.dueNs(slot) + 4 * ms);
     QCOMPARE(slot, 1000);
     QCOMPARE(s.dueNs(slot), 10000 * ms);
     QCOMPARE(s.waitMs(1, 3 * ms), 7);
@@ -89,11 +89,13 @@ void TestRepeatSchedule::heldUpSendSkipsPassedSlotsInsteadOfBursting()
 {
     const qint64 ms = 1000000;
     RepeatSchedule s(10 * ms);
-    // Held up 2.5 s by a warning box: the slots that passed are dropped.
-    QCOMPARE(s.slotAfter(0, 2500 * ms), 250);
-    // Slightly more than a delay late (timer lateness) still sends the next slot.
-    QCOMPARE(s.slotAfter(0, 14 * ms), 1);
-    QCOMPARE(s.slotAfter(0, 16 * ms), 2);
+    // Held up 2.5 s in the send (a warning box): the slots that passed are dropped.
+    QCOMPARE(s.slotAfter(0, 0, 2500 * ms), 250);
+    // A timer that fired 200 ms late (the program was not scheduled) is caught up, slot by slot.
+    QCOMPARE(s.slotAfter(0, 200 * ms, 201 * ms), 1);
+    QCOMPARE(s.waitMs(1, 201 * ms), 0);
+    // A delay longer than the hold leaves nothing to skip.
+    QCOMPARE(RepeatSchedule(1000 * ms).slotAfter(0, 0, 900 * ms), 1);
 }
 
 KIVO_TEST_MAIN(TestRepeatSchedule)
