@@ -1,10 +1,13 @@
+#include "../link/PtyPair.h"
 #include "KivoTest.h"
 
 #include "app/MessageBox.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "app/frmMain.h"
+#include "link/LinkController.h"
 #include "link/PortPanel.h"
+#include "link/SerialLink.h"
 #include "monitor/FrameCollector.h"
 #include "monitor/IndicatorPanel.h"
 #include "monitor/MonitorController.h"
@@ -15,30 +18,50 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-
-#include <memory>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 using namespace kivo;
 
 namespace {
 
-struct LinkCalls
-{
-    int connects = 0;
-    int closes = 0;
-    int discards = 0;
-};
+const QString kDelayRefused =
+    QStringLiteral("이 기능을 사용하려면 Recv Delay 값의 범위를 0.04이하로 조정하세요.");
 
-std::unique_ptr<frmMain> openWindow(LinkCalls *calls = nullptr)
+// A frame of the mode (0: 22 bytes, 1: 10 bytes without status, 2: 18 bytes) around an
+// eight-byte weight field.
+QByteArray frame(int mode, const QByteArray &weight, const QByteArray &status = "ST")
 {
-    auto w = std::make_unique<frmMain>();
-    w->setEndProgram([] {});
-    if (calls)
-        w->monitor()->setLinkHooks(
-            {[calls] { ++calls->connects; }, [calls] { ++calls->closes; }, [calls] { ++calls->discards; }});
-    w->show();
-    return w;
+    const QByteArray w = weight.leftJustified(8, ' ');
+    return mode == 1 ? w + "\r\n" : status + (mode == 0 ? ",GS,01," + w + " kg\r\n" : ",GS," + w + "kg\r\n");
 }
+
+// The window monitoring in a mode over one link, and the indicator's end of that link.
+struct Bench
+{
+    explicit Bench(bool tcp, int mode = 0) : tcp(tcp)
+    {
+        w.data().iIndicatorMode = int16_t(mode);
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        w.data().strWinSockIP = QStringLiteral("127.0.0.1");
+        w.data().strWinSockPort = QString::number(server.serverPort());
+        (tcp ? w.portPanel()->optComm_0 : w.portPanel()->optComm_1)->click();
+        QVERIFY(tcp || w.serialLink().open(pty.slavePath(), QStringLiteral("9600,N,8,1")));
+        panel()->cmdMonOn->click();
+        QTRY_VERIFY(!tcp || server.hasPendingConnections());
+        peer = server.nextPendingConnection();
+    }
+    void send(const QByteArray &bytes) { tcp ? void(peer->write(bytes)) : pty.deviceSends(bytes); }
+    RxBuffers &rx() { return tcp ? w.tcpBuffers() : w.serialBuffers(); }
+    IndicatorPanel *panel() const { return w.indicatorPanel(); }
+    QString shown() const { return panel()->lblIndi->text(); }
+
+    bool tcp;
+    PtyPair pty;
+    QTcpServer server;
+    QTcpSocket *peer = nullptr;
+    frmMain w;
+};
 
 QString setting(QLatin1StringView key)
 {
@@ -51,219 +74,213 @@ class TestMonitoring : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        kivotest::resetStores();
-        m_messages.clear();
-        setMessageRecorder([this](const MessageRecord &m) { m_messages << m; });
-    }
+    void init() { kivotest::resetStores(); }
     void cleanup() { setMessageRecorder({}); }
 
-    void monOnShowsReadyInCyanAndMonOffRestoresIdleAndClosesSocket()
-    {
-        LinkCalls calls;
-        auto w = openWindow(&calls);
-        IndicatorPanel *p = w->indicatorPanel();
-        p->cmdMonOn->click();
-        QCOMPARE(p->lblIndi->text(), QStringLiteral("READY"));
-        QCOMPARE(textColor(p->lblIndi), IndicatorPanel::kReadyColor);
-        QVERIFY(w->data().bMonitor);
-
-        w->monitor()->CheckFrame(w->serialBuffers(), "OL,GS,01,   9.999 kg\r\n");
-        QCOMPARE(textColor(p->lblOverload), IndicatorPanel::kOverloadLit);
-
-        p->cmdMonOff->click();
-        QCOMPARE(p->lblIndi->text(), QStringLiteral("8888888"));
-        QCOMPARE(textColor(p->lblIndi), IndicatorPanel::kIdleColor);
-        QCOMPARE(textColor(p->lblStable), IndicatorPanel::kStableOff);
-        QCOMPARE(textColor(p->lblOverload), IndicatorPanel::kOverloadOff);
-        QVERIFY(!w->data().bMonitor);
-        QCOMPARE(calls.closes, 1); // also with the serial link chosen
-        QCOMPARE(calls.connects, 0);
-        QCOMPARE(w->serialBuffers().strWeight, QStringLiteral("9.999")); // kept for the next On
-    }
-
-    void monOnRefusedAboveRecvDelayLimit_data()
-    {
-        QTest::addColumn<QString>("delay");
-        QTest::addColumn<bool>("refused");
-        QTest::newRow("0.05") << "0.05" << true;
-        QTest::newRow("0.2") << "0.2" << true;
-        QTest::newRow("0.04") << "0.04" << false;
-        QTest::newRow("0") << "0" << false;
-    }
-    void monOnRefusedAboveRecvDelayLimit()
-    {
-        QFETCH(QString, delay);
-        QFETCH(bool, refused);
-        LinkCalls calls;
-        auto w = openWindow(&calls);
-        QComboBox *cbo = w->portPanel()->cboDelay;
-        cbo->setCurrentIndex(cbo->findText(delay));
-        w->indicatorPanel()->cmdMonOn->click();
-        QCOMPARE(m_messages.size(), refused ? 1 : 0);
-        QCOMPARE(calls.discards, refused ? 1 : 0);
-        QCOMPARE(w->data().bMonitor, !refused);
-        QCOMPARE(w->indicatorPanel()->lblIndi->text() == QStringLiteral("READY"), !refused);
-        if (refused) {
-            QCOMPARE(m_messages[0].text,
-                     QStringLiteral("이 기능을 사용하려면 Recv Delay 값의 범위를 0.04이하로 조정하세요."));
-            QCOMPARE(m_messages[0].icon, QMessageBox::Warning);
-            QCOMPARE(m_messages[0].title, appTitle());
-        }
-    }
-
-    void socketConnectsOnlyWithTcpChoiceAndAddress_data()
+    void framesDriveDisplayAndLamps_data()
     {
         QTest::addColumn<bool>("tcp");
-        QTest::addColumn<QString>("ip");
-        QTest::addColumn<int>("connects"); // after two presses of Mon On
-        QTest::newRow("RS232C") << false << "127.0.0.1" << 0;
-        QTest::newRow("TCP, no address") << true << "" << 0;
-        QTest::newRow("TCP, address") << true << "127.0.0.1" << 2;
-    }
-    void socketConnectsOnlyWithTcpChoiceAndAddress()
-    {
-        QFETCH(bool, tcp);
-        QFETCH(QString, ip);
-        QFETCH(int, connects);
-        LinkCalls calls;
-        auto w = openWindow(&calls);
-        (tcp ? w->portPanel()->optComm_0 : w->portPanel()->optComm_1)->click();
-        w->data().strWinSockIP = ip;
-        w->indicatorPanel()->cmdMonOn->click();
-        w->indicatorPanel()->cmdMonOn->click();
-        QCOMPARE(calls.connects, connects);
-    }
-
-    // The display examples of each layout, fed as the receive path feeds a chunk.
-    void frameDrivesDisplayAndLamps_data()
-    {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QByteArray>("chunk");
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<QColor>("stable");
-        QTest::addColumn<QColor>("overload");
-        const QColor sOn = IndicatorPanel::kStableLit, sOff = IndicatorPanel::kStableOff;
-        const QColor oOn = IndicatorPanel::kOverloadLit, oOff = IndicatorPanel::kOverloadOff;
-        QTest::newRow("22 ST") << 0 << QByteArray("ST,GS,01,  12.345 kg\r\n") << "12.345" << sOn << oOff;
-        QTest::newRow("22 OL") << 0 << QByteArray("OL,GS,01,  12.345 kg\r\n") << "12.345" << sOff << oOn;
-        QTest::newRow("22 US") << 0 << QByteArray("US,GS,01,  12.345 kg\r\n") << "12.345" << sOff << oOff;
-        // Mode 1 has no status: the lamps keep what the OL frame before it lit.
-        QTest::newRow("10 keeps lamps") << 1 << QByteArray("+001.234\r\n") << "+001.234" << sOff << oOn;
-        QTest::newRow("18 ST") << 2 << QByteArray("ST,GS,-0012.34kg\r\n") << "-0012.34" << sOn << oOff;
-        QTest::newRow("22 frame + start of next")
-            << 0 << QByteArray("ST,GS,01,   1.000 kg\r\nUS,GS,01,   2.0") << "1.000" << sOn << oOff;
-        QTest::newRow("10 gets 22-byte frames")
-            << 1 << QByteArray("ST,GS,01,  12.345 kg\r\n") << "" << sOff << oOn;
+        QTest::addColumn<QString>(
+            "lamps"); // S, O: Stable, Overload lit after the chunk (Overload is lit before it)
+        QTest::addColumn<int>("found");
+        QTest::addColumn<int>("dropped");
+        const auto row = [](const char *tag, int mode, const QByteArray &chunk, const char *shown,
+                            const char *lamps, int found = 1, int dropped = 0) {
+            for (const bool tcp : {false, true})
+                QTest::addRow("%s %s", tcp ? "TCP" : "serial", tag)
+                    << tcp << mode << chunk << QString(shown) << QString(lamps) << found << dropped;
+        };
+        row("22 ST, blanks trimmed", 0, frame(0, "  12.345"), "12.345", "S");
+        row("22 OL", 0, frame(0, "      OL", "OL"), "OL", "O");
+        row("22 US, inner blanks kept", 0, frame(0, "- 1 2.3 ", "US"), "- 1 2.3", "");
+        row("22 lower-case st lights nothing", 0, frame(0, "1.0", "st"), "1.0", "");
+        row("10 has no status: lamps kept", 1, frame(1, "+001.234"), "+001.234", "O");
+        row("18 ST, unit bytes not read", 2, "ST,GS,-0012.34XX\r\n", "-0012.34", "S");
+        const QByteArray two = frame(0, "1.000") + frame(0, "2.000", "OL") + frame(0, "3.0", "US").left(5);
+        row("two frames in one chunk, the second shows", 0, two, "2.000", "O", 2);
+        const QByteArray junk = "\n" + frame(0, "8.000").mid(1) + "X" + frame(0, "9.000");
+        row("22 stray LF, short and long frames", 0, frame(0, "7.000") + junk, "7.000", "S", 1, 1 + 21 + 23);
+        row("10 gets a 22-byte frame: display blank", 1, frame(0, "12.345"), "", "O", 0, 22);
+        row("18 LF in the middle", 2, "ST,GS\n" + frame(2, "5.5"), "5.5", "S", 1, 6);
+        const QByteArray endless = QByteArray(5000, '7') + "\r\n";
+        row("18 no LF for 5000 bytes", 2, endless + frame(2, "5.5"), "5.5", "S", 1, 5002);
+        row("unknown mode: no frame, 23 bytes kept", 7, frame(0, "1.0").repeated(100), "", "O", 0, 2200 - 23);
     }
-    void frameDrivesDisplayAndLamps()
+    void framesDriveDisplayAndLamps()
     {
+        QFETCH(bool, tcp);
         QFETCH(int, mode);
         QFETCH(QByteArray, chunk);
         QFETCH(QString, shown);
-        QFETCH(QColor, stable);
-        QFETCH(QColor, overload);
-        auto w = openWindow();
-        w->data().iIndicatorMode = int16_t(mode);
-        w->indicatorPanel()->setLamps(LampState{false, true});
-        w->indicatorPanel()->cmdMonOn->click();
-        RxBuffers &rx = w->serialBuffers();
-        w->monitor()->CheckFrame(rx, chunk);
-        w->monitor()->showWeight(rx.strWeight);
-        IndicatorPanel *p = w->indicatorPanel();
-        QCOMPARE(p->lblIndi->text(), shown);
-        QCOMPARE(textColor(p->lblIndi), IndicatorPanel::kReadyColor);
-        QCOMPARE(textColor(p->lblStable), stable);
-        QCOMPARE(textColor(p->lblOverload), overload);
+        QFETCH(int, found);
+        QFETCH(int, dropped);
+        Bench b(tcp, mode);
+        b.panel()->setLamps(LampState{false, true});
+        b.send(chunk);
+        QTRY_COMPARE(int(b.rx().bytesDropped), dropped);
+        QTRY_COMPARE(int(b.rx().framesFound), found);
+        QTRY_COMPARE(b.shown(), shown);
+        QCOMPARE(textColor(b.panel()->lblIndi), IndicatorPanel::kReadyColor);
+        QFETCH(QString, lamps);
+        QCOMPARE(textColor(b.panel()->lblStable) == IndicatorPanel::kStableLit, lamps.contains(u'S'));
+        QCOMPARE(textColor(b.panel()->lblOverload) == IndicatorPanel::kOverloadLit, lamps.contains(u'O'));
     }
 
+    void frameSplitAtEveryBytePositionIsFound_data()
+    {
+        QTest::addColumn<bool>("tcp");
+        QTest::addColumn<int>("mode");
+        for (const bool tcp : {false, true})
+            for (int mode = 0; mode < 3; ++mode)
+                QTest::addRow("%s mode %d", tcp ? "TCP" : "serial", mode) << tcp << mode;
+    }
+    void frameSplitAtEveryBytePositionIsFound()
+    {
+        QFETCH(bool, tcp);
+        QFETCH(int, mode);
+        Bench b(tcp, mode);
+        const int length = int(frame(mode, "").size());
+        for (int cut = 1; cut < length; ++cut) {
+            const QByteArray f = frame(mode, QByteArray::number(cut) + ".500");
+            b.send(f.left(cut));
+            QTRY_COMPARE(b.rx().bytMonBuf.size(), cut);
+            b.send(f.mid(cut));
+            QTRY_COMPARE(int(b.rx().framesFound), cut);
+            QCOMPARE(b.shown(), QString::number(cut) + QStringLiteral(".500"));
+        }
+        QCOMPARE(b.rx().bytesDropped, 0u);
+    }
+
+    void monOffDuringTcpStreamStopsFramesWatchdogAndSocket()
+    {
+        Bench b(true);
+        QCOMPARE(b.shown(), QStringLiteral("READY"));
+        QCOMPARE(textColor(b.panel()->lblIndi), IndicatorPanel::kReadyColor);
+        QTimer stream;
+        int n = 0;
+        QObject::connect(&stream, &QTimer::timeout, [&] { b.send(frame(0, QByteArray::number(++n))); });
+        stream.start(5);
+        QTRY_VERIFY(b.rx().framesFound > 5);
+        QVERIFY(b.w.links()->isWatchdogArmed());
+        QCOMPARE(textColor(b.panel()->lblStable), IndicatorPanel::kStableLit);
+        b.panel()->cmdMonOff->click();
+        const quint64 found = b.rx().framesFound;
+        QTRY_COMPARE(b.peer->state(), QAbstractSocket::UnconnectedState);
+        stream.stop();
+        QTest::qWait(50);
+        QCOMPARE(b.rx().framesFound, found);
+        QCOMPARE(b.rx().strWeight, QString::number(found)); // every frame found, the last one kept
+        QCOMPARE(b.shown(), QStringLiteral("8888888"));
+        QCOMPARE(textColor(b.panel()->lblIndi), IndicatorPanel::kIdleColor);
+        QCOMPARE(textColor(b.panel()->lblStable), IndicatorPanel::kStableOff);
+        QCOMPARE(textColor(b.panel()->lblOverload), IndicatorPanel::kOverloadOff);
+        QVERIFY(!b.w.links()->isWatchdogArmed());
+        QVERIFY(!b.w.data().bMonitor);
+    }
+
+    void monOnChecksRecvDelayAndConnectsOnlyOverTcpWithAnAddress_data()
+    {
+        QTest::addColumn<QString>("delay");
+        QTest::addColumn<bool>("tcp");
+        QTest::addColumn<QString>("ip");
+        QTest::addColumn<int>("connects"); // after two presses of Mon On
+        QTest::newRow("0.05 refused") << "0.05" << true << "127.0.0.1" << 0;
+        QTest::newRow("0.04, RS232C") << "0.04" << false << "127.0.0.1" << 0;
+        QTest::newRow("0, TCP without address") << "0" << true << "" << 0;
+        QTest::newRow("0, TCP with address") << "0" << true << "127.0.0.1" << 2;
+    }
+    void monOnChecksRecvDelayAndConnectsOnlyOverTcpWithAnAddress()
+    {
+        QFETCH(QString, delay);
+        QFETCH(bool, tcp);
+        int connects = 0, closes = 0, discards = 0;
+        m_messages.clear();
+        setMessageRecorder([this](const MessageRecord &m) { m_messages << m; });
+        frmMain w;
+        w.monitor()->setLinkHooks({[&] { ++connects; }, [&] { ++closes; }, [&] { ++discards; }});
+        (tcp ? w.portPanel()->optComm_0 : w.portPanel()->optComm_1)->click();
+        QFETCH(QString, ip);
+        w.data().strWinSockIP = ip;
+        w.portPanel()->cboDelay->setCurrentIndex(w.portPanel()->cboDelay->findText(delay));
+        w.indicatorPanel()->cmdMonOn->click();
+        w.indicatorPanel()->cmdMonOn->click();
+        const bool refused = delay.toDouble() > 0.04;
+        QTEST(connects, "connects");
+        QCOMPARE(discards, refused ? 2 : 0);
+        QCOMPARE(w.data().bMonitor, !refused);
+        QCOMPARE(w.indicatorPanel()->lblIndi->text() == QStringLiteral("READY"), !refused);
+        QCOMPARE(m_messages.size(), refused ? 2 : 0);
+        const MessageRecord message = m_messages.value(0);
+        QCOMPARE(message.text, refused ? kDelayRefused : QString());
+        QCOMPARE(message.icon, refused ? QMessageBox::Warning : QMessageBox::NoIcon);
+        QCOMPARE(message.title, refused ? appTitle() : QString());
+        w.indicatorPanel()->cmdMonOff->click();
+        QCOMPARE(closes, 1);
+    }
+
+    void settingDialogStoresAsTypedAndKeepsTrimmedInMemory_data()
+    {
+        QTest::addColumn<QString>("typedId");
+        QTest::addColumn<int>("id"); // -1: no entry matches, none selected on reopening
+        QTest::newRow("ID in the list") << "57" << 57;
+        QTest::newRow("ID beyond the list") << "150" << -1;
+        QTest::newRow("ID with a leading zero") << "05" << -1;
+    }
     void settingDialogStoresAsTypedAndKeepsTrimmedInMemory()
     {
-        auto w = openWindow();
-        QTimer::singleShot(0, this, [] {
+        QFETCH(QString, typedId);
+        QFETCH(int, id);
+        frmMain w;
+        w.data().iIndicatorID = 3;
+        QTimer::singleShot(0, this, [typedId] {
             auto *dlg = qobject_cast<frmSetting *>(QApplication::activeModalWidget());
             QVERIFY(dlg);
             QCOMPARE(dlg->windowTitle(), QStringLiteral("Monitoring Setting"));
-            dlg->cboID->setCurrentIndex(42);
             dlg->cboMode->setCurrentIndex(2);
             dlg->txtIP->setText(QStringLiteral("  10.0.0.7 "));
             dlg->txtPort->setText(QStringLiteral(" 4001"));
-            QTest::keyClick(dlg->txtPort, Qt::Key_Return); // Enter is OK
+            dlg->cboID->lineEdit()->clear();
+            QTest::keyClicks(dlg->cboID->lineEdit(), typedId);
+            QTest::keyClick(dlg->cboID->lineEdit(), Qt::Key_Return); // Enter is OK
+            QCOMPARE(dlg->cboID->count(), 100);                      // typing added no entry
         });
-        w->indicatorPanel()->cmdMonSet->click();
-        QCOMPARE(setting(SettingsKeys::IndicatorID), QStringLiteral("42"));
+        w.indicatorPanel()->cmdMonSet->click();
+        QCOMPARE(setting(SettingsKeys::IndicatorID), QString::number(id));
         QCOMPARE(setting(SettingsKeys::IndicatorMode), QStringLiteral("2"));
         QCOMPARE(setting(SettingsKeys::WinSockIP), QStringLiteral("  10.0.0.7 "));
         QCOMPARE(setting(SettingsKeys::WinSockPort), QStringLiteral(" 4001"));
-        const AppData &d = w->data();
-        QCOMPARE(d.iIndicatorID, 42);
-        QCOMPARE(d.iIndicatorMode, 2);
-        QCOMPARE(d.strWinSockIP, QStringLiteral("10.0.0.7"));
-        QCOMPARE(d.strWinSockPort, QStringLiteral("4001"));
+        QCOMPARE(w.data().iIndicatorID, id);
+        QCOMPARE(w.data().iIndicatorMode, 2);
+        QCOMPARE(w.data().strWinSockIP, QStringLiteral("10.0.0.7"));
+        QCOMPARE(w.data().strWinSockPort, QStringLiteral("4001"));
+        QCOMPARE(frmSetting(w.data()).cboID->currentIndex(), id);
     }
 
-    void typedIdOutsideListStoresMinusOneAndReopensWithNoneSelected_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("stored");
-        QTest::newRow("matches entry") << "57" << 57;
-        QTest::newRow("beyond list") << "150" << -1;
-        QTest::newRow("leading zero") << "05" << -1;
-    }
-    void typedIdOutsideListStoresMinusOneAndReopensWithNoneSelected()
-    {
-        QFETCH(QString, typed);
-        QFETCH(int, stored);
-        AppData data;
-        data.iIndicatorID = 3;
-        {
-            frmSetting dlg(data);
-            dlg.show();
-            dlg.cboID->lineEdit()->clear();
-            QTest::keyClicks(dlg.cboID->lineEdit(), typed);
-            QTest::keyClick(dlg.cboID->lineEdit(), Qt::Key_Return);
-            QCOMPARE(dlg.result(), int(QDialog::Accepted));
-            QCOMPARE(dlg.cboID->count(), 100); // typing added no entry
-        }
-        QCOMPARE(setting(SettingsKeys::IndicatorID), QString::number(stored));
-        QCOMPARE(data.iIndicatorID, stored);
-        frmSetting again(data);
-        QCOMPARE(again.cboID->currentIndex(), stored);
-    }
-
-    void cancelAndEscapeChangeNothing()
-    {
-        AppData data;
-        data.strWinSockIP = QStringLiteral("1.2.3.4");
-        for (const bool escape : {false, true}) {
-            frmSetting dlg(data);
-            dlg.show();
-            dlg.txtIP->setText(QStringLiteral("9.9.9.9"));
-            dlg.cboMode->setCurrentIndex(1);
-            if (escape)
-                QTest::keyClick(&dlg, Qt::Key_Escape);
-            else
-                dlg.cmdCancel->click();
-            QCOMPARE(dlg.result(), int(QDialog::Rejected));
-        }
-        QCOMPARE(data.strWinSockIP, QStringLiteral("1.2.3.4"));
-        QCOMPARE(data.iIndicatorMode, 0);
-        QCOMPARE(setting(SettingsKeys::WinSockIP), QStringLiteral("<none>"));
-    }
-
-    void outOfRangeStoredModeAndIdOpenWithNoneSelected()
+    // Values outside the lists open with none selected; Cancel and Esc keep them, OK stores -1.
+    void outOfRangeValuesOpenWithNoneSelected()
     {
         AppData data;
         data.iIndicatorMode = 7;
         data.iIndicatorID = 300;
-        frmSetting dlg(data);
-        QCOMPARE(dlg.cboMode->currentIndex(), -1);
-        QCOMPARE(dlg.cboID->currentIndex(), -1);
-        QCOMPARE(dlg.cboID->currentText(), QString());
-        dlg.cmdOK->click();
-        QCOMPARE(data.iIndicatorMode, -1);
-        QCOMPARE(data.iIndicatorID, -1);
+        for (const int key : {0, int(Qt::Key_Escape), int(Qt::Key_Return)}) {
+            frmSetting dlg(data);
+            dlg.show();
+            QCOMPARE(dlg.cboMode->currentIndex(), -1);
+            QCOMPARE(dlg.cboID->currentIndex(), -1);
+            QCOMPARE(dlg.cboID->currentText(), QString());
+            dlg.txtIP->setText(QStringLiteral("9.9.9.9"));
+            key ? QTest::keyClick(dlg.txtIP, Qt::Key(key)) : dlg.cmdCancel->click();
+            const bool ok = key == Qt::Key_Return;
+            QCOMPARE(dlg.result(), ok ? int(QDialog::Accepted) : int(QDialog::Rejected));
+            QCOMPARE(data.iIndicatorMode, ok ? -1 : 7);
+            QCOMPARE(data.iIndicatorID, ok ? -1 : 300);
+            QCOMPARE(data.strWinSockIP, ok ? QStringLiteral("9.9.9.9") : QString());
+            QCOMPARE(setting(SettingsKeys::WinSockIP),
+                     ok ? QStringLiteral("9.9.9.9") : QStringLiteral("<none>"));
+        }
     }
 
 private:
