@@ -2,9 +2,8 @@
 
 #include "app/IniFile.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
-
-#include <unistd.h>
 
 using kivo::ReadIni;
 using kivo::WriteIni;
@@ -24,13 +23,8 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-const QByteArray sample = "; list file\r\n"
-                          "[AutoString]\r\n"
-                          "String1=ABC\r\n"
-                          "Unknown=keep me\r\n"
-                          "\r\n"
-                          "[FuncString]\r\n"
-                          "String1=F1\r\n";
+const QByteArray sample = "; list file\r\n[AutoString]\r\nString1=ABC\r\nUnknown=keep me\r\n\r\n"
+                          "[FuncString]\r\nString1=F1\r\n";
 
 } // namespace
 
@@ -38,155 +32,92 @@ class TestIniFile : public QObject
 {
     Q_OBJECT
 
-private:
     QTemporaryDir m_dir;
     QString path() const { return m_dir.filePath(QStringLiteral("kivo.ini")); }
 
 private slots:
     void init() { QFile::remove(path()); }
 
+    // "at" is "Section/Key"; a null content means no file.
     void readFindsTheValue_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("at");
         QTest::addColumn<QString>("value");
-        QTest::newRow("plain") << sample << "FuncString"
-                               << "String1"
-                               << "F1";
-        QTest::newRow("letter case ignored") << sample << "autostring"
-                                             << "STRING1"
-                                             << "ABC";
-        QTest::newRow("blanks in header and line") << QByteArray("  [ S ]  \n  k  =  v 1  \n") << "S"
-                                                   << "k"
-                                                   << "v 1";
-        QTest::newRow("double quotes removed") << QByteArray("[S]\nk=\" a \"\n") << "S"
-                                               << "k"
-                                               << " a ";
-        QTest::newRow("single quotes removed") << QByteArray("[S]\nk='a'\n") << "S"
-                                               << "k"
-                                               << "a";
-        QTest::newRow("one pair only") << QByteArray("[S]\nk=\"\"a\"\"\n") << "S"
-                                       << "k"
-                                       << "\"a\"";
-        QTest::newRow("unmatched quotes kept") << QByteArray("[S]\nk=\"a'\n") << "S"
-                                               << "k"
-                                               << "\"a'";
-        QTest::newRow("equals in value") << QByteArray("[S]\nk=a=b;c\n") << "S"
-                                         << "k"
-                                         << "a=b;c";
-        QTest::newRow("comment is no key") << QByteArray("[S]\n;k=1\n") << "S"
-                                           << "k"
-                                           << "";
-        QTest::newRow("other section") << sample << "AutoString"
-                                       << "F1"
-                                       << "";
-        QTest::newRow("before any section") << QByteArray("k=1\n[S]\n") << "S"
-                                            << "k"
-                                            << "";
-        QTest::newRow("duplicate key first wins") << QByteArray("[S]\nk=1\nk=2\n") << "S"
-                                                  << "k"
-                                                  << "1";
-        QTest::newRow("duplicate section first wins") << QByteArray("[S]\nk=1\n[S]\nk=2\n") << "S"
-                                                      << "k"
-                                                      << "1";
-        QTest::newRow("key in repeated section") << QByteArray("[S]\na=1\n[T]\n[S]\nk=2\n") << "S"
-                                                 << "k"
-                                                 << "2";
-        QTest::newRow("no final line end") << QByteArray("[S]\r\nk=last") << "S"
-                                           << "k"
-                                           << "last";
-        QTest::newRow("binary garbage around")
-            << QByteArray("\xFF\x00[\x01\n[S]\n\x80\x00=\x81\nk=ok\n", 20) << "S"
-            << "k"
-            << "ok";
-        QTest::newRow("backslashes kept") << QByteArray("[S]\nk=C:\\dir\\n\n") << "S"
-                                          << "k"
-                                          << "C:\\dir\\n";
+        const auto row = [](const char *name, const QByteArray &content, const char *at, const char *value) {
+            QTest::newRow(name) << content << QString(at) << QString(value);
+        };
+        row("letter case ignored", sample, "autostring/STRING1", "ABC");
+        row("blanks in header and line", "  [ S ]  \n  k  =  v 1  \n", "S/k", "v 1");
+        row("double quotes removed", "[S]\nk=\" a \"\n", "S/k", " a ");
+        row("single quotes removed", "[S]\nk='a'\n", "S/k", "a");
+        row("one pair only", "[S]\nk=\"\"a\"\"\n", "S/k", "\"a\"");
+        row("unmatched quotes kept", "[S]\nk=\"a'\n", "S/k", "\"a'");
+        row("equals in value", "[S]\nk=a=b;c\n", "S/k", "a=b;c");
+        row("comment is no key", "[S]\n;k=1\n", "S/k", "");
+        row("other section", sample, "AutoString/F1", "");
+        row("before any section", "k=1\n[S]\n", "S/k", "");
+        row("duplicate key first wins", "[S]\nk=1\nk=2\n", "S/k", "1");
+        row("duplicate section first wins", "[S]\nk=1\n[S]\nk=2\n", "S/k", "1");
+        row("key in repeated section", "[S]\na=1\n[T]\n[S]\nk=2\n", "S/k", "2");
+        row("no final line end", "[S]\r\nk=last", "S/k", "last");
+        row("binary garbage around", QByteArray("\xFF\x00[\x01\n[S]\n\x80\x00=\x81\nk=ok\n", 20), "S/k",
+            "ok");
+        row("backslashes kept", "[S]\nk=C:\\dir\\n\n", "S/k", "C:\\dir\\n");
+        row("missing file", QByteArray(), "S/k", "");
     }
     void readFindsTheValue()
     {
         QFETCH(QByteArray, content);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
+        QFETCH(QString, at);
         QFETCH(QString, value);
-        putFile(path(), content);
-        QCOMPARE(ReadIni(section, key, path()), value);
+        if (!content.isNull())
+            putFile(path(), content);
+        QCOMPARE(ReadIni(at.section(u'/', 0, 0), at.section(u'/', 1), path()), value);
     }
 
-    void readOfMissingFileIsEmpty() { QCOMPARE(ReadIni("S", "k", m_dir.filePath("none.ini")), QString()); }
-
-    void writeChangesOnlyItsOwnLine_data()
+    void writeChangesOnlyItsOwnLineAndReadsBack_data()
     {
         QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("at");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
-        QByteArray replaced = sample;
-        replaced.replace("String1=ABC", "String1=XYZ");
-        QTest::newRow("replace in place, CR LF") << sample << "AUTOSTRING"
-                                                 << "string1"
-                                                 << "XYZ" << replaced;
-        QByteArray added = sample;
-        added.replace("keep me\r\n", "keep me\r\nString2=new\r\n");
-        QTest::newRow("new key after the section's last key") << sample << "AutoString"
-                                                              << "String2"
-                                                              << "new" << added;
-        QTest::newRow("new section, LF kept") << QByteArray("[A]\nx=1\n") << "B"
-                                              << "y"
-                                              << "2" << QByteArray("[A]\nx=1\n[B]\ny=2\n");
-        QTest::newRow("new file gets CR LF") << QByteArray() << "S"
-                                             << "k"
-                                             << "v" << QByteArray("[S]\r\nk=v\r\n");
-        QTest::newRow("no final line end, replace") << QByteArray("[S]\nk=1") << "S"
-                                                    << "k"
-                                                    << "2" << QByteArray("[S]\nk=2");
-        QTest::newRow("no final line end, add") << QByteArray("[S]\nk=1") << "S"
-                                                << "j"
-                                                << "2" << QByteArray("[S]\nk=1\nj=2");
-        QTest::newRow("file's spelling and spacing kept") << QByteArray("[s]\nKEY = old ; x\n") << "S"
-                                                          << "key"
-                                                          << "new" << QByteArray("[s]\nKEY = new\n");
-        QTest::newRow("first duplicate changed") << QByteArray("[S]\nk=1\n[S]\nk=2\n") << "S"
-                                                 << "k"
-                                                 << "3" << QByteArray("[S]\nk=3\n[S]\nk=2\n");
-        QTest::newRow("value needing quotes") << QByteArray("[S]\n") << "S"
-                                              << "k"
-                                              << " x" << QByteArray("[S]\nk=\" x\"\n");
+        const auto row = [](const char *name, const QByteArray &before, const char *at, const QString &value,
+                            const QByteArray &after) {
+            QTest::newRow(name) << before << QString(at) << QString(value) << after;
+        };
+        row("replace in place, CR LF", sample, "AUTOSTRING/string1", "XYZ",
+            QByteArray(sample).replace("String1=ABC", "String1=XYZ"));
+        row("new key after the section's last key", sample, "AutoString/String2", "new",
+            QByteArray(sample).replace("keep me\r\n", "keep me\r\nString2=new\r\n"));
+        row("new section, LF kept", "[A]\nx=1\n", "B/y", "2", "[A]\nx=1\n[B]\ny=2\n");
+        row("new file gets CR LF", QByteArray(), "S/k", "v", "[S]\r\nk=v\r\n");
+        row("no final line end, replace", "[S]\nk=1", "S/k", "2", "[S]\nk=2");
+        row("no final line end, add", "[S]\nk=1", "S/j", "2", "[S]\nk=1\nj=2");
+        row("file's spelling and spacing kept", "[s]\nKEY = old ; x\n", "S/key", "new", "[s]\nKEY = new\n");
+        row("first duplicate changed", "[S]\nk=1\n[S]\nk=2\n", "S/k", "3", "[S]\nk=3\n[S]\nk=2\n");
+        // Values the reader would change are quoted, so they come back whole.
+        row("leading blank", "[S]\n", "S/k", " lead", "[S]\nk=\" lead\"\n");
+        row("trailing tab", "[S]\n", "S/k", "trail\t", "[S]\nk=\"trail\t\"\n");
+        row("double quoted", "[S]\n", "S/k", "\"q\"", "[S]\nk=\"\"q\"\"\n");
+        row("single quoted", "[S]\n", "S/k", "'q'", "[S]\nk=\"'q'\"\n");
+        row("lone quote", "[S]\n", "S/k", "\"", "[S]\nk=\"\n");
+        row("empty", "[S]\n", "S/k", "", "[S]\nk=\n");
+        row("korean", "[S]\n", "S/k", QStringLiteral("무게 확인"), "[S]\nk=무게 확인\n");
+        row("32767 characters", "[S]\n", "S/k", QString(32767, u'x'),
+            "[S]\nk=" + QByteArray(32767, 'x') + "\n");
     }
-    void writeChangesOnlyItsOwnLine()
+    void writeChangesOnlyItsOwnLineAndReadsBack()
     {
         QFETCH(QByteArray, before);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
+        QFETCH(QString, at);
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
         if (!before.isNull())
             putFile(path(), before);
-        QVERIFY(WriteIni(section, key, value, path()));
+        QVERIFY(WriteIni(at.section(u'/', 0, 0), at.section(u'/', 1), value, path()));
         QCOMPARE(fileBytes(path()), after);
-    }
-
-    void valuesReadBackAsWritten_data()
-    {
-        QTest::addColumn<QString>("value");
-        QTest::newRow("leading blank") << " lead";
-        QTest::newRow("trailing tab") << "trail\t";
-        QTest::newRow("double quoted") << "\"q\"";
-        QTest::newRow("single quoted") << "'q'";
-        QTest::newRow("lone quote") << "\"";
-        QTest::newRow("empty") << "";
-        QTest::newRow("korean") << QStringLiteral("무게 확인");
-        QTest::newRow("32767 characters") << QString(32767, u'x');
-    }
-    void valuesReadBackAsWritten()
-    {
-        QFETCH(QString, value);
-        putFile(path(), sample);
-        QVERIFY(WriteIni("AutoString", "String1", value, path()));
-        QCOMPARE(ReadIni("AutoString", "String1", path()), value);
-        QCOMPARE(ReadIni("AutoString", "Unknown", path()), QStringLiteral("keep me"));
+        QCOMPARE(ReadIni(at.section(u'/', 0, 0), at.section(u'/', 1), path()), value);
     }
 
     void lineBreakInValueCannotForgeEntries()
@@ -196,27 +127,20 @@ private slots:
         QCOMPARE(fileBytes(path()), sample);
     }
 
-    void replacementKeepsPermissions()
+    // The file is replaced through a temporary file; the link, the permissions and nothing else stay.
+    void replacementKeepsLinkAndPermissionsAndLeavesNoTemporaryFile()
     {
-        putFile(path(), sample);
-        const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
-        QVERIFY(QFile::setPermissions(path(), perms));
-        QVERIFY(WriteIni("AutoString", "String1", "new", path()));
-        QCOMPARE(QFile::permissions(path()) & ~(QFile::ReadUser | QFile::WriteUser), perms);
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kivo.ini"});
-    }
-
-    void writeThroughSymbolicLinkReachesTarget()
-    {
-        const QString target = m_dir.filePath("real.ini");
-        const QString link = m_dir.filePath("link.ini");
+        QTemporaryDir dir;
+        const QString target = dir.filePath("real.ini"), link = dir.filePath("link.ini");
         putFile(target, sample);
-        QVERIFY(QFile::link(target, link));
+        const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(target, perms) && QFile::link(target, link));
         QVERIFY(WriteIni("AutoString", "String1", "via link", link));
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(ReadIni("AutoString", "String1", target), QStringLiteral("via link"));
-        QFile::remove(link);
-        QFile::remove(target);
+        QCOMPARE(QFile::permissions(target) & ~(QFile::ReadUser | QFile::WriteUser), perms);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 (QStringList{"link.ini", "real.ini"}));
     }
 
     void readOnlyFolderLeavesOldFileIntact()
@@ -237,12 +161,8 @@ private slots:
     void hugeCorruptFileKeepsItsGarbage()
     {
         QByteArray garbage(10 * 1024 * 1024, Qt::Uninitialized);
-        quint32 seed = 12345;
-        for (char &c : garbage) {
-            seed = seed * 1103515245u + 12345u;
-            const char byte = char(seed >> 24);
-            c = (byte == '\n' || byte == '[') ? '\0' : byte;
-        }
+        QRandomGenerator(12345).fillRange(reinterpret_cast<quint32 *>(garbage.data()), garbage.size() / 4);
+        garbage.replace('\n', '\0').replace('[', '\0');
         const QByteArray before = garbage + "\r\n[S]\r\nj=" + garbage.first(1000);
         putFile(path(), before);
         QVERIFY(WriteIni("S", "k", "v", path()));

@@ -3,6 +3,8 @@
 #include "app/IniFile.h"
 #include "app/ListFileLocation.h"
 
+using kivo::resolveListFilePath;
+
 class TestListFileLocation : public QObject
 {
     Q_OBJECT
@@ -10,24 +12,28 @@ class TestListFileLocation : public QObject
 private slots:
     void writableExeFolderHoldsTheFile()
     {
-        QTemporaryDir exe;
-        QTemporaryDir config;
-        QCOMPARE(kivo::resolveListFilePath(exe.path(), config.path()), exe.filePath("kivo.ini"));
+        QTemporaryDir exe, config;
+        QCOMPARE(resolveListFilePath(exe.path(), config.path()), exe.filePath("kivo.ini"));
         QVERIFY(QDir(exe.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 
+    void missingExeFolderFallsBack()
+    {
+        QTemporaryDir config;
+        QCOMPARE(resolveListFilePath(config.filePath("gone"), config.path()),
+                 config.filePath("Kivo/kivo.ini"));
+        QVERIFY(QFileInfo(config.filePath("Kivo")).isDir());
+    }
+
+    // An installed program in a read-only folder must not lose the lists shipped beside it.
     void unwritableExeFolderFallsBackToSeededUserCopy()
     {
-        QTemporaryDir exe;
-        QTemporaryDir config;
-        QFile seed(exe.filePath("kivo.ini"));
-        QVERIFY(seed.open(QIODevice::WriteOnly));
-        seed.write("[AutoString]\r\nString1=seed\r\n");
-        seed.close();
+        QTemporaryDir exe, config;
+        QVERIFY(kivo::WriteIni("AutoString", "String1", "seed", exe.filePath("kivo.ini")));
+        QVERIFY(QFile::setPermissions(exe.filePath("kivo.ini"), QFile::ReadOwner));
         QVERIFY(QFile::setPermissions(exe.path(), QFile::ReadOwner | QFile::ExeOwner));
-        QVERIFY(QFile::setPermissions(seed.fileName(), QFile::ReadOwner));
         const bool canStillCreate = QFile(exe.filePath("probe")).open(QIODevice::WriteOnly);
-        const QString first = kivo::resolveListFilePath(exe.path(), config.path());
+        const QString first = resolveListFilePath(exe.path(), config.path());
         QFile::setPermissions(exe.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (canStillCreate)
             QSKIP("running with rights that ignore folder permissions");
@@ -36,29 +42,8 @@ private slots:
         QCOMPARE(first, expected);
         QCOMPARE(kivo::ReadIni("AutoString", "String1", expected), QStringLiteral("seed"));
         QVERIFY(kivo::WriteIni("AutoString", "String1", "mine", expected));
-        QCOMPARE(kivo::resolveListFilePath(exe.path(), config.path()), expected);
+        QCOMPARE(resolveListFilePath(exe.path(), config.path()), expected);
         QCOMPARE(kivo::ReadIni("AutoString", "String1", expected), QStringLiteral("mine"));
-    }
-
-    void missingExeFolderFallsBack()
-    {
-        QTemporaryDir config;
-        QCOMPARE(kivo::resolveListFilePath(config.filePath("gone"), config.path()),
-                 config.filePath("Kivo/kivo.ini"));
-        QVERIFY(QFileInfo(config.filePath("Kivo")).isDir());
-    }
-
-    void overrideWinsUntilCleared()
-    {
-        kivo::setListFilePathOverride(QStringLiteral("/elsewhere/list.ini"));
-        QCOMPARE(kivo::listFilePath(), QStringLiteral("/elsewhere/list.ini"));
-        kivo::setListFilePathOverride({});
-        const QString exeDir = QCoreApplication::applicationDirPath();
-        const QString expected = QFileInfo(exeDir).isWritable() ? exeDir + QStringLiteral("/kivo.ini")
-                                                                : qEnvironmentVariable("XDG_CONFIG_HOME") +
-                                                                      QStringLiteral("/Kivo/kivo.ini");
-        QCOMPARE(kivo::listFilePath(), expected);
-        kivo::setListFilePathOverride(kivotest::listFilePath());
     }
 };
 

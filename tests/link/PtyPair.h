@@ -11,6 +11,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <utility>
+
 class PtyPair
 {
 public:
@@ -37,22 +39,14 @@ public:
         tcgetattr(m_slave, &t);
         return t;
     }
-    void deviceSends(const QByteArray &bytes) const
-    {
-        (void)!::write(m_master, bytes.data(), size_t(bytes.size()));
-    }
+    void deviceSends(const QByteArray &bytes) const { (void)!::write(m_master, bytes.data(), bytes.size()); }
     [[nodiscard]] QByteArray deviceReceived() const
     {
         char buf[512];
         const ssize_t n = m_master < 0 ? -1 : ::read(m_master, buf, sizeof buf);
         return n > 0 ? QByteArray(buf, n) : QByteArray();
     }
-    void unplug()
-    {
-        if (m_master >= 0)
-            ::close(m_master);
-        m_master = -1;
-    }
+    void unplug() { ::close(std::exchange(m_master, -1)); } // closing -1 again does nothing
 
 private:
     int m_master = -1, m_slave = -1;

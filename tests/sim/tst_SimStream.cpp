@@ -1,4 +1,3 @@
-#include "FrameBuilder.h"
 #include "Simulator.h"
 
 #include <QElapsedTimer>
@@ -16,9 +15,13 @@ namespace {
 // A simulator running in this process with a TCP client that splits what it receives into lines.
 struct Rig
 {
-    explicit Rig(SimOptions options)
+    explicit Rig(double rate, Layout layout = Layout::Bytes22, qint64 frameLimit = 0)
     {
+        SimOptions options;
         options.tcpPort = 0;
+        options.rate = rate;
+        options.layout = layout;
+        options.frames = frameLimit;
         sim = std::make_unique<Simulator>(options);
         QObject::connect(sim.get(), &Simulator::output, [this](const QString &line) { output << line; });
         QString error;
@@ -52,155 +55,124 @@ struct Rig
     QStringList output;
 };
 
-SimOptions fixedRate(double rate)
-{
-    SimOptions options;
-    options.rate = rate;
-    return options;
-}
-
 } // namespace
 
 class SimStreamTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void fixedRateHoldsFiftyFramesPerSecond();
-    void zeroCommandMakesWeightZero_data();
-    void zeroCommandMakesWeightZero();
-    void tareSwitchesFramesToNet();
-    void streamToggleStopsAndResumesFrames();
-    void framesLimitCountsOnlyDeliveredFrames();
-    void maxRateSendsOnlyWholeFramesFast();
-    void ptyCarriesFramesAndCommands();
+    void fixedRateHoldsFiftyFramesPerSecond()
+    {
+        Rig rig(50);
+        QVERIFY(rig.started);
+        QVERIFY(!rig.nextFrames(1).isEmpty());
+        const qint64 begin = rig.arrivals.last();
+        const qsizetype first = rig.frames.size();
+        QTest::qWait(2000);
+        qsizetype inWindow = 0;
+        for (qsizetype i = first; i < rig.arrivals.size(); ++i)
+            inWindow += rig.arrivals.at(i) - begin <= 2000 ? 1 : 0;
+        QVERIFY2(inWindow >= 90 && inWindow <= 110, qPrintable(QString::number(inWindow)));
+        for (const QByteArray &frame : std::as_const(rig.frames))
+            QCOMPARE(frame.size(), 22);
+    }
+
+    // Lower case and STX/ETX framing are obeyed too; each framing alone is the decoder test's.
+    void zeroCommandMakesWeightZero()
+    {
+        Rig rig(100);
+        QCOMPARE(rig.nextFrames(1).first().mid(9, 8), QByteArray("   12.34"));
+        rig.client.write("\x02z\x03\r\n");
+        QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD Z zero")));
+        const QByteArray zero("ST,GS,01,    0.00 kg\r\n");
+        // Frames already on their way may still show the load.
+        QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1), zero);
+        for (const QByteArray &frame : rig.nextFrames(3))
+            QCOMPARE(frame, zero);
+    }
+
+    void tareSwitchesFramesToNet()
+    {
+        Rig rig(100, Layout::Bytes18);
+        rig.client.write("T\r\n");
+        QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD T tare 1234")));
+        QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1), QByteArray("ST,NT,+0000.00kg\r\n"));
+        rig.client.write("Z\r\n"); // zeroing also ends the tare
+        QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD Z zero")));
+        QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1).mid(3, 2), QByteArray("GS"));
+    }
+
+    void streamToggleStopsAndResumesFrames()
+    {
+        Rig rig(100);
+        QVERIFY(!rig.nextFrames(2).isEmpty());
+        rig.client.write("\x02S\x03");
+        QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD S off")));
+        QVERIFY(!rig.sim->streaming());
+        QTest::qWait(100);
+        const qsizetype stopped = rig.frames.size();
+        QTest::qWait(400);
+        QCOMPARE(rig.frames.size(), stopped);
+
+        rig.client.write("W\r\n"); // one frame on demand while the stream is off
+        QTRY_COMPARE(rig.frames.size(), stopped + 1);
+        QTest::qWait(200);
+        QCOMPARE(rig.frames.size(), stopped + 1);
+
+        rig.client.write("S\r\n");
+        QVERIFY(rig.nextFrames(10).size() >= 10);
+    }
+
+    void framesLimitCountsOnlyDeliveredFrames()
+    {
+        Rig rig(200, Layout::Bytes22, 5);
+        QSignalSpy finished(rig.sim.get(), &Simulator::finished);
+        QVERIFY(finished.wait(5000));
+        QTRY_COMPARE(rig.frames.size(), 5);
+        QCOMPARE(rig.output.last(), QStringLiteral("SENT 5 frames"));
+    }
+
+    void maxRateSendsOnlyWholeFramesFast()
+    {
+        Rig rig(0, Layout::Bytes10);
+        QTest::qWait(500);
+        rig.sim->stop();
+        QTRY_VERIFY(rig.output.last().startsWith(QLatin1String("SENT ")));
+        QTRY_COMPARE(rig.client.state(), QAbstractSocket::UnconnectedState);
+        QVERIFY2(rig.frames.size() > 5000, qPrintable(QString::number(rig.frames.size())));
+        QVERIFY(rig.pending.isEmpty());
+        for (const QByteArray &frame : std::as_const(rig.frames))
+            QCOMPARE(frame, QByteArray("+0012.34\r\n"));
+    }
+
+    void ptyCarriesFramesAndCommands()
+    {
+        SimOptions options;
+        options.rate = 100;
+        options.pty = true;
+        options.layout = Layout::Bytes10;
+        Simulator sim(options);
+        QStringList output;
+        connect(&sim, &Simulator::output, this, [&output](const QString &line) { output << line; });
+        QString error;
+        QVERIFY2(sim.start(&error), qPrintable(error));
+        QVERIFY(output.contains(QStringLiteral("PTY ") + sim.ptyDevice()));
+
+        const int fd = ::open(QFile::encodeName(sim.ptyDevice()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(fd >= 0);
+        QByteArray received;
+        QSocketNotifier notifier(fd, QSocketNotifier::Read);
+        connect(&notifier, &QSocketNotifier::activated, this, [&] {
+            char buffer[512];
+            for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+                received.append(buffer, n);
+        });
+        QTRY_VERIFY(received.contains("\r\n+0012.34\r\n")); // raw mode: CR LF passes unchanged
+        QCOMPARE(::write(fd, "\x02Z\x03", 3), 3);
+        QTRY_VERIFY(output.contains(QStringLiteral("RECV pty HEX 02 5A 03 TEXT <STX>Z<ETX>")));
+        QTRY_VERIFY(received.endsWith("+0000.00\r\n"));
+        ::close(fd);
+    }
 };
-
-void SimStreamTest::fixedRateHoldsFiftyFramesPerSecond()
-{
-    Rig rig(fixedRate(50));
-    QVERIFY(rig.started);
-    QVERIFY(!rig.nextFrames(1).isEmpty());
-    const qint64 begin = rig.arrivals.last();
-    const qsizetype first = rig.frames.size();
-    QTest::qWait(2000);
-    qsizetype inWindow = 0;
-    for (qsizetype i = first; i < rig.arrivals.size(); ++i)
-        inWindow += rig.arrivals.at(i) - begin <= 2000 ? 1 : 0;
-    QVERIFY2(inWindow >= 90 && inWindow <= 110, qPrintable(QString::number(inWindow)));
-    for (const QByteArray &frame : std::as_const(rig.frames))
-        QCOMPARE(frame.size(), 22);
-}
-
-void SimStreamTest::zeroCommandMakesWeightZero_data()
-{
-    QTest::addColumn<QByteArray>("command");
-    QTest::newRow("bare") << QByteArray("Z");
-    QTest::newRow("line end") << QByteArray("Z\r\n");
-    QTest::newRow("stx etx") << QByteArray("\x02Z\x03");
-    QTest::newRow("lower case framed") << QByteArray("\x02z\x03\r\n");
-}
-
-void SimStreamTest::zeroCommandMakesWeightZero()
-{
-    QFETCH(QByteArray, command);
-    Rig rig(fixedRate(100));
-    QCOMPARE(rig.nextFrames(1).first().mid(9, 8), QByteArray("   12.34"));
-    rig.client.write(command);
-    QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD Z zero")));
-    const QByteArray zero("ST,GS,01,    0.00 kg\r\n");
-    QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1),
-                 zero); // frames already on their way may still show the load
-    for (const QByteArray &frame : rig.nextFrames(3))
-        QCOMPARE(frame, zero);
-}
-
-void SimStreamTest::tareSwitchesFramesToNet()
-{
-    SimOptions options = fixedRate(100);
-    options.layout = Layout::Bytes18;
-    Rig rig(options);
-    rig.client.write("T\r\n");
-    QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD T tare 1234")));
-    QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1), QByteArray("ST,NT,+0000.00kg\r\n"));
-    rig.client.write("Z\r\n"); // zeroing also ends the tare
-    QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD Z zero")));
-    QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1).mid(3, 2), QByteArray("GS"));
-}
-
-void SimStreamTest::streamToggleStopsAndResumesFrames()
-{
-    Rig rig(fixedRate(100));
-    QVERIFY(!rig.nextFrames(2).isEmpty());
-    rig.client.write("\x02S\x03");
-    QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD S off")));
-    QVERIFY(!rig.sim->streaming());
-    QTest::qWait(100);
-    const qsizetype stopped = rig.frames.size();
-    QTest::qWait(400);
-    QCOMPARE(rig.frames.size(), stopped);
-
-    rig.client.write("W\r\n"); // one frame on demand while the stream is off
-    QTRY_COMPARE(rig.frames.size(), stopped + 1);
-    QTest::qWait(200);
-    QCOMPARE(rig.frames.size(), stopped + 1);
-
-    rig.client.write("S\r\n");
-    QVERIFY(rig.nextFrames(10).size() >= 10);
-}
-
-void SimStreamTest::framesLimitCountsOnlyDeliveredFrames()
-{
-    SimOptions options = fixedRate(200);
-    options.frames = 5;
-    Rig rig(options);
-    QSignalSpy finished(rig.sim.get(), &Simulator::finished);
-    QVERIFY(finished.wait(5000));
-    QTRY_COMPARE(rig.frames.size(), 5);
-    QCOMPARE(rig.output.last(), QStringLiteral("SENT 5 frames"));
-}
-
-void SimStreamTest::maxRateSendsOnlyWholeFramesFast()
-{
-    SimOptions options = fixedRate(0);
-    options.layout = Layout::Bytes10;
-    Rig rig(options);
-    QTest::qWait(500);
-    rig.sim->stop();
-    QTRY_VERIFY(rig.output.last().startsWith(QLatin1String("SENT ")));
-    QTRY_COMPARE(rig.client.state(), QAbstractSocket::UnconnectedState);
-    QVERIFY2(rig.frames.size() > 5000, qPrintable(QString::number(rig.frames.size())));
-    QVERIFY(rig.pending.isEmpty());
-    for (const QByteArray &frame : std::as_const(rig.frames))
-        QCOMPARE(frame, QByteArray("+0012.34\r\n"));
-}
-
-void SimStreamTest::ptyCarriesFramesAndCommands()
-{
-    SimOptions options = fixedRate(100);
-    options.pty = true;
-    options.layout = Layout::Bytes10;
-    Simulator sim(options);
-    QStringList output;
-    connect(&sim, &Simulator::output, this, [&output](const QString &line) { output << line; });
-    QString error;
-    QVERIFY2(sim.start(&error), qPrintable(error));
-    QVERIFY(output.contains(QStringLiteral("PTY ") + sim.ptyDevice()));
-
-    const int fd = ::open(QFile::encodeName(sim.ptyDevice()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    QVERIFY(fd >= 0);
-    QByteArray received;
-    QSocketNotifier notifier(fd, QSocketNotifier::Read);
-    connect(&notifier, &QSocketNotifier::activated, this, [&] {
-        char buffer[512];
-        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-            received.append(buffer, n);
-    });
-    QTRY_VERIFY(received.contains("\r\n+0012.34\r\n")); // raw mode: CR LF passes unchanged
-    QCOMPARE(::write(fd, "\x02Z\x03", 3), 3);
-    QTRY_VERIFY(output.contains(QStringLiteral("RECV pty HEX 02 5A 03 TEXT <STX>Z<ETX>")));
-    QTRY_VERIFY(received.endsWith("+0000.00\r\n"));
-    ::close(fd);
-}
-
 QTEST_GUILESS_MAIN(SimStreamTest)
 #include "tst_SimStream.moc"
