@@ -69,6 +69,8 @@ QPushButton *pictureButton(QWidget *parent, const QString &name, const QString &
 
 void setTextColor(QLabel *label, const QColor &color)
 {
+    if (label->palette().color(QPalette::WindowText) == color)
+        return;
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, color);
     label->setPalette(pal);
@@ -101,12 +103,14 @@ IndicatorPanel::IndicatorPanel(QWidget *controlPanel) : QObject(controlPanel)
     lblIndi->setObjectName(QStringLiteral("lblIndi"));
     lblIndi->setGeometry(left + 10, kPanelTop + 17, 272, 58);
     lblIndi->setGhostColor(kIdleColor);
-    setIndiColor(kIdleColor);
+    setTextColor(lblIndi, kIdleColor);
 
     lblStable = lamp(QStringLiteral("●Stable"), QStringLiteral("lblStable"), controlPanel,
                      QRect(left + 14, kPanelTop + 78, 80, 18), kStableOff);
     lblOverload = lamp(QStringLiteral("●Overload"), QStringLiteral("lblOverload"), controlPanel,
                        QRect(left + 96, kPanelTop + 78, 90, 18), kOverloadOff);
+
+    m_gate = std::make_unique<RepaintGate>(QList<QWidget *>{lblIndi, lblStable, lblOverload});
 
     lblSocketState = new QLabel(QStringLiteral("Socket: "), controlPanel);
     lblSocketState->setObjectName(QStringLiteral("lblSocketState"));
@@ -122,13 +126,21 @@ IndicatorPanel::IndicatorPanel(QWidget *controlPanel) : QObject(controlPanel)
                               QColor(230, 200, 0), 12330);
 }
 
+void IndicatorPanel::setWeight(const QString &text)
+{
+    m_gate->beforeChange();
+    lblIndi->setText(text);
+}
+
 void IndicatorPanel::setIndiColor(const QColor &color)
 {
+    m_gate->beforeChange();
     setTextColor(lblIndi, color);
 }
 
 void IndicatorPanel::setLamps(const LampState &lamps)
 {
+    m_gate->beforeChange();
     setTextColor(lblStable, lamps.stable ? kStableLit : kStableOff);
     setTextColor(lblOverload, lamps.overload ? kOverloadLit : kOverloadOff);
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "traffic/RepaintGate.h"
+
 #include <QColor>
 #include <QObject>
+
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -37,8 +41,13 @@ public:
     QPushButton *cmdMonOff = nullptr;
     QPushButton *cmdMonSet = nullptr;
 
+    // The display's changes; painted at most once per repaint interval while frames stream in.
+    void setWeight(const QString &text);
     void setIndiColor(const QColor &color);
     void setLamps(const LampState &lamps);
+
+private:
+    std::unique_ptr<RepaintGate> m_gate;
 };
 
 // The text colour a label is drawn with.

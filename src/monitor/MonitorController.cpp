@@ -46,7 +46,7 @@ bool MonitorController::CheckFrame(RxBuffers &buffers, const QByteArray &piece)
 
 void MonitorController::showWeight(const QString &weight)
 {
-    m_window.indicatorPanel()->lblIndi->setText(weight);
+    m_window.indicatorPanel()->setWeight(weight);
 }
 
 void MonitorController::cmdMonOn_Click()
@@ -61,7 +61,7 @@ void MonitorController::cmdMonOn_Click()
         return;
     }
     panel->setIndiColor(IndicatorPanel::kReadyColor);
-    panel->lblIndi->setText(QStringLiteral("READY"));
+    panel->setWeight(QStringLiteral("READY"));
     AppData &data = m_window.data();
     if (port->optComm_0->isChecked() && !data.strWinSockIP.isEmpty())
         run(m_links.connectTcp);
@@ -72,7 +72,7 @@ void MonitorController::cmdMonOff_Click()
 {
     IndicatorPanel *panel = m_window.indicatorPanel();
     panel->setIndiColor(IndicatorPanel::kIdleColor);
-    panel->lblIndi->setText(QStringLiteral("8888888"));
+    panel->setWeight(QStringLiteral("8888888"));
     m_window.data().bMonitor = false;
     panel->setLamps(LampState{});
     run(m_links.closeTcp);

@@ -23,9 +23,14 @@ qsizetype lineLength(const QString &prefix, const lineformat::Line &line)
 
 } // namespace
 
-RichViewWriter::RichViewWriter(QTextEdit *view) : m_view(view)
+RichViewWriter::RichViewWriter(QTextEdit *view) : m_view(view), m_gate(repaintedParts(view))
 {
     m_view->document()->setUndoRedoEnabled(false);
+    // Traffic is left to right; saying so spares the layout a scan of every line's text for its
+    // direction each time a line is added.
+    QTextOption option = m_view->document()->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    m_view->document()->setDefaultTextOption(option);
     // A fixed-pitch traffic font needs no shaping; skipping it halves the cost of laying out a line.
     QFont font = m_view->font();
     font.setStyleStrategy(QFont::PreferNoShaping);
@@ -54,6 +59,7 @@ void RichViewWriter::release()
 
 void RichViewWriter::clear()
 {
+    m_gate.beforeChange();
     m_pending.clear();
     m_view->clear();
 }
@@ -64,8 +70,7 @@ void RichViewWriter::commit()
     static const QTextCharFormat markFormat = colourFormat(kMarkColour);
 
     QTextDocument *document = m_view->document();
-    const bool updates = m_view->updatesEnabled();
-    m_view->setUpdatesEnabled(false);
+    m_gate.beforeChange();
 
     // Follow the length line by line to find the last cut-back. Everything before it ends up as
     // plain text, so only the lines after it need their colours.
@@ -94,7 +99,7 @@ void RichViewWriter::commit()
     }
 
     QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::End);
+    cursor.setPosition(document->characterCount() - 1);
     cursor.beginEditBlock();
     for (std::size_t i = lastCut; i < m_pending.size(); ++i) {
         const PendingLine &p = m_pending[i];
@@ -116,7 +121,6 @@ void RichViewWriter::commit()
     // Keep the line starts in sight: the rulers above the view do not scroll sideways, so
     // following the caret to the end of a long line would shift the columns under them.
     m_view->horizontalScrollBar()->setValue(0);
-    m_view->setUpdatesEnabled(updates);
 }
 
 } // namespace kivo

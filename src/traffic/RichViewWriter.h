@@ -1,6 +1,7 @@
 #pragma once
 
 #include "traffic/LineFormat.h"
+#include "traffic/RepaintGate.h"
 
 #include <QColor>
 #include <QString>
@@ -53,6 +54,7 @@ private:
     void commit();
 
     QTextEdit *m_view;
+    RepaintGate m_gate;
     int m_holds = 0;
     std::vector<PendingLine> m_pending;
 };

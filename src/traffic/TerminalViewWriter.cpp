@@ -9,7 +9,7 @@
 
 namespace kivo {
 
-TerminalViewWriter::TerminalViewWriter(QPlainTextEdit *view) : m_view(view)
+TerminalViewWriter::TerminalViewWriter(QPlainTextEdit *view) : m_view(view), m_gate(repaintedParts(view))
 {
     m_view->document()->setUndoRedoEnabled(false);
     // A fixed-pitch traffic font needs no shaping; skipping it halves the cost of laying out a line.
@@ -39,6 +39,7 @@ void TerminalViewWriter::release()
 
 void TerminalViewWriter::clear()
 {
+    m_gate.beforeChange();
     m_pending.clear();
     m_pendingCr = false;
     m_view->clear();
@@ -47,8 +48,7 @@ void TerminalViewWriter::clear()
 void TerminalViewWriter::commit()
 {
     QTextDocument *document = m_view->document();
-    const bool updates = m_view->updatesEnabled();
-    m_view->setUpdatesEnabled(false);
+    m_gate.beforeChange();
 
     qsizetype length = document->characterCount() - 1;
     bool cut = false;
@@ -77,7 +77,6 @@ void TerminalViewWriter::commit()
     m_view->setTextCursor(cursor);
     QScrollBar *bar = m_view->verticalScrollBar();
     bar->setValue(bar->maximum());
-    m_view->setUpdatesEnabled(updates);
 }
 
 } // namespace kivo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "traffic/RepaintGate.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +33,7 @@ private:
     void commit();
 
     QPlainTextEdit *m_view;
+    RepaintGate m_gate;
     int m_holds = 0;
     bool m_pendingCr = false;
     QStringList m_pending;

@@ -7,9 +7,11 @@
 #include "link/SerialLink.h"
 #include "link/TcpLink.h"
 #include "traffic/LineFormat.h"
+#include "traffic/RepaintGate.h"
 #include "traffic/TrafficViews.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -312,6 +314,49 @@ private slots:
         QVERIFY(views().tmrHexTipDelay->isActive());
         QTRY_VERIFY(!views().picHextoAscii->isVisible());
         QVERIFY(!views().tmrHexTipDelay->isActive());
+    }
+
+    // Lines written faster than the eye follows: the view's text holds each line at once, its
+    // repaints are capped at one per interval, and once the lines stop the view is painted with
+    // the last of them and takes repaints again.
+    void aBurstOfLinesIsPaintedAtMostOncePerIntervalAndShownWhenQuiet()
+    {
+        struct PaintCounter : QObject
+        {
+            int paints = 0;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        QTextEdit *view = views().rtfPrintAsc;
+        view->viewport()->installEventFilter(&counter);
+        QTRY_VERIFY(view->updatesEnabled());
+
+        QElapsedTimer clock;
+        clock.start();
+        int lines = 0;
+        int paintsAtLastLine = 0;
+        while (clock.elapsed() < 400) {
+            const QString text = QStringLiteral("line %1").arg(++lines);
+            views().PrintSend(view, text);
+            QVERIFY(view->toPlainText().endsWith(QStringLiteral("SEND : ") + text));
+            paintsAtLastLine = counter.paints;
+            QTest::qWait(2);
+        }
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(lines > 40, qPrintable(QString::number(lines)));
+        QVERIFY2(counter.paints <= elapsed / RepaintGate::kInterval.count() + 3,
+                 qPrintable(QStringLiteral("%1 paints for %2 lines in %3 ms")
+                                .arg(counter.paints)
+                                .arg(lines)
+                                .arg(elapsed)));
+        QTRY_VERIFY(counter.paints > paintsAtLastLine);
+        QTRY_VERIFY(view->updatesEnabled());
+        const int settled = counter.paints;
+        view->viewport()->update();
+        QTRY_COMPARE(counter.paints, settled + 1);
     }
 
 private:
