@@ -108,6 +108,7 @@ void waitMs(int ms)
 struct RunResult
 {
     double cpu = 0;
+    std::vector<double> tenSecondShares;
     std::vector<qint64> arrivals;
 };
 
@@ -115,11 +116,21 @@ RunResult run(frmMain &w, FarEnd &far, int delayIndex, int seconds)
 {
     w.repeatPanel()->cboDelayTime->setCurrentIndex(delayIndex);
     far.restart();
+    RunResult r;
     const double cpu0 = far.programCpuSeconds();
+    // The program's CPU share in each ten seconds of the run, to tell a steady cost from spikes.
+    double lastCpu = cpu0;
+    QTimer tenSeconds;
+    QObject::connect(&tenSeconds, &QTimer::timeout, [&] {
+        const double now = far.programCpuSeconds();
+        r.tenSecondShares.push_back((now - lastCpu) / 10.0);
+        lastCpu = now;
+    });
+    tenSeconds.start(10000);
     w.repeatPanel()->cmdStart->click();
     waitMs(seconds * 1000);
     w.repeatPanel()->cmdStart->click();
-    RunResult r;
+    tenSeconds.stop();
     r.cpu = far.programCpuSeconds() - cpu0;
     waitMs(100);
     r.arrivals = far.arrivals();
@@ -204,6 +215,12 @@ int main(int argc, char *argv[])
         std::printf("  gaps over 15 ms: %d, longest gap %.1f ms\n", late, double(longest) / 1e6);
     }
     std::printf("  program CPU %.3f s = %.2f %% of a core\n", fast.cpu, 100.0 * fast.cpu / fastSeconds);
+    if (!fast.tenSecondShares.empty()) {
+        std::printf("  each ten seconds:");
+        for (double share : fast.tenSecondShares)
+            std::printf(" %.2f", 100.0 * share);
+        std::printf(" %%\n");
+    }
 
     const double idle = idleCpu(far, slowSeconds);
     const RunResult slow = run(w, far, 18, slowSeconds);

@@ -89,7 +89,10 @@ void restoreIndex(QComboBox *box, QLatin1StringView key, int defaultIndex)
 
 // The library's resources (icons) must be registered by hand: nothing else pulls them out of
 // the static library.
-static void initKivoResources() { Q_INIT_RESOURCE(kivo); }
+static void initKivoResources()
+{
+    Q_INIT_RESOURCE(kivo);
+}
 
 frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 {
@@ -144,7 +147,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_receivePipeline->setTcpWatchdog(m_links->tmrSocketCheck);
     m_sender = new Sender(*this);
     m_autoRepeat->setSendData(
-        [this](const QString &text, int16_t format) { m_sender->SendData(text, format); });
+        [this](const QString &text, int16_t format) { m_sender->SendPaced(text, format); });
     connect(m_sendPanel, &SendPanel::repeatStartRequested, m_autoRepeat, &AutoRepeat::cmdSend_RepeatClick);
     connect(m_sendPanel, &SendPanel::repeatStopRequested, m_autoRepeat, &AutoRepeat::cmdSend_RepeatClick);
 

@@ -7,6 +7,7 @@
 #include "send/SendEncoding.h"
 #include "send/SendPanel.h"
 #include "send/frmEditList.h"
+#include "traffic/TrafficViews.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -111,6 +112,8 @@ void AutoRepeat::endRun(bool listRun)
     slot->timer.stop();
     slot->ended = true;
     slot.reset();
+    // The run's last SEND lines show as it ends.
+    m_window.views()->commitHeldLines();
 }
 
 void AutoRepeat::restoreCaption(QPushButton *button)

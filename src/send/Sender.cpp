@@ -4,15 +4,16 @@
 #include "app/MessageBox.h"
 #include "app/frmMain.h"
 #include "link/Link.h"
+#include "link/PortPanel.h"
 #include "link/SerialLink.h"
 #include "link/TcpLink.h"
-#include "link/PortPanel.h"
 #include "send/FuncKeyBar.h"
 #include "send/SendEncoding.h"
 #include "send/SendPanel.h"
 #include "traffic/TrafficViews.h"
 
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 namespace kivo {
 
@@ -45,6 +46,13 @@ void Sender::SendData(QString strData, const int16_t &iSendFormat)
     emit dataSent(bytes);
 }
 
+void Sender::SendPaced(const QString &strData, int16_t iSendFormat)
+{
+    m_main.views()->holdViewsPaced();
+    const QScopedValueRollback<bool> paced(m_paced, true);
+    SendData(strData, iSendFormat);
+}
+
 void Sender::SendStored(const QString &text, int16_t mode, bool lineEnd, bool stx, QStringView lineEndChars)
 {
     SendData(frameStoredString(text, mode, lineEnd, stx, lineEndChars), mode);
@@ -53,6 +61,10 @@ void Sender::SendStored(const QString &text, int16_t mode, bool lineEnd, bool st
 void Sender::showSend(const QByteArray &bytes, const QString &hexText)
 {
     TrafficViews &views = *m_main.views();
+    // A send of its own shows at once, after any received or repeated lines still held back, so
+    // the view keeps the order of the line.
+    if (!m_paced)
+        views.commitHeldLines();
     const int tab = views.selectedTab();
     if (tab == 1 || tab == 3)
         views.PrintSend(views.rtfPrintAsc, CodePage::system().decode(bytes));

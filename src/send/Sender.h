@@ -26,6 +26,10 @@ public:
     // write is reported in a warning box and nothing is shown; the caller simply goes on.
     void SendData(QString strData, const int16_t &iSendFormat);
 
+    // SendData for a run of repeated sends: the SEND line goes in with the views' next paced
+    // commit instead of at once, so a fast run costs one layout per repaint, not one per send.
+    void SendPaced(const QString &strData, int16_t iSendFormat);
+
     // A stored string with its feature's framing: for ASCII, the line end, then STX/ETX.
     void SendStored(const QString &text, int16_t mode, bool lineEnd, bool stx,
                     QStringView lineEndChars = u"\r\n");
@@ -41,6 +45,7 @@ private:
     void showSend(const QByteArray &bytes, const QString &hexText);
 
     frmMain &m_main;
+    bool m_paced = false;
 };
 
 } // namespace kivo

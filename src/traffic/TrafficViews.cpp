@@ -6,6 +6,7 @@
 #include "app/Twips.h"
 #include "send/SendEncoding.h"
 #include "traffic/LineFormat.h"
+#include "traffic/RepaintGate.h"
 #include "traffic/RichViewWriter.h"
 #include "traffic/TerminalViewWriter.h"
 
@@ -22,6 +23,8 @@
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace kivo {
 
@@ -108,6 +111,10 @@ TrafficViews::TrafficViews(QWidget *parent, QComboBox *cboDelay) : QObject(paren
     lblHextoAscii->setFont(courierFont());
     lblHextoAscii->move(px(30), px(30));
     lblHextoAscii->adjustSize();
+
+    m_commitTimer = new QTimer(this);
+    m_commitTimer->setSingleShot(true);
+    connect(m_commitTimer, &QTimer::timeout, this, &TrafficViews::commitHeldLines);
 
     tmrHexTipDelay = new QTimer(this);
     tmrHexTipDelay->setObjectName(QStringLiteral("tmrHexTipDelay"));
@@ -225,14 +232,32 @@ void TrafficViews::releaseViews()
 
 void TrafficViews::holdViewsUntilIdle()
 {
-    if (m_idleHold)
+    if (!m_held) {
+        m_held = true;
+        holdViews();
+    }
+    m_commitTimer->start(0);
+}
+
+void TrafficViews::holdViewsPaced()
+{
+    if (m_held)
         return;
-    m_idleHold = true;
+    m_held = true;
     holdViews();
-    QTimer::singleShot(0, this, [this] {
-        m_idleHold = false;
-        releaseViews();
-    });
+    const qint64 interval = RepaintGate::kInterval.count();
+    const qint64 since = m_sinceCommit.isValid() ? m_sinceCommit.elapsed() : interval;
+    m_commitTimer->start(int(std::max<qint64>(0, interval - since)));
+}
+
+void TrafficViews::commitHeldLines()
+{
+    if (!m_held)
+        return;
+    m_held = false;
+    m_commitTimer->stop();
+    releaseViews();
+    m_sinceCommit.start();
 }
 
 void TrafficViews::mnuEdit_Clear_Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPoint>
 #include <QString>
@@ -59,10 +60,17 @@ public:
     void releaseViews();
     // Holds the views until control is back in the event loop, so that all the reads of one pass
     // go in as one edit; nothing is painted in between, so nothing shows late. Repeated calls in
-    // the same pass add nothing.
+    // the same pass add nothing; lines held by a paced hold go in with them.
     void holdViewsUntilIdle();
+    // Holds the views for a paced commit: on the next pass of the event loop after a quiet spell,
+    // else one repaint interval after the last commit. A fast run of repeated sends is then
+    // laid out twenty-five times a second instead of once per send; the screen, repainted at that
+    // pace anyway, shows the same.
+    void holdViewsPaced();
+    // Commits what a hold keeps back, now.
+    void commitHeldLines();
     // True while lines wait for a release.
-    [[nodiscard]] bool linesPending() const { return m_idleHold; }
+    [[nodiscard]] bool linesPending() const { return m_held; }
 
     // Edit > Clear and Ctrl+X in a view: empties the three views (not the receive buffers).
     void mnuEdit_Clear_Click();
@@ -100,7 +108,9 @@ private:
     std::unique_ptr<RichViewWriter> m_hexWriter;
     std::unique_ptr<TerminalViewWriter> m_hyperWriter;
     bool m_inHexMouse = false;
-    bool m_idleHold = false;
+    bool m_held = false;
+    QTimer *m_commitTimer = nullptr;
+    QElapsedTimer m_sinceCommit;
 };
 
 } // namespace kivo

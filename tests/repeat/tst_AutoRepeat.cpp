@@ -11,14 +11,20 @@
 #include "send/AutoRepeat.h"
 #include "send/RepeatPanel.h"
 #include "send/SendPanel.h"
+#include "send/Sender.h"
 #include "send/frmEditList.h"
+#include "traffic/RepaintGate.h"
+#include "traffic/TrafficViews.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextDocument>
+#include <QTextEdit>
 
 #include <memory>
 #include <stdexcept>
@@ -35,6 +41,7 @@ private slots:
     void listRunSendsExactlyCountSendsInRowOrder();
     void startRefusedWithoutTickedRowOrWithRecvDelay();
     void stopSendsNothingFurtherEvenDuringLongDelay();
+    void fastRunIsLaidOutPacedAndShowsEverySendInOrder();
     void untickingEndsBoxRunAndSendReadsSend();
     void emptiedSendBoxKeepsTheRunGoing();
     void asciiRowsAreFramedHexaRowsAreNot();
@@ -169,6 +176,38 @@ void TestAutoRepeat::stopSendsNothingFurtherEvenDuringLongDelay()
     QCOMPARE(cmdStart()->text(), QStringLiteral("Start"));
     QTest::qWait(1200);
     QCOMPARE(far(), QByteArray("A"));
+}
+
+// A 0.01 s run goes into the view in paced edits, not one per send; a send of the user's own shows
+// at once, after the run's lines before it, and Stop shows the rest: the view lists exactly the
+// bytes that went out, in their order.
+void TestAutoRepeat::fastRunIsLaidOutPacedAndShowsEverySendInOrder()
+{
+    setRow(0, QStringLiteral("A"));
+    QTextEdit *view = m_w->views()->rtfPrintAsc;
+    int edits = 0;
+    connect(view->document(), &QTextDocument::contentsChange, this, [&edits] { ++edits; });
+    QElapsedTimer clock;
+    clock.start();
+    cmdStart()->click();
+    QTest::qWait(200);
+    m_w->dataSender()->SendData(QStringLiteral("Z"), FormatAscii);
+    QVERIFY(view->toPlainText().endsWith(QStringLiteral("\nSEND : Z")));
+    QTest::qWait(200);
+    cmdStart()->click();
+    const qint64 elapsed = clock.elapsed();
+
+    QByteArray shown;
+    for (const QString &line : view->toPlainText().split(QLatin1Char('\n'))) {
+        QVERIFY2(line.startsWith(QStringLiteral("SEND : ")), qPrintable(line));
+        shown += line.mid(7).toLatin1();
+    }
+    QTest::qWait(50);
+    QCOMPARE(shown, far());
+    QVERIFY2(shown.count('A') > 20, shown.constData());
+    QVERIFY2(edits <= elapsed / RepaintGate::kInterval.count() + 4,
+             qPrintable(
+                 QStringLiteral("%1 edits for %2 sends in %3 ms").arg(edits).arg(shown.size()).arg(elapsed)));
 }
 
 void TestAutoRepeat::untickingEndsBoxRunAndSendReadsSend()
