@@ -1,6 +1,5 @@
 #include "KivoTest.h"
 
-#include "app/IniFile.h"
 #include "app/MessageBox.h"
 #include "app/SplitterBar.h"
 #include "app/frmMain.h"
@@ -43,10 +42,10 @@ QString storeFile()
     return kivotest::sandboxDir() + QStringLiteral("/config/Kivo/Kivo.conf");
 }
 
-void writeStore(const QByteArray &content)
+void writeFile(const QString &path, const QByteArray &content)
 {
-    QDir().mkpath(QFileInfo(storeFile()).path());
-    QFile f(storeFile());
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(content);
 }
@@ -66,271 +65,243 @@ class tst_frmMain : public QObject
 private slots:
     void init() { kivotest::resetStores(); }
 
-    void freshInstallStartsWithDesignDefaults();
-    void choicesSurviveShutDownAndRestart();
-    void corruptStoreAndListFileStartNormally_data();
-    void corruptStoreAndListFileStartNormally();
-    void storedFunctionKeysApplyCaptionAndEnabledState();
-    void menusCopyButtonStatesWhenOpened();
-    void ctrlXClearsViewsEvenFromTheSendBox();
-    void splitterDragIsLimitedAndRemembered();
-    void exitRunsShutDownOnce();
-};
-
-void tst_frmMain::freshInstallStartsWithDesignDefaults()
-{
-    auto w = openWindow();
-    PortPanel *p = w->portPanel();
-    QCOMPARE(w->windowTitle(), QStringLiteral("Kivo v0.992"));
-    const QList<QSize> iconSizes = w->windowIcon().availableSizes();
-    QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
-    QCOMPARE(p->cboParity->currentText(), QStringLiteral("N"));
-    QCOMPARE(p->cboDataBit->currentText(), QStringLiteral("8"));
-    QCOMPARE(p->cboStopBit->currentText(), QStringLiteral("1"));
-    QCOMPARE(p->cboBps->currentText(), QStringLiteral("9600"));
-    QCOMPARE(p->cboBps->count(), 14);
-    QCOMPARE(p->cboDelay->currentText(), QStringLiteral("0.03"));
-    QCOMPARE(p->cboDelay->count(), 12);
-    QVERIFY(w->sendPanel()->optFormatAscii->isChecked());
-    QVERIFY(w->sendPanel()->optFormMsg->isChecked());
-    RepeatPanel *r = w->repeatPanel();
-    QCOMPARE(r->cboDelayTime->count(), 38);
-    QCOMPARE(r->cboDelayTime->itemText(9), QStringLiteral("0.1"));
-    QCOMPARE(r->cboDelayTime->itemText(37), QStringLiteral("20"));
-    QCOMPARE(r->cboDelayTime->currentText(), QStringLiteral("0.01"));
-    QCOMPARE(r->cboCount->currentText(), QStringLiteral("Endless"));
-    QCOMPARE(r->cboCount->count(), 13);
-    QCOMPARE(w->views()->selectedTab(), 1);
-    QVERIFY(p->optComm_1->isChecked());
-    QVERIFY(p->cmdConnect->isEnabled());
-    QVERIFY(!p->cmdDisconnect->isEnabled());
-    QVERIFY(!r->chkAutoRepeat->isEnabled());
-    QVERIFY(!w->sendPanel()->cmdSend->isEnabled());
-    QVERIFY(!r->cmdStart->isEnabled());
-    for (int k = 0; k < 4; ++k) {
-        QCOMPARE(w->funcKeyBar()->cmdFuncKey[k]->text(), QStringLiteral("FUNC%1").arg(k + 1));
-        QVERIFY(!w->funcKeyBar()->cmdFuncKey[k]->isEnabled());
-    }
-    QVERIFY(!w->cmdOriel()->isVisible());
-}
-
-void tst_frmMain::choicesSurviveShutDownAndRestart()
-{
+    void freshInstallStartsWithDesignDefaults()
     {
         auto w = openWindow();
         PortPanel *p = w->portPanel();
-        p->cboParity->setCurrentIndex(4);
-        p->cboDataBit->setCurrentIndex(3);
-        p->cboStopBit->setCurrentIndex(1);
-        p->cboBps->setCurrentIndex(13);
-        p->cboDelay->setCurrentIndex(0);
-        w->sendPanel()->optFormatHexa->click();
-        w->sendPanel()->optFormByte->click();
-        w->repeatPanel()->cboDelayTime->setCurrentIndex(20);
-        w->repeatPanel()->cboCount->setCurrentIndex(5);
-        w->views()->tabPrintSelect->setCurrentIndex(2);
-        w->SizeControls(4005.0f);
-        p->optComm_0->click();
-        w->close();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Kivo v0.992"));
+        const QList<QSize> iconSizes = w->windowIcon().availableSizes();
+        QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
+        RepeatPanel *r = w->repeatPanel();
+        const QStringList choices{
+            p->cboParity->currentText(),  p->cboDataBit->currentText(),  p->cboStopBit->currentText(),
+            p->cboBps->currentText(),     p->cboDelay->currentText(),    r->cboDelayTime->currentText(),
+            r->cboDelayTime->itemText(9), r->cboDelayTime->itemText(37), r->cboCount->currentText()};
+        QCOMPARE(choices, (QStringList{"N", "8", "1", "9600", "0.03", "0.01", "0.1", "20", "Endless"}));
+        const QList<int> counts{p->cboBps->count(), p->cboDelay->count(), r->cboDelayTime->count(),
+                                r->cboCount->count()};
+        QCOMPARE(counts, (QList<int>{14, 12, 38, 13}));
+        QVERIFY(w->sendPanel()->optFormatAscii->isChecked() && w->sendPanel()->optFormMsg->isChecked());
+        QCOMPARE(w->views()->selectedTab(), 1);
+        QVERIFY(p->optComm_1->isChecked());
+        const QList<bool> enabled{p->cmdConnect->isEnabled(), p->cmdDisconnect->isEnabled(),
+                                  r->chkAutoRepeat->isEnabled(), w->sendPanel()->cmdSend->isEnabled(),
+                                  r->cmdStart->isEnabled()};
+        QCOMPARE(enabled, (QList<bool>{true, false, false, false, false}));
+        for (int k = 0; k < 4; ++k) {
+            QCOMPARE(w->funcKeyBar()->cmdFuncKey[k]->text(), QStringLiteral("FUNC%1").arg(k + 1));
+            QVERIFY(!w->funcKeyBar()->cmdFuncKey[k]->isEnabled());
+        }
+        QVERIFY(!w->cmdOriel()->isVisible());
     }
-    auto w = openWindow();
-    PortPanel *p = w->portPanel();
-    QCOMPARE(p->cboParity->currentText(), QStringLiteral("S"));
-    QCOMPARE(p->cboDataBit->currentText(), QStringLiteral("5"));
-    QCOMPARE(p->cboStopBit->currentText(), QStringLiteral("1.5"));
-    QCOMPARE(p->cboBps->currentText(), QStringLiteral("256000"));
-    QCOMPARE(p->cboDelay->currentText(), QStringLiteral("0"));
-    QVERIFY(w->sendPanel()->optFormatHexa->isChecked());
-    QVERIFY(w->sendPanel()->optFormByte->isChecked());
-    QCOMPARE(w->repeatPanel()->cboDelayTime->currentText(), QStringLiteral("3"));
-    QCOMPARE(w->repeatPanel()->cboCount->currentText(), QStringLiteral("500"));
-    QCOMPARE(w->views()->selectedTab(), 3);
-    QCOMPARE(w->splitPos(), 4005.0f);
-    QVERIFY(p->optComm_0->isChecked());
-    // TCP/IP chosen: Connect off, the send controls usable.
-    QVERIFY(!p->cmdConnect->isEnabled());
-    QVERIFY(w->sendPanel()->cmdSend->isEnabled());
-}
 
-void tst_frmMain::corruptStoreAndListFileStartNormally_data()
-{
-    QTest::addColumn<QByteArray>("store");
-    QTest::addColumn<QByteArray>("listFile");
-    QTest::addColumn<int>("parity");
-    QTest::addColumn<int>("bps");
-    QTest::newRow("non-numbers") << QByteArray("[Setting]\nParity=abc\nBps=\nViewMode=x\nSplitPos=zz\n")
-                                 << QByteArray(
-                                        "[FuncSendEnable]\r\nString1=yes\r\n[FuncString]\r\nSTX=maybe\r\n")
-                                 << -1 << -1;
-    QTest::newRow("out of range") << QByteArray("[Setting]\nParity=9\nBps=-4\nViewMode=7\nDelayCount=99\n")
-                                  << QByteArray("[FuncSendEnable]\r\nString1=99999999\r\n") << -1 << -1;
-    QByteArray garbage(4096, '\0');
-    for (int i = 0; i < garbage.size(); ++i)
-        garbage[i] = char((i * 7919) & 0xFF);
-    QTest::newRow("binary garbage") << garbage << garbage << 2 << 6;
-    QTest::newRow("10 MB line") << QByteArray("[Setting]\nParity=") + QByteArray(10 << 20, '7')
-                                << QByteArray("[AutoString]\r\nString1=") + QByteArray(10 << 20, 'A') << -1
-                                << 6;
-}
+    void choicesSurviveShutDownAndRestart()
+    {
+        {
+            auto w = openWindow();
+            PortPanel *p = w->portPanel();
+            p->cboParity->setCurrentIndex(4);
+            p->cboDataBit->setCurrentIndex(3);
+            p->cboStopBit->setCurrentIndex(1);
+            p->cboBps->setCurrentIndex(13);
+            p->cboDelay->setCurrentIndex(0);
+            w->sendPanel()->optFormatHexa->click();
+            w->sendPanel()->optFormByte->click();
+            w->repeatPanel()->cboDelayTime->setCurrentIndex(20);
+            w->repeatPanel()->cboCount->setCurrentIndex(5);
+            w->views()->tabPrintSelect->setCurrentIndex(2);
+            w->SizeControls(4005.0f);
+            p->optComm_0->click();
+            w->close();
+        }
+        auto w = openWindow();
+        PortPanel *p = w->portPanel();
+        const QStringList line{p->cboParity->currentText(),
+                               p->cboDataBit->currentText(),
+                               p->cboStopBit->currentText(),
+                               p->cboBps->currentText(),
+                               p->cboDelay->currentText(),
+                               w->repeatPanel()->cboDelayTime->currentText(),
+                               w->repeatPanel()->cboCount->currentText()};
+        QCOMPARE(line, (QStringList{"S", "5", "1.5", "256000", "0", "3", "500"}));
+        QVERIFY(w->sendPanel()->optFormatHexa->isChecked() && w->sendPanel()->optFormByte->isChecked());
+        QCOMPARE(w->views()->selectedTab(), 3);
+        QCOMPARE(w->splitPos(), 4005.0f);
+        QVERIFY(p->optComm_0->isChecked());
+        // TCP/IP chosen: Connect off, the send controls usable.
+        QVERIFY(!p->cmdConnect->isEnabled());
+        QVERIFY(w->sendPanel()->cmdSend->isEnabled());
+    }
 
-void tst_frmMain::corruptStoreAndListFileStartNormally()
-{
-    QFETCH(QByteArray, store);
-    QFETCH(QByteArray, listFile);
-    QFETCH(int, parity);
-    QFETCH(int, bps);
-    writeStore(store);
-    QFile f(kivotest::listFilePath());
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(listFile);
-    f.close();
+    void corruptStoreAndListFileStartNormally_data()
+    {
+        QTest::addColumn<QByteArray>("store");
+        QTest::addColumn<QByteArray>("listFile");
+        QTest::addColumn<int>("parity");
+        QTest::addColumn<int>("bps");
+        QTest::newRow("non-numbers")
+            << QByteArray("[Setting]\nParity=abc\nBps=\nViewMode=x\nSplitPos=zz\n")
+            << QByteArray("[FuncSendEnable]\r\nString1=yes\r\n[FuncString]\r\nSTX=maybe\r\n") << -1 << -1;
+        QTest::newRow("out of range")
+            << QByteArray("[Setting]\nParity=9\nBps=-4\nViewMode=7\nDelayCount=99\n")
+            << QByteArray("[FuncSendEnable]\r\nString1=99999999\r\n") << -1 << -1;
+        QByteArray garbage(4096, '\0');
+        for (int i = 0; i < garbage.size(); ++i)
+            garbage[i] = char((i * 7919) & 0xFF);
+        QTest::newRow("binary garbage") << garbage << garbage << 2 << 6;
+        QTest::newRow("10 MB line") << QByteArray("[Setting]\nParity=") + QByteArray(10 << 20, '7')
+                                    << QByteArray("[AutoString]\r\nString1=") + QByteArray(10 << 20, 'A')
+                                    << -1 << 6;
+    }
+    void corruptStoreAndListFileStartNormally()
+    {
+        QFETCH(QByteArray, store);
+        QFETCH(QByteArray, listFile);
+        writeFile(storeFile(), store);
+        writeFile(kivotest::listFilePath(), listFile);
 
-    auto w = openWindow();
-    // An unusable stored index leaves its list as the fixed fill left it: no selection, except
-    // the lists that start with one.
-    QCOMPARE(w->portPanel()->cboParity->currentIndex(), parity);
-    QCOMPARE(w->portPanel()->cboBps->currentIndex(), bps);
-    QCOMPARE(w->portPanel()->cboDataBit->currentText(), QStringLiteral("8"));
-    QCOMPARE(w->portPanel()->cboDelay->currentText(), QStringLiteral("0.03"));
-    QCOMPARE(w->repeatPanel()->cboCount->currentText(), QStringLiteral("Endless"));
-    QCOMPARE(w->views()->selectedTab(), 1);
-    QCOMPARE(w->splitPos(), 0.0f);
-    QVERIFY(!w->data().FuncSTX);
-}
+        auto w = openWindow();
+        // An unusable stored index leaves its list as the fixed fill left it: no selection, except
+        // the lists that start with one.
+        QTEST(w->portPanel()->cboParity->currentIndex(), "parity");
+        QTEST(w->portPanel()->cboBps->currentIndex(), "bps");
+        QCOMPARE(w->portPanel()->cboDataBit->currentText(), QStringLiteral("8"));
+        QCOMPARE(w->portPanel()->cboDelay->currentText(), QStringLiteral("0.03"));
+        QCOMPARE(w->repeatPanel()->cboCount->currentText(), QStringLiteral("Endless"));
+        QCOMPARE(w->views()->selectedTab(), 1);
+        QCOMPARE(w->splitPos(), 0.0f);
+        QVERIFY(!w->data().FuncSTX);
+    }
 
-void tst_frmMain::storedFunctionKeysApplyCaptionAndEnabledState()
-{
-    const QString file = kivotest::listFilePath();
-    QVERIFY(WriteIni(QStringLiteral("FuncKeyCap"), QStringLiteral("String1"), QStringLiteral("ZERO"), file));
-    QVERIFY(WriteIni(QStringLiteral("FuncSendEnable"), QStringLiteral("String1"), QStringLiteral("1"), file));
-    QVERIFY(WriteIni(QStringLiteral("FuncSendEnable"), QStringLiteral("String2"), QStringLiteral("1"), file));
-    QVERIFY(WriteIni(QStringLiteral("FuncString"), QStringLiteral("STX"), QStringLiteral("-1"), file));
-    QVERIFY(WriteIni(QStringLiteral("AutoString"), QStringLiteral("CRLF"), QStringLiteral("True"), file));
-    QVERIFY(WriteIni(QStringLiteral("MesgString"), QStringLiteral("STX"), QStringLiteral("1"), file));
-    auto w = openWindow();
-    QCOMPARE(w->funcKeyBar()->cmdFuncKey[0]->text(), QStringLiteral("ZERO"));
-    QVERIFY(w->funcKeyBar()->cmdFuncKey[0]->isEnabled());
-    // An empty stored caption keeps the design caption; Enabled still decides.
-    QCOMPARE(w->funcKeyBar()->cmdFuncKey[1]->text(), QStringLiteral("FUNC2"));
-    QVERIFY(w->funcKeyBar()->cmdFuncKey[1]->isEnabled());
-    QVERIFY(!w->funcKeyBar()->cmdFuncKey[2]->isEnabled());
-    QVERIFY(w->data().FuncSTX);
-    QVERIFY(w->data().AutoCRLF);
-    // Only -1 switches an STX option on.
-    QVERIFY(!w->data().bMesgSTX);
-}
+    void storedFunctionKeysApplyCaptionAndEnabledState()
+    {
+        writeFile(kivotest::listFilePath(),
+                  "[FuncKeyCap]\r\nString1=ZERO\r\n[FuncSendEnable]\r\nString1=1\r\n"
+                  "String2=1\r\n[FuncString]\r\nSTX=-1\r\n[AutoString]\r\nCRLF=True\r\n"
+                  "[MesgString]\r\nSTX=1\r\n");
+        auto w = openWindow();
+        QCOMPARE(w->funcKeyBar()->cmdFuncKey[0]->text(), QStringLiteral("ZERO"));
+        QVERIFY(w->funcKeyBar()->cmdFuncKey[0]->isEnabled());
+        // An empty stored caption keeps the design caption; Enabled still decides.
+        QCOMPARE(w->funcKeyBar()->cmdFuncKey[1]->text(), QStringLiteral("FUNC2"));
+        QVERIFY(w->funcKeyBar()->cmdFuncKey[1]->isEnabled());
+        QVERIFY(!w->funcKeyBar()->cmdFuncKey[2]->isEnabled());
+        QVERIFY(w->data().FuncSTX);
+        QVERIFY(w->data().AutoCRLF);
+        // Only -1 switches an STX option on.
+        QVERIFY(!w->data().bMesgSTX);
+    }
 
-void tst_frmMain::menusCopyButtonStatesWhenOpened()
-{
-    auto w = openWindow();
-    auto *file = w->findChild<QMenu *>(QStringLiteral("mnuFile"));
-    auto *edit = w->findChild<QMenu *>(QStringLiteral("mnuEdit"));
-    auto *tools = w->findChild<QMenu *>(QStringLiteral("mnuTools"));
-    QVERIFY(file && edit && tools);
-    auto *connectItem = w->findChild<QAction *>(QStringLiteral("mnuFile_Connect"));
-    auto *disconnectItem = w->findChild<QAction *>(QStringLiteral("mnuFile_Disconnect"));
-    auto *sendMsgItem = w->findChild<QAction *>(QStringLiteral("mnuEdit_SendMsg"));
-    QVERIFY(connectItem && disconnectItem && sendMsgItem);
+    void menusCopyButtonStatesWhenOpened()
+    {
+        auto w = openWindow();
+        auto *file = w->findChild<QMenu *>(QStringLiteral("mnuFile"));
+        auto *edit = w->findChild<QMenu *>(QStringLiteral("mnuEdit"));
+        auto *tools = w->findChild<QMenu *>(QStringLiteral("mnuTools"));
+        QVERIFY(file && edit && tools);
+        auto *connectItem = w->findChild<QAction *>(QStringLiteral("mnuFile_Connect"));
+        auto *disconnectItem = w->findChild<QAction *>(QStringLiteral("mnuFile_Disconnect"));
+        auto *sendMsgItem = w->findChild<QAction *>(QStringLiteral("mnuEdit_SendMsg"));
+        QVERIFY(connectItem && disconnectItem && sendMsgItem);
 
-    emit file->aboutToShow();
-    emit edit->aboutToShow();
-    QVERIFY(connectItem->isEnabled());
-    QVERIFY(!disconnectItem->isEnabled());
-    QVERIFY(!sendMsgItem->isEnabled());
+        emit file->aboutToShow();
+        emit edit->aboutToShow();
+        QVERIFY(connectItem->isEnabled());
+        QVERIFY(!disconnectItem->isEnabled());
+        QVERIFY(!sendMsgItem->isEnabled());
 
-    // The items follow the buttons only when their menu opens.
-    w->portPanel()->cmdConnect->setEnabled(false);
-    w->portPanel()->cmdDisconnect->setEnabled(true);
-    w->SetSendEnabled(true);
-    QVERIFY(connectItem->isEnabled());
-    emit file->aboutToShow();
-    emit edit->aboutToShow();
-    QVERIFY(!connectItem->isEnabled());
-    QVERIFY(disconnectItem->isEnabled());
-    QVERIFY(sendMsgItem->isEnabled());
+        // The items follow the buttons only when their menu opens.
+        w->portPanel()->cmdConnect->setEnabled(false);
+        w->portPanel()->cmdDisconnect->setEnabled(true);
+        w->SetSendEnabled(true);
+        QVERIFY(connectItem->isEnabled());
+        emit file->aboutToShow();
+        emit edit->aboutToShow();
+        QVERIFY(!connectItem->isEnabled());
+        QVERIFY(disconnectItem->isEnabled());
+        QVERIFY(sendMsgItem->isEnabled());
 
-    QVERIFY(!tools->menuAction()->isEnabled());
-    QStringList captions;
-    for (QAction *a : w->menuBar()->actions())
-        captions << a->text();
-    QCOMPARE(captions, (QStringList{"&File", "&Edit", "&Tools", "&Help"}));
-}
+        QVERIFY(!tools->menuAction()->isEnabled());
+        QStringList captions;
+        for (QAction *a : w->menuBar()->actions())
+            captions << a->text();
+        QCOMPARE(captions, (QStringList{"&File", "&Edit", "&Tools", "&Help"}));
+    }
 
-void tst_frmMain::ctrlXClearsViewsEvenFromTheSendBox()
-{
-    auto w = openWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    w->SetSendEnabled(true);
-    w->views()->rtfPrintAsc->setPlainText(QStringLiteral("RECV : AB"));
-    w->views()->rtfPrintHex->setPlainText(QStringLiteral("RECV : 41 42 "));
-    w->views()->rtfHyperView->setPlainText(QStringLiteral("AB"));
-    QLineEdit *box = w->sendPanel()->txtSend;
-    box->setText(QStringLiteral("keep me"));
-    box->selectAll();
-    box->setFocus();
-    QApplication::setActiveWindow(w.get());
+    void ctrlXClearsViewsEvenFromTheSendBox()
+    {
+        auto w = openWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->SetSendEnabled(true);
+        w->views()->rtfPrintAsc->setPlainText(QStringLiteral("RECV : AB"));
+        w->views()->rtfPrintHex->setPlainText(QStringLiteral("RECV : 41 42 "));
+        w->views()->rtfHyperView->setPlainText(QStringLiteral("AB"));
+        QLineEdit *box = w->sendPanel()->txtSend;
+        box->setText(QStringLiteral("keep me"));
+        box->selectAll();
+        box->setFocus();
+        QApplication::setActiveWindow(w.get());
 
-    QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier);
-    QVERIFY(!w->views()->rtfPrintAsc->toPlainText().isEmpty());
+        QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!w->views()->rtfPrintAsc->toPlainText().isEmpty());
 
-    QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
-    QVERIFY(w->views()->rtfPrintAsc->toPlainText().isEmpty());
-    QVERIFY(w->views()->rtfPrintHex->toPlainText().isEmpty());
-    QVERIFY(w->views()->rtfHyperView->toPlainText().isEmpty());
-    // The box's own cut did not run.
-    QCOMPARE(box->text(), QStringLiteral("keep me"));
-}
+        QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+        QVERIFY(w->views()->rtfPrintAsc->toPlainText().isEmpty());
+        QVERIFY(w->views()->rtfPrintHex->toPlainText().isEmpty());
+        QVERIFY(w->views()->rtfHyperView->toPlainText().isEmpty());
+        // The box's own cut did not run.
+        QCOMPARE(box->text(), QStringLiteral("keep me"));
+    }
 
-void tst_frmMain::splitterDragIsLimitedAndRemembered()
-{
-    auto w = openWindow();
-    w->views()->tabPrintSelect->setCurrentIndex(2);
-    SplitterBar *bar = w->views()->picSize;
-    QVERIFY(bar->isVisible());
-    const int barLeft = bar->x();
+    void splitterDragIsLimitedAndRemembered()
+    {
+        auto w = openWindow();
+        w->views()->tabPrintSelect->setCurrentIndex(2);
+        SplitterBar *bar = w->views()->picSize;
+        QVERIFY(bar->isVisible());
+        const int barLeft = bar->x();
 
-    sendMouse(bar, QEvent::MouseButtonPress, 1, Qt::LeftButton);
-    QVERIFY(w->isSplitDragging());
-    QVERIFY(w->views()->picSplitter->isVisible());
-    sendMouse(bar, QEvent::MouseMove, -2000, Qt::LeftButton);
-    QCOMPARE(w->views()->picSplitter->x(), 500 / 15);
-    const int asciiWidthDuringDrag = w->views()->rtfPrintAsc->width();
-    QCOMPARE(w->views()->rtfPrintAsc->width(), asciiWidthDuringDrag);
-    // 267 px is 4005 twips.
-    sendMouse(bar, QEvent::MouseMove, 267 - barLeft, Qt::LeftButton);
-    QCOMPARE(w->views()->picSplitter->x(), 267);
-    sendMouse(bar, QEvent::MouseButtonRelease, 267 - barLeft, Qt::NoButton);
+        sendMouse(bar, QEvent::MouseButtonPress, 1, Qt::LeftButton);
+        QVERIFY(w->isSplitDragging());
+        QVERIFY(w->views()->picSplitter->isVisible());
+        sendMouse(bar, QEvent::MouseMove, -2000, Qt::LeftButton);
+        QCOMPARE(w->views()->picSplitter->x(), 500 / 15);
+        // 267 px is 4005 twips.
+        sendMouse(bar, QEvent::MouseMove, 267 - barLeft, Qt::LeftButton);
+        QCOMPARE(w->views()->picSplitter->x(), 267);
+        sendMouse(bar, QEvent::MouseButtonRelease, 267 - barLeft, Qt::NoButton);
 
-    QVERIFY(!w->isSplitDragging());
-    QVERIFY(!w->views()->picSplitter->isVisible());
-    QCOMPARE(w->splitPos(), 4005.0f);
-    QCOMPARE(w->views()->rtfPrintAsc->width(), 267);
+        QVERIFY(!w->isSplitDragging());
+        QVERIFY(!w->views()->picSplitter->isVisible());
+        QCOMPARE(w->splitPos(), 4005.0f);
+        QCOMPARE(w->views()->rtfPrintAsc->width(), 267);
 
-    // Hexa hides the bar and gives the hex view the ASCII view's rectangle.
-    w->views()->tabPrintSelect->setCurrentIndex(1);
-    QVERIFY(!bar->isVisible());
-    QCOMPARE(w->views()->rtfPrintHex->geometry(), w->views()->rtfPrintAsc->geometry());
-    w->close();
+        // Hexa hides the bar and gives the hex view the ASCII view's rectangle.
+        w->views()->tabPrintSelect->setCurrentIndex(1);
+        QVERIFY(!bar->isVisible());
+        QCOMPARE(w->views()->rtfPrintHex->geometry(), w->views()->rtfPrintAsc->geometry());
+        w->close();
 
-    auto again = openWindow();
-    QCOMPARE(again->splitPos(), 4005.0f);
-}
+        auto again = openWindow();
+        QCOMPARE(again->splitPos(), 4005.0f);
+    }
 
-void tst_frmMain::exitRunsShutDownOnce()
-{
-    auto w = std::make_unique<frmMain>();
-    int ends = 0;
-    w->setEndProgram([&ends] { ++ends; });
-    w->show();
-    w->portPanel()->cboBps->setCurrentIndex(2);
-    w->findChild<QAction *>(QStringLiteral("mnuFile_Exit"))->trigger();
-    w->close();
-    QCOMPARE(ends, 1);
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kivo"),
-                QStringLiteral("Kivo"));
-    QCOMPARE(s.value(QStringLiteral("Setting/Bps")).toString(), QStringLiteral("2"));
-    QVERIFY(QFile::exists(storeFile()));
-}
+    void exitRunsShutDownOnce()
+    {
+        auto w = std::make_unique<frmMain>();
+        int ends = 0;
+        w->setEndProgram([&ends] { ++ends; });
+        w->show();
+        w->portPanel()->cboBps->setCurrentIndex(2);
+        w->findChild<QAction *>(QStringLiteral("mnuFile_Exit"))->trigger();
+        w->close();
+        QCOMPARE(ends, 1);
+        QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kivo"),
+                    QStringLiteral("Kivo"));
+        QCOMPARE(s.value(QStringLiteral("Setting/Bps")).toString(), QStringLiteral("2"));
+        QVERIFY(QFile::exists(storeFile()));
+    }
+};
 
 KIVO_TEST_MAIN(tst_frmMain)
 #include "tst_frmmain.moc"

@@ -5,8 +5,8 @@
 #include "app/IniFile.h"
 #include "app/MessageBox.h"
 #include "app/frmMain.h"
-#include "link/TcpLink.h"
 #include "link/PortPanel.h"
+#include "link/TcpLink.h"
 #include "send/FuncKeyBar.h"
 #include "send/SendPanel.h"
 #include "send/frmFuncSet.h"
@@ -90,453 +90,420 @@ class tst_Sending : public QObject
 private slots:
     void init() { kivotest::resetStores(); }
 
-    void sendButtonWritesExactlyTheShownBytes_data();
-    void sendButtonWritesExactlyTheShownBytes();
-    void byteDataTypingSendsEachNewUnitOnce_data();
-    void byteDataTypingSendsEachNewUnitOnce();
-    void hexaBoxDropsBlanksAndRefusesHalfUnits();
-    void enterClicksSendAlsoAsStartOrStop();
-    void refusedWriteWarnsAndShowsNothing_data();
-    void refusedWriteWarnsAndShowsNothing();
-    void tcpSendReachesTheServer();
-    void functionKeyFraming_data();
-    void functionKeyFraming();
-    void funcSetApplyWritesMemoryButtonsAndListFile();
-    void messageFramingAndLineEnds_data();
-    void messageFramingAndLineEnds();
-    void digitShortcutsOnlyOutsideTextBoxes_data();
-    void digitShortcutsOnlyOutsideTextBoxes();
-    void xorChecksumOfDraggedRange_data();
-    void xorChecksumOfDraggedRange();
-    void messageApplyAndSaveWriteKeysAndReportFailures();
-    void sendMessageWindowSizesKeysAndSingleInstance();
-};
-
-void tst_Sending::sendButtonWritesExactlyTheShownBytes_data()
-{
-    QTest::addColumn<bool>("hexa");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<QString>("hexLine");
-    QTest::newRow("ascii AB") << false << "AB" << bytes("4142") << "41 42";
-    QTest::newRow("ascii trimmed") << false << "  AB " << bytes("4142") << "41 42";
-    QTest::newRow("hexa 0d0A") << true << "0d0A" << bytes("0d0a") << "0d 0A";
-    QTest::newRow("hexa 4Z") << true << "4Z" << bytes("04") << "4Z";
-    QTest::newRow("hexa ZZ") << true << "ZZ" << bytes("00") << "ZZ";
-}
-
-void tst_Sending::sendButtonWritesExactlyTheShownBytes()
-{
-    QFETCH(bool, hexa);
-    QFETCH(QString, text);
-    QFETCH(QByteArray, sent);
-    QFETCH(QString, hexLine);
-    Bench b;
-    b.w->views()->selectTab(3);
-    b.w->views()->tabPrintSelect_Click();
-    (hexa ? b.send().optFormatHexa : b.send().optFormatAscii)->click();
-    b.send().txtSend->setText(text);
-    b.send().cmdSend->click();
-    QCOMPARE(b.arrived(), sent);
-    QVERIFY(b.messages.isEmpty());
-    QVERIFY(b.w->views()->rtfPrintHex->toPlainText().contains(QStringLiteral("SEND : ") + hexLine));
-    QVERIFY(b.w->views()->rtfPrintAsc->toPlainText().contains(QStringLiteral("SEND : ")));
-    QCOMPARE(b.send().txtSend->text(), text);
-}
-
-// Steps: "+x" types x at the end, "-" is a backspace, "=x" pastes x over the box.
-void tst_Sending::byteDataTypingSendsEachNewUnitOnce_data()
-{
-    QTest::addColumn<bool>("hexa");
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QByteArray>("sent");
-    QTest::newRow("ascii A B C") << false << QStringList{"+A", "+B", "+C"} << bytes("414243");
-    QTest::newRow("delete C, D, E") << false << QStringList{"+ABC", "-", "+D", "+E"} << bytes("41424345");
-    QTest::newRow("delete to one char") << false << QStringList{"+AB", "-", "+X"} << bytes("414258");
-    QTest::newRow("hexa 4 1 4 2") << true << QStringList{"+4", "+1", "+4", "+2"} << bytes("4142");
-    QTest::newRow("hexa paste 4142") << true << QStringList{"=4142"} << bytes("42");
-    QTest::newRow("hexa paste 414, type 2") << true << QStringList{"=414", "+2"} << bytes("4142");
-    QTest::newRow("hexa blank after digit") << true << QStringList{"+4", "+ ", "+1"} << bytes("41");
-}
-
-void tst_Sending::byteDataTypingSendsEachNewUnitOnce()
-{
-    QFETCH(bool, hexa);
-    QFETCH(QStringList, steps);
-    QFETCH(QByteArray, sent);
-    Bench b;
-    (hexa ? b.send().optFormatHexa : b.send().optFormatAscii)->click();
-    b.send().optFormByte->click();
-    for (const QString &step : steps) {
-        if (step.startsWith(u'+'))
-            b.type(step.mid(1));
-        else if (step == QLatin1String("-"))
-            QTest::keyClick(b.send().txtSend, Qt::Key_Backspace);
-        else
-            b.send().txtSend->setText(step.mid(1));
+    void sendButtonWritesExactlyTheShownBytes_data()
+    {
+        QTest::addColumn<bool>("hexa");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QString>("hexLine");
+        QTest::newRow("ascii AB") << false << "AB" << bytes("4142") << "41 42";
+        QTest::newRow("ascii trimmed") << false << "  AB " << bytes("4142") << "41 42";
+        QTest::newRow("hexa 0d0A") << true << "0d0A" << bytes("0d0a") << "0d 0A";
+        QTest::newRow("hexa 4Z") << true << "4Z" << bytes("04") << "4Z";
+        QTest::newRow("hexa ZZ") << true << "ZZ" << bytes("00") << "ZZ";
     }
-    QCOMPARE(b.arrived(), sent);
-    b.send().optFormMsg->click(); // Message Data keeps the text and sends nothing while typing
-    b.type(QStringLiteral("7"));
-    QVERIFY(b.send().txtSend->text().endsWith(u'7'));
-    QCOMPARE(b.arrived(), QByteArray());
-}
 
-void tst_Sending::hexaBoxDropsBlanksAndRefusesHalfUnits()
-{
-    Bench b;
-    b.type(QStringLiteral("AB"));
-    b.send().optFormatHexa->click();
-    QCOMPARE(b.send().txtSend->text(), QString());
-    b.type(QStringLiteral("41 42"));
-    QCOMPARE(b.send().txtSend->text(), QStringLiteral("4142"));
-    QCOMPARE(b.send().txtSend->cursorPosition(), 4);
-    QCOMPARE(b.send().lblSendLength->text(), QStringLiteral("Length 2"));
-    b.type(QStringLiteral("4"));
-    QCOMPARE(b.send().lblSendLength->text(), QStringLiteral("Length 2.5"));
-    b.send().cmdSend->click();
-    QTest::keyClick(b.send().txtSend, Qt::Key_Return);
-    QCOMPARE(b.arrived(), QByteArray());
-    b.send().optFormatAscii->click();
-    QVERIFY(!b.send().lblSendLength->isVisibleTo(b.w.get()));
-}
+    void sendButtonWritesExactlyTheShownBytes()
+    {
+        QFETCH(bool, hexa);
+        QFETCH(QString, text);
+        QFETCH(QString, hexLine);
+        Bench b;
+        b.w->views()->selectTab(3);
+        b.w->views()->tabPrintSelect_Click();
+        (hexa ? b.send().optFormatHexa : b.send().optFormatAscii)->click();
+        b.send().txtSend->setText(text);
+        b.send().cmdSend->click();
+        QTEST(b.arrived(), "sent");
+        QVERIFY(b.messages.isEmpty());
+        QVERIFY(b.w->views()->rtfPrintHex->toPlainText().contains(QStringLiteral("SEND : ") + hexLine));
+        QVERIFY(b.w->views()->rtfPrintAsc->toPlainText().contains(QStringLiteral("SEND : ")));
+        QCOMPARE(b.send().txtSend->text(), text);
+    }
 
-void tst_Sending::enterClicksSendAlsoAsStartOrStop()
-{
-    Bench b;
-    QSignalSpy start(&b.send(), &SendPanel::repeatStartRequested);
-    QSignalSpy stop(&b.send(), &SendPanel::repeatStopRequested);
-    b.type(QStringLiteral("AB"));
-    QTest::keyClick(b.send().txtSend, Qt::Key_Return);
-    QCOMPARE(b.arrived(), bytes("4142"));
-    b.send().cmdSend->setText(QStringLiteral("Start"));
-    QTest::keyClick(b.send().txtSend, Qt::Key_Enter);
-    b.send().cmdSend->setText(QStringLiteral("Stop"));
-    b.send().txtSend->clear();
-    QTest::keyClick(b.send().txtSend, Qt::Key_Return);
-    QCOMPARE(start.count(), 1);
-    QCOMPARE(stop.count(), 1);
-    b.send().cmdSend->setText(QStringLiteral("Send"));
-    b.send().cmdSend->setEnabled(false);
-    b.type(QStringLiteral("C"));
-    QTest::keyClick(b.send().txtSend, Qt::Key_Return);
-    QCOMPARE(b.arrived(), QByteArray());
-}
+    // Steps: "+x" types x at the end, "-" is a backspace, "=x" pastes x over the box.
+    void byteDataTypingSendsEachNewUnitOnce_data()
+    {
+        QTest::addColumn<bool>("hexa");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("ascii A B C") << false << QStringList{"+A", "+B", "+C"} << bytes("414243");
+        QTest::newRow("delete C, D, E") << false << QStringList{"+ABC", "-", "+D", "+E"} << bytes("41424345");
+        QTest::newRow("delete to one char") << false << QStringList{"+AB", "-", "+X"} << bytes("414258");
+        QTest::newRow("hexa 4 1 4 2") << true << QStringList{"+4", "+1", "+4", "+2"} << bytes("4142");
+        QTest::newRow("hexa paste 4142") << true << QStringList{"=4142"} << bytes("42");
+        QTest::newRow("hexa paste 414, type 2") << true << QStringList{"=414", "+2"} << bytes("4142");
+        QTest::newRow("hexa blank after digit") << true << QStringList{"+4", "+ ", "+1"} << bytes("41");
+    }
 
-void tst_Sending::refusedWriteWarnsAndShowsNothing_data()
-{
-    QTest::addColumn<bool>("tcp");
-    QTest::newRow("serial port not open") << false;
-    QTest::newRow("socket not connected") << true;
-}
+    void byteDataTypingSendsEachNewUnitOnce()
+    {
+        QFETCH(bool, hexa);
+        QFETCH(QStringList, steps);
+        Bench b;
+        (hexa ? b.send().optFormatHexa : b.send().optFormatAscii)->click();
+        b.send().optFormByte->click();
+        for (const QString &step : steps) {
+            if (step.startsWith(u'+'))
+                b.type(step.mid(1));
+            else if (step == QLatin1String("-"))
+                QTest::keyClick(b.send().txtSend, Qt::Key_Backspace);
+            else
+                b.send().txtSend->setText(step.mid(1));
+        }
+        QTEST(b.arrived(), "sent");
+        b.send().optFormMsg->click(); // Message Data keeps the text and sends nothing while typing
+        b.type(QStringLiteral("7"));
+        QVERIFY(b.send().txtSend->text().endsWith(u'7'));
+        QCOMPARE(b.arrived(), QByteArray());
+    }
 
-void tst_Sending::refusedWriteWarnsAndShowsNothing()
-{
-    QFETCH(bool, tcp);
-    Bench b(false, [](AppData &d) { d.FuncKeys[0] = FuncItem{QString(), QStringLiteral("Z"), 1, 1}; });
-    b.w->funcKeyBar()->applyKeys();
-    if (tcp)
+    void hexaBoxDropsBlanksAndRefusesHalfUnits()
+    {
+        Bench b;
+        b.type(QStringLiteral("AB"));
+        b.send().optFormatHexa->click();
+        QCOMPARE(b.send().txtSend->text(), QString());
+        b.type(QStringLiteral("41 42"));
+        QCOMPARE(b.send().txtSend->text(), QStringLiteral("4142"));
+        QCOMPARE(b.send().txtSend->cursorPosition(), 4);
+        QCOMPARE(b.send().lblSendLength->text(), QStringLiteral("Length 2"));
+        b.type(QStringLiteral("4"));
+        QCOMPARE(b.send().lblSendLength->text(), QStringLiteral("Length 2.5"));
+        b.send().cmdSend->click();
+        QTest::keyClick(b.send().txtSend, Qt::Key_Return);
+        QCOMPARE(b.arrived(), QByteArray());
+        b.send().optFormatAscii->click();
+        QVERIFY(!b.send().lblSendLength->isVisibleTo(b.w.get()));
+    }
+
+    void enterClicksSendAlsoAsStartOrStop()
+    {
+        Bench b;
+        QSignalSpy start(&b.send(), &SendPanel::repeatStartRequested);
+        QSignalSpy stop(&b.send(), &SendPanel::repeatStopRequested);
+        b.type(QStringLiteral("AB"));
+        QTest::keyClick(b.send().txtSend, Qt::Key_Return);
+        QCOMPARE(b.arrived(), bytes("4142"));
+        b.send().cmdSend->setText(QStringLiteral("Start"));
+        QTest::keyClick(b.send().txtSend, Qt::Key_Enter);
+        b.send().cmdSend->setText(QStringLiteral("Stop"));
+        b.send().txtSend->clear();
+        QTest::keyClick(b.send().txtSend, Qt::Key_Return);
+        QCOMPARE(start.count(), 1);
+        QCOMPARE(stop.count(), 1);
+        b.send().cmdSend->setText(QStringLiteral("Send"));
+        b.send().cmdSend->setEnabled(false);
+        b.type(QStringLiteral("C"));
+        QTest::keyClick(b.send().txtSend, Qt::Key_Return);
+        QCOMPARE(b.arrived(), QByteArray());
+    }
+
+    void refusedWriteWarnsAndShowsNothing_data()
+    {
+        QTest::addColumn<bool>("tcp");
+        QTest::newRow("serial port not open") << false;
+        QTest::newRow("socket not connected") << true;
+    }
+
+    void refusedWriteWarnsAndShowsNothing()
+    {
+        QFETCH(bool, tcp);
+        Bench b(false, [](AppData &d) { d.FuncKeys[0] = FuncItem{QString(), QStringLiteral("Z"), 1, 1}; });
+        b.w->funcKeyBar()->applyKeys();
+        if (tcp)
+            b.w->portPanel()->optComm_0->click();
+        b.w->views()->selectTab(3);
+        b.w->funcKeyBar()->cmdFuncKey[0]->click();
+        QCOMPARE(b.messages.size(), 1);
+        QCOMPARE(b.messages[0].icon, QMessageBox::Warning);
+        QCOMPARE(b.messages[0].title, QStringLiteral("Kivo"));
+        QVERIFY(!b.messages[0].text.isEmpty() &&
+                !b.messages[0].text.contains(QStringLiteral("Unknown error")));
+        QCOMPARE(b.w->views()->rtfPrintAsc->toPlainText() + b.w->views()->rtfPrintHex->toPlainText(),
+                 QString());
+    }
+
+    void tcpSendReachesTheServer()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        Bench b(false);
         b.w->portPanel()->optComm_0->click();
-    b.w->views()->selectTab(3);
-    b.w->funcKeyBar()->cmdFuncKey[0]->click();
-    QCOMPARE(b.messages.size(), 1);
-    QCOMPARE(b.messages[0].icon, QMessageBox::Warning);
-    QCOMPARE(b.messages[0].title, QStringLiteral("Kivo"));
-    QVERIFY(!b.messages[0].text.isEmpty() && !b.messages[0].text.contains(QStringLiteral("Unknown error")));
-    QCOMPARE(b.w->views()->rtfPrintAsc->toPlainText() + b.w->views()->rtfPrintHex->toPlainText(), QString());
-}
+        TcpLink &tcp = b.w->tcpLink();
+        tcp.connectTo(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));
+        QTRY_VERIFY(server.hasPendingConnections() && tcp.isReady());
+        QTcpSocket *peer = server.nextPendingConnection();
+        b.send().optFormatHexa->click();
+        b.type(QStringLiteral("02 41 03"));
+        b.send().cmdSend->click();
+        QByteArray got;
+        QTRY_COMPARE((got += peer->readAll()), bytes("024103"));
+        QVERIFY(b.messages.isEmpty());
+    }
 
-void tst_Sending::tcpSendReachesTheServer()
-{
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost));
-    Bench b(false);
-    b.w->portPanel()->optComm_0->click();
-    TcpLink &tcp = b.w->tcpLink();
-    tcp.connectTo(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));
-    QTRY_VERIFY(server.hasPendingConnections() && tcp.isReady());
-    QTcpSocket *peer = server.nextPendingConnection();
-    b.send().optFormatHexa->click();
-    b.type(QStringLiteral("02 41 03"));
-    b.send().cmdSend->click();
-    QByteArray got;
-    QTRY_COMPARE((got += peer->readAll()), bytes("024103"));
-    QVERIFY(b.messages.isEmpty());
-}
+    void functionKeyFraming_data()
+    {
+        QTest::addColumn<QString>("string");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("crlf");
+        QTest::addColumn<bool>("stx");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("ascii both") << "Z" << 1 << true << true << bytes("025A0D0A03");
+        QTest::newRow("ascii plain") << "Z" << 1 << false << false << bytes("5A");
+        QTest::newRow("hexa unframed") << "5A" << 2 << true << true << bytes("5A");
+        QTest::newRow("hexa blanks") << "02 41 03" << 2 << false << false << bytes("024103");
+        QTest::newRow("empty sends nothing") << "" << 1 << true << true << QByteArray();
+    }
 
-void tst_Sending::functionKeyFraming_data()
-{
-    QTest::addColumn<QString>("string");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("crlf");
-    QTest::addColumn<bool>("stx");
-    QTest::addColumn<QByteArray>("sent");
-    QTest::newRow("ascii both") << "Z" << 1 << true << true << bytes("025A0D0A03");
-    QTest::newRow("ascii crlf") << "Z" << 1 << true << false << bytes("5A0D0A");
-    QTest::newRow("ascii stx") << "Z" << 1 << false << true << bytes("025A03");
-    QTest::newRow("ascii plain") << "Z" << 1 << false << false << bytes("5A");
-    QTest::newRow("hexa unframed") << "5A" << 2 << true << true << bytes("5A");
-    QTest::newRow("hexa blanks") << "02 41 03" << 2 << false << false << bytes("024103");
-    QTest::newRow("mode 0 is hexa") << "5A" << 0 << true << true << bytes("5A");
-    QTest::newRow("empty sends nothing") << "" << 1 << true << true << QByteArray();
-}
+    void functionKeyFraming()
+    {
+        QFETCH(QString, string);
+        QFETCH(int, mode);
+        QFETCH(bool, crlf);
+        QFETCH(bool, stx);
+        Bench b(true, [&](AppData &d) {
+            d.FuncKeys[2] = FuncItem{QStringLiteral("K3"), string, int16_t(mode), 1};
+            d.FuncCRLF = crlf;
+            d.FuncSTX = stx;
+        });
+        b.w->funcKeyBar()->applyKeys();
+        b.w->funcKeyBar()->cmdFuncKey[2]->click();
+        QTEST(b.arrived(), "sent");
+        QVERIFY(b.messages.isEmpty());
+    }
 
-void tst_Sending::functionKeyFraming()
-{
-    QFETCH(QString, string);
-    QFETCH(int, mode);
-    QFETCH(bool, crlf);
-    QFETCH(bool, stx);
-    QFETCH(QByteArray, sent);
-    Bench b(true, [&](AppData &d) {
-        d.FuncKeys[2] = FuncItem{QStringLiteral("K3"), string, int16_t(mode), 1};
-        d.FuncCRLF = crlf;
-        d.FuncSTX = stx;
-    });
-    b.w->funcKeyBar()->applyKeys();
-    b.w->funcKeyBar()->cmdFuncKey[2]->click();
-    QCOMPARE(b.arrived(), sent);
-    QVERIFY(b.messages.isEmpty());
-}
+    void funcSetApplyWritesMemoryButtonsAndListFile()
+    {
+        Bench b(false, [](AppData &d) { d.FuncKeys[1] = FuncItem{QStringLiteral("OLD"), QString(), 1, 1}; });
+        FuncKeyBar &bar = *b.w->funcKeyBar();
+        bar.applyKeys();
+        frmFuncSet dlg(b.w->data(), bar, b.w.get());
+        dlg.chkList[0]->setChecked(true);
+        dlg.txtKeyCaption[0]->setText(QStringLiteral("Zero"));
+        dlg.txtString[0]->setText(QStringLiteral("5A"));
+        dlg.cmdMode[0]->click(); // a missing mode shows Hexa; one click makes it ASCII
+        dlg.chkList[1]->setChecked(false);
+        QVERIFY(!dlg.txtString[1]->isEnabled());
+        dlg.txtKeyCaption[1]->clear();
+        dlg.chkCRLF->setChecked(true);
+        dlg.cmdApply->click();
 
-void tst_Sending::funcSetApplyWritesMemoryButtonsAndListFile()
-{
-    Bench b(false, [](AppData &d) { d.FuncKeys[1] = FuncItem{QStringLiteral("OLD"), QString(), 1, 1}; });
-    FuncKeyBar &bar = *b.w->funcKeyBar();
-    bar.applyKeys();
-    frmFuncSet dlg(b.w->data(), bar, b.w.get());
-    dlg.chkList[0]->setChecked(true);
-    dlg.txtKeyCaption[0]->setText(QStringLiteral("Zero"));
-    dlg.txtString[0]->setText(QStringLiteral("5A"));
-    dlg.cmdMode[0]->click(); // a missing mode shows Hexa; one click makes it ASCII
-    dlg.chkList[1]->setChecked(false);
-    QVERIFY(!dlg.txtString[1]->isEnabled());
-    dlg.txtKeyCaption[1]->clear();
-    dlg.chkCRLF->setChecked(true);
-    dlg.cmdApply->click();
+        const QString file = kivotest::listFilePath();
+        const QStringList written{
+            ReadIni("FuncKeyCap", "String1", file), ReadIni("FuncString", "String1", file),
+            ReadIni("FuncMode", "String1", file),   ReadIni("FuncSendEnable", "String1", file),
+            ReadIni("FuncMode", "String2", file),   ReadIni("FuncSendEnable", "String2", file),
+            ReadIni("FuncString", "STX", file),     ReadIni("FuncString", "CRLF", file)};
+        QCOMPARE(written, (QStringList{"Zero", "5A", "1", "1", "1", "0", "0", "True"}));
+        QCOMPARE(bar.cmdFuncKey[0]->text(), QStringLiteral("Zero"));
+        QVERIFY(bar.cmdFuncKey[0]->isEnabled());
+        QCOMPARE(bar.cmdFuncKey[1]->text(), QStringLiteral("OLD"));
+        QVERIFY(!bar.cmdFuncKey[1]->isEnabled());
+        QVERIFY(b.messages.isEmpty());
 
-    const QString file = kivotest::listFilePath();
-    const QStringList written{
-        ReadIni("FuncKeyCap", "String1", file), ReadIni("FuncString", "String1", file),
-        ReadIni("FuncMode", "String1", file),   ReadIni("FuncSendEnable", "String1", file),
-        ReadIni("FuncMode", "String2", file),   ReadIni("FuncSendEnable", "String2", file),
-        ReadIni("FuncString", "STX", file),     ReadIni("FuncString", "CRLF", file)};
-    QCOMPARE(written, (QStringList{"Zero", "5A", "1", "1", "1", "0", "0", "True"}));
-    QCOMPARE(bar.cmdFuncKey[0]->text(), QStringLiteral("Zero"));
-    QVERIFY(bar.cmdFuncKey[0]->isEnabled());
-    QCOMPARE(bar.cmdFuncKey[1]->text(), QStringLiteral("OLD"));
-    QVERIFY(!bar.cmdFuncKey[1]->isEnabled());
-    QVERIFY(b.messages.isEmpty());
+        Bench again(false); // the next start reads back what Apply wrote
+        QCOMPARE(again.w->funcKeyBar()->cmdFuncKey[0]->text(), QStringLiteral("Zero"));
+        QCOMPARE(again.w->funcKeyBar()->cmdFuncKey[1]->text(), QStringLiteral("FUNC2"));
+        QVERIFY(again.w->data().FuncCRLF && !again.w->data().FuncSTX);
+    }
 
-    Bench again(false); // the next start reads back what Apply wrote
-    QCOMPARE(again.w->funcKeyBar()->cmdFuncKey[0]->text(), QStringLiteral("Zero"));
-    QCOMPARE(again.w->funcKeyBar()->cmdFuncKey[1]->text(), QStringLiteral("FUNC2"));
-    QVERIFY(again.w->data().FuncCRLF && !again.w->data().FuncSTX);
-}
+    void messageFramingAndLineEnds_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("crlf");
+        QTest::addColumn<bool>("stx");
+        QTest::addColumn<int>("lineEndClicks");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("both, CRLF") << "ABC" << 1 << true << true << 0 << bytes("024142430D0A03");
+        QTest::newRow("both, CR") << "ABC" << 1 << true << true << 1 << bytes("024142430D03");
+        QTest::newRow("both, LF") << "ABC" << 1 << true << true << 2 << bytes("024142430A03");
+        QTest::newRow("back to CRLF") << "ABC" << 1 << true << false << 3 << bytes("4142430D0A");
+        QTest::newRow("stx only") << "ABC" << 1 << false << true << 2 << bytes("0241424303");
+        QTest::newRow("hexa unchanged") << "02 31 32 03" << 2 << true << true << 0 << bytes("02313203");
+    }
 
-void tst_Sending::messageFramingAndLineEnds_data()
-{
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("crlf");
-    QTest::addColumn<bool>("stx");
-    QTest::addColumn<int>("lineEndClicks");
-    QTest::addColumn<QByteArray>("sent");
-    QTest::newRow("both, CRLF") << "ABC" << 1 << true << true << 0 << bytes("024142430D0A03");
-    QTest::newRow("both, CR") << "ABC" << 1 << true << true << 1 << bytes("024142430D03");
-    QTest::newRow("both, LF") << "ABC" << 1 << true << true << 2 << bytes("024142430A03");
-    QTest::newRow("back to CRLF") << "ABC" << 1 << true << false << 3 << bytes("4142430D0A");
-    QTest::newRow("stx only") << "ABC" << 1 << false << true << 2 << bytes("0241424303");
-    QTest::newRow("hexa unchanged") << "02 31 32 03" << 2 << true << true << 0 << bytes("02313203");
-    QTest::newRow("mode 0 is hexa") << "4142" << 0 << true << true << 0 << bytes("4142");
-}
+    void messageFramingAndLineEnds()
+    {
+        QFETCH(QString, message);
+        QFETCH(int, mode);
+        QFETCH(bool, crlf);
+        QFETCH(bool, stx);
+        QFETCH(int, lineEndClicks);
+        Bench b(true, [&](AppData &d) {
+            d.MesgList[2] = MesgRecord{message, QStringLiteral("third"), int16_t(mode)};
+            d.bMesgCRLF = crlf;
+            d.bMesgSTX = stx;
+        });
+        frmSendMessage *dlg = b.openSendMessage();
+        QCOMPARE(dlg->cmdMode[2]->text(), mode == 1 ? QStringLiteral("ASCII") : QStringLiteral("Hexa"));
+        for (int i = 0; i < lineEndClicks; ++i)
+            dlg->cmdCRLF->click();
+        dlg->cmdMode[2]->click(); // not applied: the button still sends the stored mode
+        dlg->cmdBtnNum[2]->click();
+        QTEST(b.arrived(), "sent");
+        QCOMPARE(dlg->lblDescTitle->text() + dlg->txtDesc->toPlainText(), QStringLiteral("String3third"));
+        QVERIFY(dlg->cmdSave->isEnabled());
+    }
 
-void tst_Sending::messageFramingAndLineEnds()
-{
-    QFETCH(QString, message);
-    QFETCH(int, mode);
-    QFETCH(bool, crlf);
-    QFETCH(bool, stx);
-    QFETCH(int, lineEndClicks);
-    QFETCH(QByteArray, sent);
-    Bench b(true, [&](AppData &d) {
-        d.MesgList[2] = MesgRecord{message, QStringLiteral("third"), int16_t(mode)};
-        d.bMesgCRLF = crlf;
-        d.bMesgSTX = stx;
-    });
-    frmSendMessage *dlg = b.openSendMessage();
-    QCOMPARE(dlg->cmdMode[2]->text(), mode == 1 ? QStringLiteral("ASCII") : QStringLiteral("Hexa"));
-    for (int i = 0; i < lineEndClicks; ++i)
-        dlg->cmdCRLF->click();
-    dlg->cmdMode[2]->click(); // not applied: the button still sends the stored mode
-    dlg->cmdBtnNum[2]->click();
-    QCOMPARE(b.arrived(), sent);
-    QCOMPARE(dlg->lblDescTitle->text() + dlg->txtDesc->toPlainText(), QStringLiteral("String3third"));
-    QVERIFY(dlg->cmdSave->isEnabled());
-}
+    void digitShortcutsOnlyOutsideTextBoxes_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("keypad");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("5 on a button") << "cmdBtnNum_0" << int(Qt::Key_5) << false << QByteArray("m5");
+        QTest::newRow("keypad 0 sends 10") << "cmdBtnNum_0" << int(Qt::Key_0) << true << QByteArray("m10");
+        QTest::newRow("main 0 sends 10") << "cmdAssign" << int(Qt::Key_0) << false << QByteArray("m10");
+        QTest::newRow("checksum box") << "txtChecksum" << int(Qt::Key_1) << false << QByteArray("m1");
+        QTest::newRow("in a message box") << "txtString_3" << int(Qt::Key_5) << false << QByteArray();
+        QTest::newRow("in the description") << "txtDesc" << int(Qt::Key_5) << true << QByteArray();
+        QTest::newRow("empty message") << "cmdBtnNum_0" << int(Qt::Key_7) << false << QByteArray();
+    }
 
-void tst_Sending::digitShortcutsOnlyOutsideTextBoxes_data()
-{
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("keypad");
-    QTest::addColumn<QByteArray>("sent");
-    QTest::newRow("5 on a button") << "cmdBtnNum_0" << int(Qt::Key_5) << false << QByteArray("m5");
-    QTest::newRow("keypad 0 sends 10") << "cmdBtnNum_0" << int(Qt::Key_0) << true << QByteArray("m10");
-    QTest::newRow("main 0 sends 10") << "cmdAssign" << int(Qt::Key_0) << false << QByteArray("m10");
-    QTest::newRow("checksum box") << "txtChecksum" << int(Qt::Key_1) << false << QByteArray("m1");
-    QTest::newRow("in a message box") << "txtString_3" << int(Qt::Key_5) << false << QByteArray();
-    QTest::newRow("in the description") << "txtDesc" << int(Qt::Key_5) << true << QByteArray();
-    QTest::newRow("empty message") << "cmdBtnNum_0" << int(Qt::Key_7) << false << QByteArray();
-}
+    void digitShortcutsOnlyOutsideTextBoxes()
+    {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(bool, keypad);
+        Bench b(true, [](AppData &d) {
+            tenMessages(d);
+            d.MesgList[6].strMesg.clear();
+        });
+        frmSendMessage *dlg = b.openSendMessage();
+        QVERIFY(!dlg->cmdBtnNum[6]->isEnabled());
+        dlg->cmdAssign->click();
+        QVERIFY(QTest::qWaitForWindowExposed(dlg));
+        auto *target = dlg->findChild<QWidget *>(focus);
+        target->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(target, Qt::Key(key), keypad ? Qt::KeypadModifier : Qt::NoModifier);
+        QTEST(b.arrived(), "sent");
+    }
 
-void tst_Sending::digitShortcutsOnlyOutsideTextBoxes()
-{
-    QFETCH(QString, focus);
-    QFETCH(int, key);
-    QFETCH(bool, keypad);
-    QFETCH(QByteArray, sent);
-    Bench b(true, [](AppData &d) {
-        tenMessages(d);
-        d.MesgList[6].strMesg.clear();
-    });
-    frmSendMessage *dlg = b.openSendMessage();
-    QVERIFY(!dlg->cmdBtnNum[6]->isEnabled());
-    dlg->cmdAssign->click();
-    QVERIFY(QTest::qWaitForWindowExposed(dlg));
-    auto *target = dlg->findChild<QWidget *>(focus);
-    target->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(target, Qt::Key(key), keypad ? Qt::KeypadModifier : Qt::NoModifier);
-    QCOMPARE(b.arrived(), sent);
-}
+    void xorChecksumOfDraggedRange_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("hexa");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("autoPaste");
+        QTest::addColumn<QString>("checksum");
+        QTest::addColumn<QString>("after");
+        const auto row = [](const char *tag, const char *text, bool hexa, int start, int length, bool paste,
+                            const char *checksum, const char *after) {
+            QTest::newRow(tag) << QString(text) << hexa << start << length << paste << QString(checksum)
+                               << QString(after);
+        };
+        row("31 32", "02 31 32 03", true, 3, 5, false, "03", "02 31 32 03");
+        row("31 32 pasted", "02 31 32 03", true, 3, 5, true, "03", "02 31 3203 03");
+        row("0A alone", "02 0A", true, 3, 2, false, "0A", "02 0A");
+        row("ascii row", "02 31 32 03", false, 3, 5, true, "", "02 31 32 03");
+        row("no selection", "02 31 32 03", true, 3, 0, true, "", "02 31 32 03");
+    }
 
-void tst_Sending::xorChecksumOfDraggedRange_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("hexa");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<bool>("autoPaste");
-    QTest::addColumn<QString>("checksum");
-    QTest::addColumn<QString>("after");
-    QTest::newRow("31 32") << "02 31 32 03" << true << 3 << 5 << false << "03"
-                           << "02 31 32 03";
-    QTest::newRow("31 32 pasted") << "02 31 32 03" << true << 3 << 5 << true << "03"
-                                  << "02 31 3203 03";
-    QTest::newRow("02 31 32") << "02 31 32 03" << true << 0 << 8 << false << "01"
-                              << "02 31 32 03";
-    QTest::newRow("0A alone") << "02 0A" << true << 3 << 2 << false << "0A"
-                              << "02 0A";
-    QTest::newRow("blanks only") << "02 31" << true << 2 << 1 << false << "00"
-                                 << "02 31";
-    QTest::newRow("ascii row") << "02 31 32 03" << false << 3 << 5 << true << ""
-                               << "02 31 32 03";
-    QTest::newRow("no selection") << "02 31 32 03" << true << 3 << 0 << true << ""
-                                  << "02 31 32 03";
-}
+    void xorChecksumOfDraggedRange()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, hexa);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(bool, autoPaste);
+        Bench b;
+        frmSendMessage *dlg = b.openSendMessage();
+        QLineEdit *box = dlg->txtString[4];
+        box->setText(text);
+        if (!hexa)
+            dlg->cmdMode[4]->click();
+        dlg->chkAutoPaste->setChecked(autoPaste);
+        box->setSelection(start, length);
+        QTest::mouseRelease(box, Qt::LeftButton);
+        QTEST(dlg->txtChecksum->text(), "checksum");
+        QTEST(box->text(), "after");
+        if (autoPaste && hexa && length > 0)
+            QCOMPARE(box->selectionStart() * 100 + box->selectionLength(), (start + length) * 100 + 2);
+    }
 
-void tst_Sending::xorChecksumOfDraggedRange()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, hexa);
-    QFETCH(int, start);
-    QFETCH(int, length);
-    QFETCH(bool, autoPaste);
-    QFETCH(QString, checksum);
-    QFETCH(QString, after);
-    Bench b;
-    frmSendMessage *dlg = b.openSendMessage();
-    QLineEdit *box = dlg->txtString[4];
-    box->setText(text);
-    if (!hexa)
-        dlg->cmdMode[4]->click();
-    dlg->chkAutoPaste->setChecked(autoPaste);
-    box->setSelection(start, length);
-    QTest::mouseRelease(box, Qt::LeftButton);
-    QCOMPARE(dlg->txtChecksum->text(), checksum);
-    QCOMPARE(box->text(), after);
-    if (autoPaste && hexa && length > 0)
-        QCOMPARE(box->selectionStart() * 100 + box->selectionLength(), (start + length) * 100 + 2);
-}
+    void messageApplyAndSaveWriteKeysAndReportFailures()
+    {
+        Bench b(true, [](AppData &d) {
+            d.MesgList[0] = MesgRecord{QStringLiteral("hello"), QStringLiteral("hi"), 1};
+        });
+        frmSendMessage *dlg = b.openSendMessage();
+        QCOMPARE(dlg->cmdBtnNum[0]->toolTip(), QStringLiteral("hello"));
+        dlg->txtString[1]->setText(QStringLiteral(" 41 42 "));
+        dlg->txtString[0]->clear();
+        dlg->chkSTX->setChecked(true);
+        dlg->cmdApply->click();
+        const QString file = kivotest::listFilePath();
+        const QStringList written{ReadIni("MesgString", "String1", file),
+                                  ReadIni("MesgString", "String2", file),
+                                  ReadIni("MesgMode", "String2", file), ReadIni("MesgString", "STX", file),
+                                  ReadIni("MesgString", "CRLF", file)};
+        QCOMPARE(written, (QStringList{"", " 41 42 ", "2", "-1", "False"}));
+        QCOMPARE(b.w->data().MesgList[1].strMesg, QStringLiteral(" 41 42 "));
+        QVERIFY(!dlg->cmdBtnNum[0]->isEnabled() && dlg->cmdBtnNum[1]->isEnabled());
+        QCOMPARE(dlg->cmdBtnNum[1]->toolTip(), QString()); // after Apply: the (empty) description
+        dlg->cmdBtnNum[1]->click();
+        QCOMPARE(b.arrived(), bytes("4142"));
 
-void tst_Sending::messageApplyAndSaveWriteKeysAndReportFailures()
-{
-    Bench b(true, [](AppData &d) {
-        d.MesgList[0] = MesgRecord{QStringLiteral("hello"), QStringLiteral("hi"), 1};
-    });
-    frmSendMessage *dlg = b.openSendMessage();
-    QCOMPARE(dlg->cmdBtnNum[0]->toolTip(), QStringLiteral("hello"));
-    dlg->txtString[1]->setText(QStringLiteral(" 41 42 "));
-    dlg->txtString[0]->clear();
-    dlg->chkSTX->setChecked(true);
-    dlg->cmdApply->click();
-    const QString file = kivotest::listFilePath();
-    const QStringList written{ReadIni("MesgString", "String1", file), ReadIni("MesgString", "String2", file),
-                              ReadIni("MesgMode", "String2", file), ReadIni("MesgString", "STX", file),
-                              ReadIni("MesgString", "CRLF", file)};
-    QCOMPARE(written, (QStringList{"", " 41 42 ", "2", "-1", "False"}));
-    QCOMPARE(b.w->data().MesgList[1].strMesg, QStringLiteral(" 41 42 "));
-    QVERIFY(!dlg->cmdBtnNum[0]->isEnabled() && dlg->cmdBtnNum[1]->isEnabled());
-    QCOMPARE(dlg->cmdBtnNum[1]->toolTip(), QString()); // after Apply: the (empty) description
-    dlg->cmdBtnNum[1]->click();
-    QCOMPARE(b.arrived(), bytes("4142"));
+        // Hovering row 3 replaces an unsaved edit; Save then writes message 3, trimmed.
+        dlg->txtDesc->setPlainText(QStringLiteral("lost edit"));
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QApplication::sendEvent(dlg->lblString[9], &enter);
+        QCOMPARE(dlg->lblDescTitle->text(), QStringLiteral("String10"));
+        dlg->txtDesc->setPlainText(QStringLiteral("  tenth  "));
+        dlg->cmdSave->click();
+        QCOMPARE(ReadIni("MesgDesc", "String10", file), QStringLiteral("tenth"));
+        QCOMPARE(ReadIni("MesgDesc", "String2", file), QString());
+        QCOMPARE(b.messages.size(), 1);
+        QCOMPARE(b.messages[0].text, QStringLiteral("Save Complete!"));
+        QCOMPARE(b.messages[0].icon, QMessageBox::Information);
 
-    // Hovering row 3 replaces an unsaved edit; Save then writes message 3, trimmed.
-    dlg->txtDesc->setPlainText(QStringLiteral("lost edit"));
-    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QApplication::sendEvent(dlg->lblString[9], &enter);
-    QCOMPARE(dlg->lblDescTitle->text(), QStringLiteral("String10"));
-    dlg->txtDesc->setPlainText(QStringLiteral("  tenth  "));
-    dlg->cmdSave->click();
-    QCOMPARE(ReadIni("MesgDesc", "String10", file), QStringLiteral("tenth"));
-    QCOMPARE(ReadIni("MesgDesc", "String2", file), QString());
-    QCOMPARE(b.messages.size(), 1);
-    QCOMPARE(b.messages[0].text, QStringLiteral("Save Complete!"));
-    QCOMPARE(b.messages[0].icon, QMessageBox::Information);
+        // A list file that cannot be written: memory changes, and both Save and Apply say it failed.
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath(QStringLiteral("file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        setListFilePathOverride(dir.filePath(QStringLiteral("file/kivo.ini")));
+        dlg->txtDesc->setPlainText(QStringLiteral("kept in memory"));
+        dlg->cmdSave->click();
+        dlg->cmdApply->click();
+        setListFilePathOverride(file);
+        QCOMPARE(b.w->data().MesgList[9].strDesc, QStringLiteral("kept in memory"));
+        QCOMPARE(b.messages.size(), 3);
+        QCOMPARE(b.messages[1].icon, QMessageBox::Warning);
+        QCOMPARE(b.messages[2].icon, QMessageBox::Warning);
+    }
 
-    // A list file that cannot be written: memory changes, and both Save and Apply say it failed.
-    QTemporaryDir dir;
-    QFile blocker(dir.filePath(QStringLiteral("file")));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    setListFilePathOverride(dir.filePath(QStringLiteral("file/kivo.ini")));
-    dlg->txtDesc->setPlainText(QStringLiteral("kept in memory"));
-    dlg->cmdSave->click();
-    dlg->cmdApply->click();
-    setListFilePathOverride(file);
-    QCOMPARE(b.w->data().MesgList[9].strDesc, QStringLiteral("kept in memory"));
-    QCOMPARE(b.messages.size(), 3);
-    QCOMPARE(b.messages[1].icon, QMessageBox::Warning);
-    QCOMPARE(b.messages[2].icon, QMessageBox::Warning);
-}
+    void sendMessageWindowSizesKeysAndSingleInstance()
+    {
+        Bench b(true, tenMessages);
+        QPointer<frmSendMessage> dlg = b.openSendMessage();
+        QVERIFY(dlg->isWindow() && !dlg->isModal());
+        QCOMPARE(dlg->size(), frmSendMessage::collapsedSize());
+        QCOMPARE(dlg->cmdAssign->text(), QStringLiteral("Show Assign (F2)"));
+        QCOMPARE(dlg->focusWidget(), dlg->cmdBtnNum[0]);
 
-void tst_Sending::sendMessageWindowSizesKeysAndSingleInstance()
-{
-    Bench b(true, tenMessages);
-    QPointer<frmSendMessage> dlg = b.openSendMessage();
-    QVERIFY(dlg->isWindow() && !dlg->isModal());
-    QCOMPARE(dlg->size(), frmSendMessage::collapsedSize());
-    QCOMPARE(dlg->cmdAssign->text(), QStringLiteral("Show Assign (F2)"));
-    QCOMPARE(dlg->focusWidget(), dlg->cmdBtnNum[0]);
+        QTest::keyClick(dlg->cmdBtnNum[0], Qt::Key_F2);
+        QCOMPARE(dlg->size(), frmSendMessage::expandedSize());
+        QCOMPARE(dlg->cmdAssign->text(), QStringLiteral("Hide A&ssign (F2)"));
+        QVERIFY(dlg->fraAssign->isVisible());
+        dlg->txtString[0]->setFocus(Qt::TabFocusReason);
+        dlg->txtString[0]->setText(QStringLiteral("unapplied"));
+        QTest::keyClick(dlg->txtString[0], Qt::Key_F2); // F2 works while typing, and sends nothing
+        QCOMPARE(dlg->size(), frmSendMessage::collapsedSize());
+        QCOMPARE(dlg->cmdAssign->text(), QStringLiteral("Show A&ssign (F2)"));
+        QVERIFY(!dlg->fraAssign->isVisible());
+        QCOMPARE(b.arrived(), QByteArray());
 
-    QTest::keyClick(dlg->cmdBtnNum[0], Qt::Key_F2);
-    QCOMPARE(dlg->size(), frmSendMessage::expandedSize());
-    QCOMPARE(dlg->cmdAssign->text(), QStringLiteral("Hide A&ssign (F2)"));
-    QVERIFY(dlg->fraAssign->isVisible());
-    dlg->txtString[0]->setFocus(Qt::TabFocusReason);
-    dlg->txtString[0]->setText(QStringLiteral("unapplied"));
-    QTest::keyClick(dlg->txtString[0], Qt::Key_F2); // F2 works while typing, and sends nothing
-    QCOMPARE(dlg->size(), frmSendMessage::collapsedSize());
-    QCOMPARE(dlg->cmdAssign->text(), QStringLiteral("Show A&ssign (F2)"));
-    QVERIFY(!dlg->fraAssign->isVisible());
-    QCOMPARE(b.arrived(), QByteArray());
-
-    QCOMPARE(b.openSendMessage(), dlg.data()); // the one window, edits intact
-    QCOMPARE(dlg->txtString[0]->text(), QStringLiteral("unapplied"));
-    QTest::keyClick(dlg->cmdAssign, Qt::Key_Escape);
-    QTRY_VERIFY(dlg.isNull());
-    QCOMPARE(b.openSendMessage()->txtString[0]->text(), QStringLiteral("m1"));
-}
+        QCOMPARE(b.openSendMessage(), dlg.data()); // the one window, edits intact
+        QCOMPARE(dlg->txtString[0]->text(), QStringLiteral("unapplied"));
+        QTest::keyClick(dlg->cmdAssign, Qt::Key_Escape);
+        QTRY_VERIFY(dlg.isNull());
+        QCOMPARE(b.openSendMessage()->txtString[0]->text(), QStringLiteral("m1"));
+    }
+};
 
 KIVO_TEST_MAIN(tst_Sending)
 #include "tst_Sending.moc"
