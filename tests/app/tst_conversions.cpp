@@ -66,11 +66,10 @@ private slots:
     void settingValuesConvertOrAreRefused()
     {
         QFETCH(QString, text);
-        QFETCH(QString, results);
         const QStringList got{shown(std::optional(kivo::leadingNumber(text))), shown(kivo::toInt16(text)),
                               shown(kivo::leadingInt16(text)), shown(kivo::toBool(text)),
                               shown(kivo::toFloat32(text))};
-        QCOMPARE(got.join(u' '), results);
+        QTEST(got.join(u' '), "results");
     }
 };
 

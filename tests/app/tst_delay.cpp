@@ -22,62 +22,57 @@ class tst_Delay : public QObject
 {
     Q_OBJECT
 private slots:
-    void waitsAtLeastTheTimeWhileEventsRun();
-    void zeroReturnsAtOnce();
-    void sleepsInsteadOfSpinning();
-    void nestedDelayClearsTheFlagAtItsEnd();
+    void waitsAtLeastTheTimeWhileEventsRun()
+    {
+        int ticks = 0;
+        bool flagSeenInside = false;
+        QTimer t;
+        t.setInterval(10);
+        connect(&t, &QTimer::timeout, this, [&] {
+            ++ticks;
+            flagSeenInside = flagSeenInside || isDelaying();
+        });
+        t.start();
+        QElapsedTimer clock;
+        clock.start();
+        Delay(0.1f);
+        const qint64 ms = clock.elapsed();
+        QVERIFY2(ms >= 100, qPrintable(QString::number(ms)));
+        QVERIFY2(ms < 400, qPrintable(QString::number(ms)));
+        QVERIFY(ticks >= 3);
+        QVERIFY(flagSeenInside);
+        QVERIFY(!isDelaying());
+    }
+
+    void zeroReturnsAtOnce()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        Delay(0.0f);
+        QVERIFY(clock.elapsed() < 50);
+        QVERIFY(!isDelaying());
+    }
+
+    void sleepsInsteadOfSpinning()
+    {
+        const double before = processCpuSeconds();
+        Delay(0.3f);
+        const double used = processCpuSeconds() - before;
+        QVERIFY2(used < 0.05, qPrintable(QString::number(used)));
+    }
+
+    void nestedDelayClearsTheFlagAtItsEnd()
+    {
+        bool flagAfterInner = true;
+        QTimer::singleShot(10, this, [&] {
+            Delay(0.02f);
+            flagAfterInner = isDelaying();
+        });
+        Delay(0.08f);
+        QVERIFY(!flagAfterInner);
+        QVERIFY(!isDelaying());
+    }
 };
-
-void tst_Delay::waitsAtLeastTheTimeWhileEventsRun()
-{
-    int ticks = 0;
-    bool flagSeenInside = false;
-    QTimer t;
-    t.setInterval(10);
-    connect(&t, &QTimer::timeout, this, [&] {
-        ++ticks;
-        flagSeenInside = flagSeenInside || isDelaying();
-    });
-    t.start();
-    QElapsedTimer clock;
-    clock.start();
-    Delay(0.1f);
-    const qint64 ms = clock.elapsed();
-    QVERIFY2(ms >= 100, qPrintable(QString::number(ms)));
-    QVERIFY2(ms < 400, qPrintable(QString::number(ms)));
-    QVERIFY(ticks >= 3);
-    QVERIFY(flagSeenInside);
-    QVERIFY(!isDelaying());
-}
-
-void tst_Delay::zeroReturnsAtOnce()
-{
-    QElapsedTimer clock;
-    clock.start();
-    Delay(0.0f);
-    QVERIFY(clock.elapsed() < 50);
-    QVERIFY(!isDelaying());
-}
-
-void tst_Delay::sleepsInsteadOfSpinning()
-{
-    const double before = processCpuSeconds();
-    Delay(0.3f);
-    const double used = processCpuSeconds() - before;
-    QVERIFY2(used < 0.05, qPrintable(QString::number(used)));
-}
-
-void tst_Delay::nestedDelayClearsTheFlagAtItsEnd()
-{
-    bool flagAfterInner = true;
-    QTimer::singleShot(10, this, [&] {
-        Delay(0.02f);
-        flagAfterInner = isDelaying();
-    });
-    Delay(0.08f);
-    QVERIFY(!flagAfterInner);
-    QVERIFY(!isDelaying());
-}
 
 KIVO_TEST_MAIN(tst_Delay)
 #include "tst_delay.moc"

@@ -70,10 +70,9 @@ private slots:
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, at);
-        QFETCH(QString, value);
         if (!content.isNull())
             putFile(path(), content);
-        QCOMPARE(ReadIni(at.section(u'/', 0, 0), at.section(u'/', 1), path()), value);
+        QTEST(ReadIni(at.section(u'/', 0, 0), at.section(u'/', 1), path()), "value");
     }
 
     void writeChangesOnlyItsOwnLineAndReadsBack_data()
@@ -112,11 +111,10 @@ private slots:
         QFETCH(QByteArray, before);
         QFETCH(QString, at);
         QFETCH(QString, value);
-        QFETCH(QByteArray, after);
         if (!before.isNull())
             putFile(path(), before);
         QVERIFY(WriteIni(at.section(u'/', 0, 0), at.section(u'/', 1), value, path()));
-        QCOMPARE(fileBytes(path()), after);
+        QTEST(fileBytes(path()), "after");
         QCOMPARE(ReadIni(at.section(u'/', 0, 0), at.section(u'/', 1), path()), value);
     }
 

@@ -22,7 +22,10 @@ inline QString &sandboxDir()
     return dir;
 }
 
-inline QString listFilePath() { return sandboxDir() + QStringLiteral("/kivo.ini"); }
+inline QString listFilePath()
+{
+    return sandboxDir() + QStringLiteral("/kivo.ini");
+}
 
 // Removes the settings store and the list file, so a test starts from a fresh install.
 inline void resetStores()
@@ -39,11 +42,11 @@ inline void resetStores()
     {                                                                                                        \
         QTemporaryDir sandbox;                                                                               \
         kivotest::sandboxDir() = sandbox.path();                                                             \
-        qputenv("XDG_CONFIG_HOME", (sandbox.path() + QStringLiteral("/config")).toLocal8Bit());             \
+        qputenv("XDG_CONFIG_HOME", (sandbox.path() + QStringLiteral("/config")).toLocal8Bit());              \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                  \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                                         \
         QApplication app(argc, argv);                                                                        \
-        kivo::setListFilePathOverride(kivotest::listFilePath());                                            \
+        kivo::setListFilePathOverride(kivotest::listFilePath());                                             \
         TestObject tc;                                                                                       \
         QTEST_SET_MAIN_SOURCE_PATH                                                                           \
         return QTest::qExec(&tc, argc, argv);                                                                \

@@ -61,7 +61,6 @@ private slots:
     void listRunSendsExactlyCountSendsInRowOrder()
     {
         QFETCH(QList<int>, rows);
-        QFETCH(QByteArray, expected);
         for (int r : rows)
             setRow(r, QString(QChar(u'A' + r)));
         m_w->repeatPanel()->cboCount->setCurrentIndex(1); // "10"
@@ -70,7 +69,7 @@ private slots:
         m_w->repeatPanel()->cboCount->setCurrentIndex(0); // read at start only
         QTRY_COMPARE_WITH_TIMEOUT(cmdStart()->text(), QStringLiteral("Start"), 5000);
         QTest::qWait(50);
-        QCOMPARE(far(), expected);
+        QTEST(far(), "expected");
         QVERIFY(m_messages.isEmpty());
     }
 
@@ -228,8 +227,10 @@ private slots:
             QCOMPARE(run->text(), QStringLiteral("Stop"));
             p->cmdDisconnect->click();
             QCOMPARE(m_messages.size(), 1);
-            QCOMPARE(m_messages.takeFirst().text,
+            const MessageRecord refusal = m_messages.takeFirst();
+            QCOMPARE(refusal.text,
                      QStringLiteral("연결을 해제 하시려면 먼저 자동 전송 기능을 중지하십시오."));
+            QVERIFY(refusal.icon == QMessageBox::Warning && refusal.title == appTitle());
             QVERIFY(m_w->links()->serialLink().isOpen());
             run->click();
         }

@@ -8,95 +8,76 @@ class TestRepeatSchedule : public QObject
 {
     Q_OBJECT
 private slots:
-    void nextRowWrapsAndSkipsUnticked_data();
-    void nextRowWrapsAndSkipsUnticked();
-    void noTickedRowGivesNone();
-    void choicesParse_data();
-    void choicesParse();
-    void scheduleDoesNotDriftWithLateTimers();
-    void heldUpSendSkipsPassedSlotsInsteadOfBursting();
+    void nextRowWrapsAndSkipsUnticked_data()
+    {
+        QTest::addColumn<QList<int>>("ticked");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("at start") << QList<int>{2, 7} << 2 << 2;
+        QTest::newRow("between") << QList<int>{2, 7} << 3 << 7;
+        QTest::newRow("after last wraps to first") << QList<int>{2, 7} << 8 << 2;
+        QTest::newRow("past row 9 wraps") << QList<int>{0} << 10 << 0;
+        QTest::newRow("row 9 only") << QList<int>{9} << 0 << 9;
+        QTest::newRow("none ticked") << QList<int>{} << 0 << -1;
+    }
+    void nextRowWrapsAndSkipsUnticked()
+    {
+        QFETCH(QList<int>, ticked);
+        QFETCH(int, start);
+        AppData d;
+        for (int r : ticked)
+            d.RepeatList[size_t(r)].Enabled = 1;
+        // The eleventh slot is not a row of the list.
+        d.RepeatList[10].Enabled = 1;
+        QTEST(NextListRow(d, start), "expected");
+    }
+
+    void choicesParse_data()
+    {
+        QTest::addColumn<QString>("delay");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<int>("n");
+        QTest::newRow("smallest") << "0.01" << 0.01 << "Endless" << 0;
+        QTest::newRow("largest") << "20" << 20.0 << "100000" << 100000;
+        QTest::newRow("none selected") << "" << 0.0 << "" << 0;
+    }
+    void choicesParse()
+    {
+        QFETCH(QString, delay);
+        QFETCH(QString, count);
+        QTEST(repeatDelaySeconds(delay), "seconds");
+        QTEST(repeatCount(count), "n");
+    }
+
+    void scheduleDoesNotDriftWithLateTimers()
+    {
+        const qint64 ms = 1000000;
+        RepeatSchedule s(10 * ms);
+        // Every send starts 3 ms after its slot: the next slot stays on the 10 ms grid.
+        qint64 slot = 0;
+        for (int i = 0; i < 1000; ++i)
+            slot = s.slotAfter(slot, s.dueNs(slot) + 3 * ms, s.dueNs(slot) + 4 * ms);
+        QCOMPARE(slot, 1000);
+        QCOMPARE(s.dueNs(slot), 10000 * ms);
+        QCOMPARE(s.waitMs(1, 3 * ms), 7);
+        QCOMPARE(s.waitMs(1, 9 * ms + 1), 1);
+        QCOMPARE(s.waitMs(1, 12 * ms), 0);
+    }
+
+    void heldUpSendSkipsPassedSlotsInsteadOfBursting()
+    {
+        const qint64 ms = 1000000;
+        RepeatSchedule s(10 * ms);
+        // Held up 2.5 s in the send (a warning box): the slots that passed are dropped.
+        QCOMPARE(s.slotAfter(0, 0, 2500 * ms), 250);
+        // A timer that fired 200 ms late (the program was not scheduled) is caught up, slot by slot.
+        QCOMPARE(s.slotAfter(0, 200 * ms, 201 * ms), 1);
+        QCOMPARE(s.waitMs(1, 201 * ms), 0);
+        // A delay longer than the hold leaves nothing to skip.
+        QCOMPARE(RepeatSchedule(1000 * ms).slotAfter(0, 0, 900 * ms), 1);
+    }
 };
-
-void TestRepeatSchedule::nextRowWrapsAndSkipsUnticked_data()
-{
-    QTest::addColumn<QList<int>>("ticked");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("at start") << QList<int>{2, 7} << 2 << 2;
-    QTest::newRow("between") << QList<int>{2, 7} << 3 << 7;
-    QTest::newRow("after last wraps to first") << QList<int>{2, 7} << 8 << 2;
-    QTest::newRow("past row 9 wraps") << QList<int>{0} << 10 << 0;
-    QTest::newRow("row 9 only") << QList<int>{9} << 0 << 9;
-}
-
-void TestRepeatSchedule::nextRowWrapsAndSkipsUnticked()
-{
-    QFETCH(QList<int>, ticked);
-    QFETCH(int, start);
-    QFETCH(int, expected);
-    AppData d;
-    for (int r : ticked)
-        d.RepeatList[size_t(r)].Enabled = 1;
-    // The eleventh slot is not a row of the list.
-    d.RepeatList[10].Enabled = 1;
-    QCOMPARE(NextListRow(d, start), expected);
-}
-
-void TestRepeatSchedule::noTickedRowGivesNone()
-{
-    AppData d;
-    d.RepeatList[10].Enabled = 1;
-    QCOMPARE(NextListRow(d, 0), -1);
-}
-
-void TestRepeatSchedule::choicesParse_data()
-{
-    QTest::addColumn<QString>("delay");
-    QTest::addColumn<double>("seconds");
-    QTest::addColumn<QString>("count");
-    QTest::addColumn<int>("n");
-    QTest::newRow("smallest") << "0.01" << 0.01 << "Endless" << 0;
-    QTest::newRow("largest") << "20" << 20.0 << "100000" << 100000;
-    QTest::newRow("none selected") << "" << 0.0 << "" << 0;
-}
-
-void TestRepeatSchedule::choicesParse()
-{
-    QFETCH(QString, delay);
-    QFETCH(double, seconds);
-    QFETCH(QString, count);
-    QFETCH(int, n);
-    QCOMPARE(repeatDelaySeconds(delay), seconds);
-    QCOMPARE(repeatCount(count), n);
-}
-
-void TestRepeatSchedule::scheduleDoesNotDriftWithLateTimers()
-{
-    const qint64 ms = 1000000;
-    RepeatSchedule s(10 * ms);
-    // Every send starts 3 ms after its slot: the next slot stays on the 10 ms grid.
-    qint64 slot = 0;
-    for (int i = 0; i < 1000; ++i)
-        slot = s.slotAfter(slot, s.dueNs(slot) + 3 * ms, s.dueNs(slot) + 4 * ms);
-    QCOMPARE(slot, 1000);
-    QCOMPARE(s.dueNs(slot), 10000 * ms);
-    QCOMPARE(s.waitMs(1, 3 * ms), 7);
-    QCOMPARE(s.waitMs(1, 9 * ms + 1), 1);
-    QCOMPARE(s.waitMs(1, 12 * ms), 0);
-}
-
-void TestRepeatSchedule::heldUpSendSkipsPassedSlotsInsteadOfBursting()
-{
-    const qint64 ms = 1000000;
-    RepeatSchedule s(10 * ms);
-    // Held up 2.5 s in the send (a warning box): the slots that passed are dropped.
-    QCOMPARE(s.slotAfter(0, 0, 2500 * ms), 250);
-    // A timer that fired 200 ms late (the program was not scheduled) is caught up, slot by slot.
-    QCOMPARE(s.slotAfter(0, 200 * ms, 201 * ms), 1);
-    QCOMPARE(s.waitMs(1, 201 * ms), 0);
-    // A delay longer than the hold leaves nothing to skip.
-    QCOMPARE(RepeatSchedule(1000 * ms).slotAfter(0, 0, 900 * ms), 1);
-}
 
 KIVO_TEST_MAIN(TestRepeatSchedule)
 #include "tst_RepeatSchedule.moc"

@@ -99,8 +99,6 @@ private slots:
         QTest::newRow("ascii AB") << false << "AB" << bytes("4142") << "41 42";
         QTest::newRow("ascii trimmed") << false << "  AB " << bytes("4142") << "41 42";
         QTest::newRow("hexa 0d0A") << true << "0d0A" << bytes("0d0a") << "0d 0A";
-        QTest::newRow("hexa 4Z") << true << "4Z" << bytes("04") << "4Z";
-        QTest::newRow("hexa ZZ") << true << "ZZ" << bytes("00") << "ZZ";
     }
 
     void sendButtonWritesExactlyTheShownBytes()

@@ -10,45 +10,28 @@ class SimUnitsTest : public QObject
 {
     Q_OBJECT
 private slots:
-    // Positions count from 1, as in the layout table; the frames are 22, 10 and 18 bytes long.
+    // The frames are 22, 10 and 18 bytes long, status and weight at their fixed places.
     void framePutsStatusAndWeightAtLayoutPositions_data()
     {
         QTest::addColumn<int>("layout");
         QTest::addColumn<int>("status");
         QTest::addColumn<bool>("net");
-        QTest::addColumn<int>("statusAt");
-        QTest::addColumn<QByteArray>("statusText");
-        QTest::addColumn<int>("weightAt");
-        QTest::addColumn<QByteArray>("weight");
         QTest::addColumn<QByteArray>("frame");
-        QTest::newRow("22 stable") << int(Layout::Bytes22) << int(Status::Stable) << false << 1
-                                   << QByteArray("ST") << 10 << QByteArray("   12.34")
+        QTest::newRow("22 stable") << int(Layout::Bytes22) << int(Status::Stable) << false
                                    << QByteArray("ST,GS,01,   12.34 kg\r\n");
-        QTest::newRow("22 overload net")
-            << int(Layout::Bytes22) << int(Status::Overload) << true << 1 << QByteArray("OL") << 10
-            << QByteArray("   12.34") << QByteArray("OL,NT,01,   12.34 kg\r\n");
-        QTest::newRow("10") << int(Layout::Bytes10) << int(Status::Unstable) << false << 0 << QByteArray()
-                            << 1 << QByteArray("+0012.34") << QByteArray("+0012.34\r\n");
-        QTest::newRow("18 unstable") << int(Layout::Bytes18) << int(Status::Unstable) << false << 1
-                                     << QByteArray("US") << 7 << QByteArray("+0012.34")
+        QTest::newRow("22 overload net") << int(Layout::Bytes22) << int(Status::Overload) << true
+                                         << QByteArray("OL,NT,01,   12.34 kg\r\n");
+        QTest::newRow("10") << int(Layout::Bytes10) << int(Status::Unstable) << false
+                            << QByteArray("+0012.34\r\n");
+        QTest::newRow("18 unstable") << int(Layout::Bytes18) << int(Status::Unstable) << false
                                      << QByteArray("US,GS,+0012.34kg\r\n");
     }
-
     void framePutsStatusAndWeightAtLayoutPositions()
     {
         QFETCH(int, layout);
         QFETCH(int, status);
         QFETCH(bool, net);
-        QFETCH(int, statusAt);
-        QFETCH(QByteArray, statusText);
-        QFETCH(int, weightAt);
-        QFETCH(QByteArray, weight);
-        QFETCH(QByteArray, frame);
-        const QByteArray built = FrameBuilder::build(Layout(layout), {Status(status), net, 1234}, 2);
-        QCOMPARE(built, frame);
-        if (statusAt > 0)
-            QCOMPARE(built.mid(statusAt - 1, 2), statusText);
-        QCOMPARE(built.mid(weightAt - 1, 8), weight);
+        QTEST(FrameBuilder::build(Layout(layout), {Status(status), net, 1234}, 2), "frame");
     }
 
     void weightFieldKeepsEightCharactersWithSign_data()
@@ -72,8 +55,7 @@ private slots:
         QFETCH(qint64, counts);
         QFETCH(int, decimals);
         QFETCH(bool, zeroFill);
-        QFETCH(QByteArray, field);
-        QCOMPARE(FrameBuilder::weightField(counts, decimals, zeroFill), field);
+        QTEST(FrameBuilder::weightField(counts, decimals, zeroFill), "field");
     }
 
     void stepSettlesFromUnstableToStable()

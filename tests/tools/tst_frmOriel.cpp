@@ -29,199 +29,162 @@ class tst_frmOriel : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void everyButtonSendsItsFrameAsHexa_data();
-    void everyButtonSendsItsFrameAsHexa();
-    void recordReadsStepTheirBoxAndText2Follows_data();
-    void recordReadsStepTheirBoxAndText2Follows();
-    void typingIntoText1ShowsInText2();
-    void valueThatDoesNotFitSendsNothingAndNamesTheBox_data();
-    void valueThatDoesNotFitSendsNothingAndNamesTheBox();
-    void hiddenMainButtonOpensOneTopmostFormAt500x200();
+    void init()
+    {
+        m_sent.clear();
+        m_messages.clear();
+        setMessageRecorder([this](const MessageRecord &r) { m_messages << r; });
+    }
+    void cleanup() { setMessageRecorder({}); }
+
+    void everyButtonSendsItsFrameAsHexa_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("Command1") << "Command1" << QByteArray::fromHex("52580001 0040 2C 0004 3A AB 0D");
+        QTest::newRow("Command2") << "Command2" << QByteArray::fromHex("52580001 0044 2C 0004 3A AF 0D");
+        QTest::newRow("Command3") << "Command3" << QByteArray::fromHex("52580001 0048 2C 0004 3A B3 0D");
+        QTest::newRow("Command4") << "Command4" << QByteArray::fromHex("52580001 004C 2C 0004 3A B7 0D");
+        QTest::newRow("Command5") << "Command5" << QByteArray::fromHex("52580001 0050 2C 0002 3A B9 0D");
+        QTest::newRow("Command6") << "Command6" << QByteArray::fromHex("52580001 0052 2C 0002 3A BB 0D");
+        QTest::newRow("Command7") << "Command7" << QByteArray::fromHex("52580001 0054 2C 002E 3A E9 0D");
+        QTest::newRow("Command11") << "Command11" << QByteArray::fromHex("52460016 4105 2C 015E 3A 21 0D");
+        QTest::newRow("Command8") << "Command8" << QByteArray::fromHex("4753 0001 30 0D");
+        QTest::newRow("Command9") << "Command9" << QByteArray::fromHex("52 53 0D");
+        QTest::newRow("Command10") << "Command10" << QByteArray::fromHex("52 56 0D");
+    }
+    void everyButtonSendsItsFrameAsHexa()
+    {
+        QFETCH(QString, button);
+        QFETCH(QByteArray, bytes);
+        PtyPair pty;
+        frmMain main;
+        main.setEndProgram([] {});
+        main.portPanel()->cboPort->setEditText(pty.slavePath());
+        main.portPanel()->cmdConnect->click();
+        main.views()->selectTab(2);
+        main.cmdOriel()->click();
+        QTest::mouseClick(findForm()->findChild<QPushButton *>(button), Qt::LeftButton);
+        QByteArray received;
+        QTRY_COMPARE((received += pty.deviceReceived()), bytes);
+        QVERIFY(m_messages.isEmpty());
+        // The frame shows in the hex view as a SEND line like any other send.
+        QVERIFY(main.views()->rtfPrintHex->toPlainText().contains(
+            QStringLiteral("SEND : ") + QString::fromLatin1(bytes.toHex(' ').toUpper())));
+    }
+
+    void recordReadsStepTheirBoxAndText2Follows_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("after");
+        const auto row = [](const char *tag, const char *button, const char *box, const char *before,
+                            const char *hex, const char *after) {
+            QTest::newRow(tag) << QString(button) << QString(box) << QString(before)
+                               << QByteArray::fromHex(hex) << QString(after);
+        };
+        row("record 3", "Command7", "Text1", "3", "5258000100B02C002E3A450D", "4");
+        row("letters count 0", "Command7", "Text1", "abc", "5258000100262C002E3ABB0D", "1");
+        row("leading number read", "Command7", "Text1", "2x", "5258000100822C002E3A170D", "3");
+        row("PLU record 2", "Command11", "Text3", "2", "5246001642632C015E3A800D", "3");
+    }
+    void recordReadsStepTheirBoxAndText2Follows()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, box);
+        QFETCH(QString, before);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, after);
+        auto form = makeForm();
+        auto *edit = form->findChild<QLineEdit *>(box);
+        edit->setText(before);
+        form->findChild<QPushButton *>(button)->click();
+        QCOMPARE(m_sent, QByteArrayList{bytes});
+        QCOMPARE(edit->text(), after);
+        // The acknowledgment number follows the record box only.
+        QCOMPARE(form->Text2->text(), box == QLatin1String("Text1") ? after : QStringLiteral("1"));
+        form->Command8->click();
+        QCOMPARE(m_sent.size(), 2);
+        QCOMPARE(quint8(m_sent[1][3]), quint8(form->Text2->text().toInt()));
+    }
+
+    void typingIntoText1ShowsInText2()
+    {
+        auto form = makeForm();
+        form->Text1->clear();
+        QTest::keyClicks(form->Text1, QStringLiteral("12"));
+        QCOMPARE(form->Text2->text(), QStringLiteral("12"));
+    }
+
+    void valueThatDoesNotFitSendsNothingAndNamesTheBox_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        const auto row = [](const char *tag, const char *button, const char *box, const char *text) {
+            QTest::newRow(tag) << QString(button) << QString(box) << QString(text);
+        };
+        row("negative address", "Command7", "Text1", "-1426");
+        row("address beyond 32 bits", "Command7", "Text1", "93367429");
+        row("PLU address beyond 32 bits", "Command11", "Text3", "12267170");
+        row("serial above 65535", "Command8", "Text2", "65536");
+        row("negative serial", "Command8", "Text2", "-1");
+    }
+    void valueThatDoesNotFitSendsNothingAndNamesTheBox()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        auto form = makeForm();
+        auto *edit = form->findChild<QLineEdit *>(box);
+        edit->setText(text);
+        form->findChild<QPushButton *>(button)->click();
+        QVERIFY(m_sent.isEmpty());
+        QCOMPARE(edit->text(), text);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].text.contains(box));
+        QCOMPARE(m_messages[0].icon, QMessageBox::Warning);
+        QCOMPARE(m_messages[0].title, QStringLiteral("Kivo"));
+    }
+
+    void hiddenMainButtonOpensOneTopmostFormAt500x200()
+    {
+        auto main = std::make_unique<frmMain>();
+        main->setEndProgram([] {});
+        main->show();
+        QVERIFY(!main->cmdOriel()->isVisible());
+        main->cmdOriel()->click();
+        main->cmdOriel()->click();
+        QList<frmOriel *> forms;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *f = qobject_cast<frmOriel *>(w))
+                forms << f;
+        QCOMPARE(forms.size(), 1);
+        QPointer<frmOriel> form = forms[0];
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->parentWidget(), nullptr);
+        QCOMPARE(form->windowTitle(), QStringLiteral("Oriel 테스트"));
+        QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(form->pos(), QPoint(500, 200));
+        main.reset();
+        QVERIFY(form.isNull());
+    }
 
 private:
-    std::unique_ptr<frmOriel> makeForm();
+    std::unique_ptr<frmOriel> makeForm()
+    {
+        auto form = std::make_unique<frmOriel>([this](const QString &text, int16_t format) {
+            QCOMPARE(format, int16_t(2));
+            m_sent << QByteArray::fromHex(text.toLatin1());
+        });
+        form->show();
+        return form;
+    }
     QByteArrayList m_sent;
     QList<MessageRecord> m_messages;
 };
-
-void tst_frmOriel::init()
-{
-    m_sent.clear();
-    m_messages.clear();
-    setMessageRecorder([this](const MessageRecord &r) { m_messages << r; });
-}
-
-void tst_frmOriel::cleanup()
-{
-    setMessageRecorder({});
-}
-
-std::unique_ptr<frmOriel> tst_frmOriel::makeForm()
-{
-    auto form = std::make_unique<frmOriel>([this](const QString &text, int16_t format) {
-        QCOMPARE(format, int16_t(2));
-        m_sent << QByteArray::fromHex(text.toLatin1());
-    });
-    form->show();
-    return form;
-}
-
-void tst_frmOriel::everyButtonSendsItsFrameAsHexa_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("Command1") << "Command1" << QByteArray::fromHex("52580001 0040 2C 0004 3A AB 0D");
-    QTest::newRow("Command2") << "Command2" << QByteArray::fromHex("52580001 0044 2C 0004 3A AF 0D");
-    QTest::newRow("Command3") << "Command3" << QByteArray::fromHex("52580001 0048 2C 0004 3A B3 0D");
-    QTest::newRow("Command4") << "Command4" << QByteArray::fromHex("52580001 004C 2C 0004 3A B7 0D");
-    QTest::newRow("Command5") << "Command5" << QByteArray::fromHex("52580001 0050 2C 0002 3A B9 0D");
-    QTest::newRow("Command6") << "Command6" << QByteArray::fromHex("52580001 0052 2C 0002 3A BB 0D");
-    QTest::newRow("Command7") << "Command7" << QByteArray::fromHex("52580001 0054 2C 002E 3A E9 0D");
-    QTest::newRow("Command11") << "Command11" << QByteArray::fromHex("52460016 4105 2C 015E 3A 21 0D");
-    QTest::newRow("Command8") << "Command8" << QByteArray::fromHex("4753 0001 30 0D");
-    QTest::newRow("Command9") << "Command9" << QByteArray::fromHex("52 53 0D");
-    QTest::newRow("Command10") << "Command10" << QByteArray::fromHex("52 56 0D");
-}
-
-void tst_frmOriel::everyButtonSendsItsFrameAsHexa()
-{
-    QFETCH(QString, button);
-    QFETCH(QByteArray, bytes);
-    PtyPair pty;
-    frmMain main;
-    main.setEndProgram([] {});
-    PortPanel *p = main.portPanel();
-    p->cboParity->setCurrentIndex(p->cboParity->findText(QStringLiteral("N")));
-    p->cboDataBit->setCurrentIndex(p->cboDataBit->findText(QStringLiteral("8")));
-    p->cboPort->setEditText(pty.slavePath());
-    p->cmdConnect->click();
-    QVERIFY(p->cmdDisconnect->isEnabled());
-
-    main.views()->selectTab(2);
-    main.cmdOriel()->click();
-    frmOriel *form = findForm();
-    QVERIFY(form);
-    QTest::mouseClick(form->findChild<QPushButton *>(button), Qt::LeftButton);
-    QByteArray received;
-    QTRY_COMPARE((received += pty.deviceReceived()), bytes);
-    QVERIFY(m_messages.isEmpty());
-    // The frame shows in the hex view as a SEND line like any other send.
-    QVERIFY(main.views()->rtfPrintHex->toPlainText().contains(
-        QStringLiteral("SEND : ") + QString::fromLatin1(bytes.toHex(' ').toUpper())));
-}
-
-void tst_frmOriel::recordReadsStepTheirBoxAndText2Follows_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("after");
-    QTest::newRow("record 3") << "Command7"
-                              << "Text1"
-                              << "3" << QByteArray::fromHex("5258000100B02C002E3A450D") << "4";
-    QTest::newRow("letters count 0") << "Command7"
-                                     << "Text1"
-                                     << "abc" << QByteArray::fromHex("5258000100262C002E3ABB0D") << "1";
-    QTest::newRow("leading number read") << "Command7"
-                                         << "Text1"
-                                         << "2x" << QByteArray::fromHex("5258000100822C002E3A170D") << "3";
-    QTest::newRow("PLU record 2") << "Command11"
-                                  << "Text3"
-                                  << "2" << QByteArray::fromHex("524600164263 2C015E3A800D") << "3";
-}
-
-void tst_frmOriel::recordReadsStepTheirBoxAndText2Follows()
-{
-    QFETCH(QString, button);
-    QFETCH(QString, box);
-    QFETCH(QString, before);
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, after);
-    auto form = makeForm();
-    auto *edit = form->findChild<QLineEdit *>(box);
-    edit->setText(before);
-    form->findChild<QPushButton *>(button)->click();
-    QCOMPARE(m_sent, QByteArrayList{bytes});
-    QCOMPARE(edit->text(), after);
-    // The acknowledgment number follows the record box only.
-    QCOMPARE(form->Text2->text(), box == QLatin1String("Text1") ? after : QStringLiteral("1"));
-    form->Command8->click();
-    QCOMPARE(m_sent.size(), 2);
-    QCOMPARE(quint8(m_sent[1][3]), quint8(form->Text2->text().toInt()));
-}
-
-void tst_frmOriel::typingIntoText1ShowsInText2()
-{
-    auto form = makeForm();
-    form->Text1->clear();
-    QTest::keyClicks(form->Text1, QStringLiteral("12"));
-    QCOMPARE(form->Text2->text(), QStringLiteral("12"));
-}
-
-void tst_frmOriel::valueThatDoesNotFitSendsNothingAndNamesTheBox_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("negative address") << "Command7"
-                                      << "Text1"
-                                      << "-1426";
-    QTest::newRow("address beyond 32 bits") << "Command7"
-                                            << "Text1"
-                                            << "93367429";
-    QTest::newRow("PLU address beyond 32 bits") << "Command11"
-                                                << "Text3"
-                                                << "12267170";
-    QTest::newRow("serial above 65535") << "Command8"
-                                        << "Text2"
-                                        << "65536";
-    QTest::newRow("negative serial") << "Command8"
-                                     << "Text2"
-                                     << "-1";
-}
-
-void tst_frmOriel::valueThatDoesNotFitSendsNothingAndNamesTheBox()
-{
-    QFETCH(QString, button);
-    QFETCH(QString, box);
-    QFETCH(QString, text);
-    auto form = makeForm();
-    auto *edit = form->findChild<QLineEdit *>(box);
-    edit->setText(text);
-    form->findChild<QPushButton *>(button)->click();
-    QVERIFY(m_sent.isEmpty());
-    QCOMPARE(edit->text(), text);
-    QCOMPARE(m_messages.size(), 1);
-    QVERIFY(m_messages[0].text.contains(box));
-    QCOMPARE(m_messages[0].icon, QMessageBox::Warning);
-    QCOMPARE(m_messages[0].title, QStringLiteral("Kivo"));
-}
-
-void tst_frmOriel::hiddenMainButtonOpensOneTopmostFormAt500x200()
-{
-    auto main = std::make_unique<frmMain>();
-    main->setEndProgram([] {});
-    main->show();
-    QVERIFY(!main->cmdOriel()->isVisible());
-    main->cmdOriel()->click();
-    main->cmdOriel()->click();
-    QList<frmOriel *> forms;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *f = qobject_cast<frmOriel *>(w))
-            forms << f;
-    QCOMPARE(forms.size(), 1);
-    QPointer<frmOriel> form = forms[0];
-    QVERIFY(form->isVisible());
-    QCOMPARE(form->parentWidget(), nullptr);
-    QCOMPARE(form->windowTitle(), QStringLiteral("Oriel 테스트"));
-    QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    QCOMPARE(form->pos(), QPoint(500, 200));
-    main.reset();
-    QVERIFY(form.isNull());
-}
 
 KIVO_TEST_MAIN(tst_frmOriel)
 #include "tst_frmOriel.moc"
