@@ -12,10 +12,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -226,31 +224,6 @@ private slots:
         for (QAction *a : w->menuBar()->actions())
             captions << a->text();
         QCOMPARE(captions, (QStringList{"&File", "&Edit", "&Tools", "&Help"}));
-    }
-
-    void ctrlXClearsViewsEvenFromTheSendBox()
-    {
-        auto w = openWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        w->SetSendEnabled(true);
-        w->views()->rtfPrintAsc->setPlainText(QStringLiteral("RECV : AB"));
-        w->views()->rtfPrintHex->setPlainText(QStringLiteral("RECV : 41 42 "));
-        w->views()->rtfHyperView->setPlainText(QStringLiteral("AB"));
-        QLineEdit *box = w->sendPanel()->txtSend;
-        box->setText(QStringLiteral("keep me"));
-        box->selectAll();
-        box->setFocus();
-        QApplication::setActiveWindow(w.get());
-
-        QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(!w->views()->rtfPrintAsc->toPlainText().isEmpty());
-
-        QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
-        QVERIFY(w->views()->rtfPrintAsc->toPlainText().isEmpty());
-        QVERIFY(w->views()->rtfPrintHex->toPlainText().isEmpty());
-        QVERIFY(w->views()->rtfHyperView->toPlainText().isEmpty());
-        // The box's own cut did not run.
-        QCOMPARE(box->text(), QStringLiteral("keep me"));
     }
 
     void splitterDragIsLimitedAndRemembered()

@@ -6,6 +6,7 @@
 #include "link/PortPanel.h"
 #include "link/SerialLink.h"
 #include "link/TcpLink.h"
+#include "send/SendPanel.h"
 #include "traffic/LineFormat.h"
 #include "traffic/RepaintGate.h"
 #include "traffic/TrafficViews.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTabBar>
@@ -217,8 +219,13 @@ private slots:
         deviceSends("CD");
         m_window->tcpBuffers().strAscBuf = QStringLiteral("kept");
         views().rtfHyperView->setPlainText(QStringLiteral("old"));
+        // From the send box too, whose own cut must not run.
+        m_window->SetSendEnabled(true);
+        QLineEdit *box = m_window->sendPanel()->txtSend;
+        box->setText(QStringLiteral("keep me"));
         for (QWidget *view :
-             QList<QWidget *>{views().rtfPrintAsc, views().rtfPrintHex, views().rtfHyperView}) {
+             QList<QWidget *>{views().rtfPrintAsc, views().rtfPrintHex, views().rtfHyperView, box}) {
+            box->selectAll();
             QTest::keyClick(view, Qt::Key_X, modifiers);
             QCOMPARE(views().rtfPrintAsc->document()->isEmpty(), cleared);
             QCOMPARE(views().rtfPrintHex->document()->isEmpty(), cleared);
@@ -230,6 +237,8 @@ private slots:
             views().rtfHyperView->setPlainText(QStringLiteral("old"));
         }
         QCOMPARE(m_window->tcpBuffers().strAscBuf, QStringLiteral("kept"));
+        if (cleared)
+            QCOMPARE(box->text(), QStringLiteral("keep me"));
     }
 
     void viewPastTenThousandKeepsFromThe9000th_data()
