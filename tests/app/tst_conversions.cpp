@@ -34,7 +34,6 @@ private slots:
             QTest::newRow(*text ? text : "empty") << QString(text) << QString(results);
         };
         row("1abc", "1 - 1 - -");
-        row("abc", "0 - 0 - -");
         row("", "0 - 0 - -");
         row(" -2.5e1x", "-25 - -25 - -");
         row("3D2", "300 300 300 true 300");
@@ -48,17 +47,14 @@ private slots:
         row("2.5", "2.5 2 2 true 2.5");
         row("3.5", "3.5 4 4 true 3.5");
         row("-0.5", "-0.5 0 0 true -0.5");
-        row("1.5e2", "150 150 150 true 150");
         row("0", "0 0 0 false 0");
         row("32767", "32767 32767 32767 true 32767");
         row("-32768", "-32768 -32768 -32768 true -32768");
         row("32767.5", "32767.5 - - true 32767.5");
         row("-32769", "-32769 - - true -32769");
-        row("70000", "70000 - - true 70000");
         row("1e999", "inf - - true -");
         row("1e39", "1e+39 - - true -");
         row("2955.5", "2955.5 2956 2956 true 2955.5");
-        row(" -0.25 ", "-0.25 0 0 true -0.25");
         row("True", "0 - 0 true -");
         row(" fALSE ", "0 - 0 false -");
         row("yes", "0 - 0 - -");

@@ -47,7 +47,6 @@ private slots:
         frmAbout box;
         box.setResult(-1);
         box.show();
-        QVERIFY(box.isVisible());
         QTest::keyClick(&box, Qt::Key(key));
         QVERIFY(!box.isVisible());
         QCOMPARE(box.result(), result);
