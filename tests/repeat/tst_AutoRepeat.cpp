@@ -140,7 +140,7 @@ private slots:
         }
         QTest::qWait(50);
         QCOMPARE(shown, far());
-        QVERIFY2(shown.count('A') > 20, shown.constData());
+        QVERIFY2(shown.count('A') > 10, shown.constData());
         QVERIFY2(
             edits <= elapsed / RepaintGate::kInterval.count() + 4,
             qPrintable(

@@ -347,7 +347,7 @@ private slots:
         clock.start();
         int lines = 0;
         int paintsAtLastLine = 0;
-        while (clock.elapsed() < 400) {
+        while (clock.elapsed() < 400 || lines < 60) {
             const QString text = QStringLiteral("line %1").arg(++lines);
             views().PrintSend(view, text);
             QVERIFY(view->toPlainText().endsWith(QStringLiteral("SEND : ") + text));
@@ -355,7 +355,6 @@ private slots:
             QTest::qWait(2);
         }
         const qint64 elapsed = clock.elapsed();
-        QVERIFY2(lines > 40, qPrintable(QString::number(lines)));
         QVERIFY2(counter.paints <= elapsed / RepaintGate::kInterval.count() + 3,
                  qPrintable(QStringLiteral("%1 paints for %2 lines in %3 ms")
                                 .arg(counter.paints)
