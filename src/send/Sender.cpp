@@ -13,7 +13,8 @@
 #include "traffic/TrafficViews.h"
 
 #include <QRadioButton>
-#include <QScopedValueRollback>
+
+#include <utility>
 
 namespace kivo {
 
@@ -32,6 +33,17 @@ Link *Sender::chosenLink() const
 
 void Sender::SendData(QString strData, const int16_t &iSendFormat)
 {
+    send(std::move(strData), iSendFormat, false);
+}
+
+void Sender::SendPaced(const QString &strData, int16_t iSendFormat)
+{
+    m_main.views()->holdViewsPaced();
+    send(strData, iSendFormat, true);
+}
+
+void Sender::send(QString strData, int16_t iSendFormat, bool paced)
+{
     if (iSendFormat == 1)
         strData = AscToHex(strData);
     const QByteArray bytes = HexToBytes(strData);
@@ -42,15 +54,8 @@ void Sender::SendData(QString strData, const int16_t &iSendFormat)
         showMessage(&m_main, error, QMessageBox::Warning, appTitle());
         return;
     }
-    showSend(bytes, strData);
+    showSend(bytes, strData, paced);
     emit dataSent(bytes);
-}
-
-void Sender::SendPaced(const QString &strData, int16_t iSendFormat)
-{
-    m_main.views()->holdViewsPaced();
-    const QScopedValueRollback<bool> paced(m_paced, true);
-    SendData(strData, iSendFormat);
 }
 
 void Sender::SendStored(const QString &text, int16_t mode, bool lineEnd, bool stx, QStringView lineEndChars)
@@ -58,12 +63,12 @@ void Sender::SendStored(const QString &text, int16_t mode, bool lineEnd, bool st
     SendData(frameStoredString(text, mode, lineEnd, stx, lineEndChars), mode);
 }
 
-void Sender::showSend(const QByteArray &bytes, const QString &hexText)
+void Sender::showSend(const QByteArray &bytes, const QString &hexText, bool paced)
 {
     TrafficViews &views = *m_main.views();
     // A send of its own shows at once, after any received or repeated lines still held back, so
     // the view keeps the order of the line.
-    if (!m_paced)
+    if (!paced)
         views.commitHeldLines();
     const int tab = views.selectedTab();
     if (tab == 1 || tab == 3)

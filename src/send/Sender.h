@@ -42,10 +42,11 @@ signals:
     void dataSent(const QByteArray &bytes);
 
 private:
-    void showSend(const QByteArray &bytes, const QString &hexText);
+    // SendData's work; a paced send leaves its SEND line to the views' held commit.
+    void send(QString strData, int16_t iSendFormat, bool paced);
+    void showSend(const QByteArray &bytes, const QString &hexText, bool paced);
 
     frmMain &m_main;
-    bool m_paced = false;
 };
 
 } // namespace kivo
