@@ -6,7 +6,7 @@
 //
 //   benchAutoRepeat [seconds-at-0.01s=60] [seconds-at-1s=20] [view tab 1..4=1; 4 shows no SEND line]
 
-#include "app/MessageBox.h"
+#include "core/MessageBox.h"
 #include "app/frmMain.h"
 #include "link/PortPanel.h"
 #include "send/AutoRepeat.h"

@@ -10,7 +10,7 @@
 // over the pseudo-terminal its early frames wait in the terminal until the window opens it, so
 // its count is the count the window must find.
 
-#include "app/MessageBox.h"
+#include "core/MessageBox.h"
 #include "app/frmMain.h"
 #include "link/LinkController.h"
 #include "link/PortPanel.h"

@@ -1,9 +1,9 @@
 #include "link/LinkController.h"
 
-#include "app/Conversions.h"
-#include "app/MessageBox.h"
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
+#include "core/Conversions.h"
+#include "core/MessageBox.h"
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
 #include "app/frmMain.h"
 #include "link/PortNames.h"
 #include "link/PortPanel.h"

@@ -1,6 +1,6 @@
 #include "link/PortPanel.h"
 
-#include "app/Fonts.h"
+#include "core/Fonts.h"
 
 #include <QComboBox>
 #include <QGroupBox>

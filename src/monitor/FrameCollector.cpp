@@ -1,5 +1,7 @@
 #include "monitor/FrameCollector.h"
 
+#include "core/HexCodec.h"
+
 #include <QStringList>
 
 namespace kivo {
@@ -105,15 +107,5 @@ LampState ShowLamps(const QString &status)
     return LampState{status == QLatin1String("ST"), status == QLatin1String("OL")};
 }
 
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 } // namespace kivo

@@ -70,7 +70,4 @@ struct LampState
 
 [[nodiscard]] LampState ShowLamps(const QString &status);
 
-// Trims blanks (spaces only) at both ends, as the weight and status fields are trimmed.
-[[nodiscard]] QString trimBlanks(const QString &text);
-
 } // namespace kivo

@@ -1,6 +1,6 @@
 #include "monitor/IndicatorPanel.h"
 
-#include "app/Twips.h"
+#include "core/Twips.h"
 #include "monitor/FrameCollector.h"
 #include "monitor/SegmentDisplay.h"
 

@@ -1,7 +1,7 @@
 #include "monitor/MonitorController.h"
 
-#include "app/Conversions.h"
-#include "app/MessageBox.h"
+#include "core/Conversions.h"
+#include "core/MessageBox.h"
 #include "app/frmMain.h"
 #include "link/PortPanel.h"
 #include "monitor/FrameCollector.h"

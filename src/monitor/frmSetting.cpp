@@ -1,9 +1,10 @@
 #include "monitor/frmSetting.h"
 
-#include "app/AppData.h"
-#include "app/Fonts.h"
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
+#include "core/AppData.h"
+#include "core/Fonts.h"
+#include "core/HexCodec.h"
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
 #include "monitor/FrameCollector.h"
 
 #include <QComboBox>

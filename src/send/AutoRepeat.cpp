@@ -1,6 +1,6 @@
 #include "send/AutoRepeat.h"
 
-#include "app/MessageBox.h"
+#include "core/MessageBox.h"
 #include "app/frmMain.h"
 #include "link/PortPanel.h"
 #include "send/RepeatPanel.h"
@@ -28,18 +28,6 @@ const QLatin1StringView kSend{"Send"};
 QString noListText()
 {
     return QStringLiteral("반복할 리스트가 없습니다.");
-}
-
-// The send box's text less its leading and trailing blanks.
-QString trimSpaces(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
 }
 
 } // namespace
@@ -161,7 +149,7 @@ void AutoRepeat::tick(bool listRun)
         text = frameStoredString(item.String, item.Mode, data.AutoCRLF, data.AutoSTX);
         format = item.Mode;
     } else {
-        text = trimSpaces(m_window.sendPanel()->txtSend->text());
+        text = trimBlanks(m_window.sendPanel()->txtSend->text());
         format = m_window.sendPanel()->sendFormat();
     }
 

@@ -1,7 +1,7 @@
 #include "send/FuncKeyBar.h"
 
-#include "app/AppData.h"
-#include "app/Twips.h"
+#include "core/AppData.h"
+#include "core/Twips.h"
 #include "send/Sender.h"
 #include "send/frmFuncSet.h"
 

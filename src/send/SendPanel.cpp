@@ -1,7 +1,7 @@
 #include "send/SendPanel.h"
 
-#include "app/Fonts.h"
-#include "app/MessageBox.h"
+#include "core/Fonts.h"
+#include "core/MessageBox.h"
 #include "send/SendEncoding.h"
 #include "send/Sender.h"
 #include "send/frmSendMessage.h"

@@ -1,7 +1,7 @@
 #include "send/Sender.h"
 
-#include "app/CodePage.h"
-#include "app/MessageBox.h"
+#include "core/CodePage.h"
+#include "core/MessageBox.h"
 #include "app/frmMain.h"
 #include "link/Link.h"
 #include "link/PortPanel.h"

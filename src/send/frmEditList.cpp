@@ -1,11 +1,11 @@
 #include "send/frmEditList.h"
 
-#include "app/Fonts.h"
-#include "app/IniFile.h"
-#include "app/ListFileKeys.h"
-#include "app/ListFileLocation.h"
-#include "app/MessageBox.h"
-#include "app/StoredStrings.h"
+#include "core/Fonts.h"
+#include "core/IniFile.h"
+#include "core/ListFileKeys.h"
+#include "core/ListFileLocation.h"
+#include "core/MessageBox.h"
+#include "core/StoredStrings.h"
 
 #include <QCheckBox>
 #include <QLabel>

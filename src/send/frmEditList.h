@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppData.h"
+#include "core/AppData.h"
 
 #include <QWidget>
 

@@ -1,12 +1,12 @@
 #include "send/frmFuncSet.h"
 
-#include "app/AppData.h"
-#include "app/Fonts.h"
-#include "app/IniFile.h"
-#include "app/ListFileKeys.h"
-#include "app/ListFileLocation.h"
-#include "app/MessageBox.h"
-#include "app/StoredStrings.h"
+#include "core/AppData.h"
+#include "core/Fonts.h"
+#include "core/IniFile.h"
+#include "core/ListFileKeys.h"
+#include "core/ListFileLocation.h"
+#include "core/MessageBox.h"
+#include "core/StoredStrings.h"
 #include "send/FuncKeyBar.h"
 
 #include <QCheckBox>

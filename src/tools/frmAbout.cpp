@@ -1,9 +1,9 @@
 #include "tools/frmAbout.h"
 
-#include "app/Fonts.h"
-#include "app/MessageBox.h"
-#include "app/Twips.h"
-#include "app/Version.h"
+#include "core/Fonts.h"
+#include "core/MessageBox.h"
+#include "core/Twips.h"
+#include "core/Version.h"
 
 #include <QLabel>
 #include <QPixmap>

@@ -1,9 +1,9 @@
 #include "tools/frmOriel.h"
 
-#include "app/Conversions.h"
-#include "app/Fonts.h"
-#include "app/MessageBox.h"
-#include "app/Twips.h"
+#include "core/Conversions.h"
+#include "core/Fonts.h"
+#include "core/MessageBox.h"
+#include "core/Twips.h"
 #include "app/frmMain.h"
 #include "send/Sender.h"
 

@@ -1,12 +1,12 @@
 #include "traffic/ReceivePipeline.h"
 
-#include "app/AppData.h"
-#include "app/Conversions.h"
-#include "app/MessageBox.h"
+#include "core/AppData.h"
+#include "core/Conversions.h"
+#include "core/MessageBox.h"
 #include "app/frmMain.h"
 #include "link/Link.h"
 #include "link/PortPanel.h"
-#include "monitor/FrameCollector.h"
+#include "core/HexCodec.h"
 #include "traffic/RxBuffers.h"
 #include "traffic/TrafficViews.h"
 

@@ -1,6 +1,6 @@
 #include "KivoTest.h"
 
-#include "app/CodePage.h"
+#include "core/CodePage.h"
 
 using kivo::CodePage;
 

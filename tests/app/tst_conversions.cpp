@@ -1,6 +1,6 @@
 #include "KivoTest.h"
 
-#include "app/Conversions.h"
+#include "core/Conversions.h"
 
 #include <optional>
 

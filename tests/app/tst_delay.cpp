@@ -1,6 +1,6 @@
 #include "KivoTest.h"
 
-#include "app/Delay.h"
+#include "core/Delay.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "KivoTest.h"
 
-#include "app/MessageBox.h"
-#include "app/SplitterBar.h"
+#include "core/MessageBox.h"
+#include "traffic/SplitterBar.h"
 #include "app/frmMain.h"
 #include "link/PortPanel.h"
 #include "send/FuncKeyBar.h"

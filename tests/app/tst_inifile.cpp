@@ -1,6 +1,6 @@
 #include "KivoTest.h"
 
-#include "app/IniFile.h"
+#include "core/IniFile.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #include "KivoTest.h"
 
-#include "app/IniFile.h"
-#include "app/ListFileLocation.h"
+#include "core/IniFile.h"
+#include "core/ListFileLocation.h"
 
 using kivo::resolveListFilePath;
 

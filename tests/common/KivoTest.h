@@ -4,7 +4,7 @@
 // list file of its own in a temporary folder, so tests can run in parallel and never touch the
 // user's real files.
 
-#include "app/ListFileLocation.h"
+#include "core/ListFileLocation.h"
 
 #include <QApplication>
 #include <QDir>

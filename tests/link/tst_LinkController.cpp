@@ -1,9 +1,9 @@
 #include "KivoTest.h"
 #include "PtyPair.h"
 
-#include "app/MessageBox.h"
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
+#include "core/MessageBox.h"
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
 #include "app/frmMain.h"
 #include "link/LinkController.h"
 #include "link/PortPanel.h"

@@ -2,8 +2,8 @@
 
 #include "../link/PtyPair.h"
 
-#include "app/IniFile.h"
-#include "app/MessageBox.h"
+#include "core/IniFile.h"
+#include "core/MessageBox.h"
 #include "app/frmMain.h"
 #include "link/PortPanel.h"
 #include "link/TcpLink.h"

@@ -1,7 +1,7 @@
 #include "tools/frmAbout.h"
 
 #include "KivoTest.h"
-#include "app/MessageBox.h"
+#include "core/MessageBox.h"
 #include "app/frmMain.h"
 #include "tools/ProgramListLauncher.h"
 

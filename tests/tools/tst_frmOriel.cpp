@@ -2,7 +2,7 @@
 
 #include "../link/PtyPair.h"
 #include "KivoTest.h"
-#include "app/MessageBox.h"
+#include "core/MessageBox.h"
 #include "app/frmMain.h"
 #include "link/PortPanel.h"
 #include "traffic/TrafficViews.h"

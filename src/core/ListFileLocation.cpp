@@ -1,6 +1,6 @@
-#include "app/ListFileLocation.h"
+#include "core/ListFileLocation.h"
 
-#include "app/ListFileKeys.h"
+#include "core/ListFileKeys.h"
 
 #include <QCoreApplication>
 #include <QDir>

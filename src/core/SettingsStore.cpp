@@ -1,6 +1,6 @@
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 
-#include "app/SettingsKeys.h"
+#include "core/SettingsKeys.h"
 
 #include <QSettings>
 

@@ -1,6 +1,6 @@
-#include "app/Version.h"
+#include "core/Version.h"
 
-#include "app/VersionConfig.h"
+#include "core/VersionConfig.h"
 
 namespace kivo {
 

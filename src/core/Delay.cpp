@@ -1,4 +1,4 @@
-#include "app/Delay.h"
+#include "core/Delay.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
-#include "app/StoredStrings.h"
+#include "core/StoredStrings.h"
 
-#include "app/Conversions.h"
-#include "app/IniFile.h"
-#include "app/ListFileKeys.h"
+#include "core/Conversions.h"
+#include "core/IniFile.h"
+#include "core/ListFileKeys.h"
 
 namespace kivo {
 

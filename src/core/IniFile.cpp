@@ -1,6 +1,6 @@
-#include "app/IniFile.h"
+#include "core/IniFile.h"
 
-#include "app/CodePage.h"
+#include "core/CodePage.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "app/SplitterBar.h"
+#include "traffic/SplitterBar.h"
 
 #include <QMouseEvent>
 
