@@ -6,8 +6,8 @@
 //
 //   benchAutoRepeat [seconds-at-0.01s=60] [seconds-at-1s=20] [view tab 1..4=1; 4 shows no SEND line]
 
-#include "core/MessageBox.h"
 #include "app/frmMain.h"
+#include "core/MessageBox.h"
 #include "link/PortPanel.h"
 #include "send/AutoRepeat.h"
 #include "send/RepeatPanel.h"
@@ -174,9 +174,9 @@ int main(int argc, char *argv[])
     w.portPanel()->cmdConnect->click();
     if (!w.portPanel()->cmdDisconnect->isEnabled())
         return 1;
-    w.views()->selectTab(tab);
+    w.views()->selectTab(static_cast<ViewTab>(tab));
     w.views()->tabPrintSelect_Click();
-    w.data().RepeatList[0] = AutoItem{QStringLiteral("A"), FormatAscii, 1};
+    w.data().RepeatList[0] = AutoItem{QStringLiteral("A"), storedValue(SendFormat::Ascii), 1};
     w.repeatPanel()->chkAutoRepeat->setChecked(true);
     w.portPanel()->cboDelay->setCurrentIndex(0);
     w.repeatPanel()->cboCount->setCurrentIndex(0); // Endless

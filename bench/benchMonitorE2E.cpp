@@ -10,8 +10,8 @@
 // over the pseudo-terminal its early frames wait in the terminal until the window opens it, so
 // its count is the count the window must find.
 
-#include "core/MessageBox.h"
 #include "app/frmMain.h"
+#include "core/MessageBox.h"
 #include "link/LinkController.h"
 #include "link/PortPanel.h"
 #include "link/SerialLink.h"
@@ -108,7 +108,7 @@ Run runLink(const QString &sim, bool tcp, double rate, double seconds, int tab, 
     frmMain w;
     w.setEndProgram([] {});
     w.show();
-    w.views()->selectTab(tab);
+    w.views()->selectTab(static_cast<ViewTab>(tab));
     w.views()->tabPrintSelect_Click();
     PortPanel *port = w.portPanel();
     RxBuffers &rx = tcp ? w.tcpBuffers() : w.serialBuffers();

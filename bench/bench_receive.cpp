@@ -35,6 +35,7 @@ public:
     [[nodiscard]] qint64 bytesAvailable() const override { return m_waiting.size(); }
     QByteArray readAll() override { return std::exchange(m_waiting, {}); }
     void discardInput() override { m_waiting.clear(); }
+    [[nodiscard]] QString endpoint() const override { return QStringLiteral("feed"); }
     void arrive(const QByteArray &bytes)
     {
         m_waiting += bytes;

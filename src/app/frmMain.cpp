@@ -6,7 +6,6 @@
 #include "core/ListFileLocation.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
-#include "traffic/SplitterBar.h"
 #include "core/StoredStrings.h"
 #include "core/Twips.h"
 #include "core/Version.h"
@@ -22,6 +21,7 @@
 #include "tools/frmAbout.h"
 #include "tools/frmOriel.h"
 #include "traffic/ReceivePipeline.h"
+#include "traffic/SplitterBar.h"
 #include "traffic/TrafficViews.h"
 
 #include <QAction>
@@ -29,6 +29,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -41,6 +42,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTextEdit>
+#include <QTimer>
 
 using namespace kivo;
 namespace SK = kivo::SettingsKeys;
@@ -122,41 +124,77 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_cmdOriel->setGeometry(pxRect(7560, 3000, 1215, 375));
     m_cmdOriel->setStyleSheet(QStringLiteral("background-color: rgb(255,255,0);"));
     m_cmdOriel->hide();
-    connect(m_cmdOriel, &QPushButton::clicked, this, [this] { frmOriel::open(*this); });
 
-    m_receivePipeline = new ReceivePipeline(*this);
-    m_monitor = new MonitorController(*this);
-    m_autoRepeat = new AutoRepeat(*this);
-    m_receivePipeline->setMonitorHook(
-        {[this](RxBuffers &buffers, const QByteArray &piece) { m_monitor->CheckFrame(buffers, piece); },
-         [this](const QString &weight) { m_monitor->showWeight(weight); }});
+    m_links = new LinkController(*m_portPanel, m_data, this);
+    m_receivePipeline =
+        new ReceivePipeline(*m_views, m_portPanel->cboDelay, m_data, m_serialBuffers, m_tcpBuffers, this);
+    m_monitor = new MonitorController(*m_indicatorPanel, *m_portPanel, m_data, this);
+    m_sender = new Sender(*m_links, *m_views, this);
+    m_autoRepeat = new AutoRepeat(*m_repeatPanel, *m_sendPanel, *m_portPanel, *m_views, m_data, this);
 
     buildMenus();
     buildStatusBar();
     qApp->installEventFilter(new ClearShortcutFilter(this));
+    wireControllers();
 
-    connect(m_views, &TrafficViews::layoutNeeded, this, &frmMain::Form_Resize);
-    connect(m_views->picSize, &SplitterBar::pressed, this, &frmMain::splitterDown);
-    connect(m_views->picSize, &SplitterBar::moved, this, &frmMain::splitterMove);
-    connect(m_views->picSize, &SplitterBar::released, this, &frmMain::splitterUp);
-    m_links = new LinkController(*this);
-    m_monitor->setLinkHooks({[this] { m_links->ConnectTcp(); }, [this] { m_links->CloseTcp(); },
-                             [this] { m_links->serialLink().discardInput(); }});
-    m_receivePipeline->setSerialLink(&m_links->serialLink());
-    m_receivePipeline->setTcpLink(&m_links->tcpLink());
-    m_receivePipeline->setTcpWatchdog(m_links->tmrSocketCheck);
-    m_sender = new Sender(*this);
-    m_autoRepeat->setSendData(
-        [this](const QString &text, int16_t format) { m_sender->SendPaced(text, format); });
-    connect(m_sendPanel, &SendPanel::repeatStartRequested, m_autoRepeat, &AutoRepeat::cmdSend_RepeatClick);
-    connect(m_sendPanel, &SendPanel::repeatStopRequested, m_autoRepeat, &AutoRepeat::cmdSend_RepeatClick);
-
-    // Design client area 14130 x 9045 twips.
+    // Design client area 14130 x 9045 twips.    // Design client area 14130 x 9045 twips.
     resize(px(14130), px(9045) + menuBar()->sizeHint().height());
     startUp();
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::wireControllers()
+{
+    connect(m_views, &TrafficViews::layoutNeeded, this, &frmMain::Form_Resize);
+    connect(m_views->picSize, &SplitterBar::pressed, this, &frmMain::splitterDown);
+    connect(m_views->picSize, &SplitterBar::moved, this, &frmMain::splitterMove);
+    connect(m_views->picSize, &SplitterBar::released, this, &frmMain::splitterUp);
+    connect(m_cmdOriel, &QPushButton::clicked, this, [this] { frmOriel::open(*m_sender, *this); });
+
+    // Receiving: both links into the views, and the frame step while monitoring.
+    m_receivePipeline->setSerialLink(&m_links->serialLink());
+    m_receivePipeline->setTcpLink(&m_links->tcpLink());
+    m_receivePipeline->setMonitorHook({[this](Link *link, RxBuffers &buffers, const QByteArray &piece) {
+                                           m_monitor->CheckFrame(link, buffers, piece);
+                                       },
+                                       [this](const QString &weight) { m_monitor->showWeight(weight); }});
+    connect(m_receivePipeline, &ReceivePipeline::tcpArrivalHandled, m_links, &LinkController::tcpDataArrived);
+    m_monitor->setLinkHooks({[this] { m_links->ConnectTcp(); }, [this] { m_links->CloseTcp(); },
+                             [this] { m_links->serialLink().discardInput(); }});
+
+    // Sending: the send box, the function keys and the repeat runs all end in SendData.
+    m_sendPanel->attach(*m_sender, m_data);
+    m_funcKeyBar->attach(*m_sender, m_data);
+    m_autoRepeat->setSendData(
+        [this](const QString &text, int16_t format) { m_sender->SendPaced(text, format); });
+    connect(m_sendPanel, &SendPanel::repeatStartRequested, m_autoRepeat, &AutoRepeat::cmdSend_RepeatClick);
+    connect(m_sendPanel, &SendPanel::repeatStopRequested, m_autoRepeat, &AutoRepeat::cmdSend_RepeatClick);
+
+    // What the link strip's changes mean for the other panels.
+    connect(m_links, &LinkController::serialConnectedChanged, this, &frmMain::serialConnectedChanged);
+    connect(m_links, &LinkController::tcpChosen, this, [this] { SetSendEnabled(true); });
+    connect(m_links, &LinkController::serialLost, m_autoRepeat, &AutoRepeat::endAllRuns);
+    connect(m_autoRepeat, &AutoRepeat::runningChanged, m_links, &LinkController::setRepeatRunning);
+    connect(m_links, &LinkController::socketStateText, m_indicatorPanel->lblSocketState, &QLabel::setText);
+}
+
+void frmMain::serialConnectedChanged(bool connected)
+{
+    m_repeatPanel->chkAutoRepeat->setEnabled(connected);
+    if (connected) {
+        // The repeat group follows the tick of "Auto Repeat Send".
+        m_autoRepeat->chkAutoRepeat_Click();
+    } else {
+        SetRepeatEnabled(false);
+    }
+    SetSendEnabled(connected);
+}
+
+void frmMain::tmrTime_Timer()
+{
+    m_sbrClock->setText(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+}
 
 void frmMain::buildMenus()
 {
@@ -217,9 +255,9 @@ void frmMain::buildStatusBar()
     auto *bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("sbrStatus"));
     setStatusBar(bar);
-    auto *first = new QLabel(bar);
-    first->setObjectName(QStringLiteral("sbrStatus_Panel1"));
-    bar->addWidget(first, 1);
+    m_sbrClock = new QLabel(bar);
+    m_sbrClock->setObjectName(QStringLiteral("sbrStatus_Panel1"));
+    bar->addWidget(m_sbrClock, 1);
     for (const char *k : {"CAPS", "NUM", "INS"}) {
         auto *l = new QLabel(QString::fromLatin1(k), bar);
         l->setObjectName(QStringLiteral("sbrStatus_") + QString::fromLatin1(k));
@@ -229,6 +267,12 @@ void frmMain::buildStatusBar()
         l->setFrameShadow(QFrame::Sunken);
         bar->addPermanentWidget(l);
     }
+    m_tmrTime = new QTimer(this);
+    m_tmrTime->setObjectName(QStringLiteral("tmrTime"));
+    m_tmrTime->setInterval(1000);
+    connect(m_tmrTime, &QTimer::timeout, this, &frmMain::tmrTime_Timer);
+    m_tmrTime->start();
+    tmrTime_Timer();
 }
 
 void frmMain::mnuEdit_Clear_Click()
@@ -238,17 +282,17 @@ void frmMain::mnuEdit_Clear_Click()
 
 void frmMain::startUp()
 {
-    // 1-2: icon and caption.
+    // Icon and caption.
     QIcon icon;
     for (int size : {16, 32, 48, 256})
         icon.addFile(QStringLiteral(":/icons/kivo-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
     setWindowTitle(captionText(appVersion()));
 
-    // 3: the port list.
+    // The machine's serial ports.
     m_links->FillPortList();
 
-    // 4-6: fixed lists and the default send choices.
+    // The fixed lists and the default send choices.
     m_portPanel->fillFixedLists();
     m_sendPanel->optFormatAscii->setChecked(true);
     m_sendPanel->optFormMsg->setChecked(true);
@@ -256,11 +300,11 @@ void frmMain::startUp()
     m_portPanel->fillDelayList();
     m_portPanel->cboDelay->setCurrentIndex(3);
 
-    // 8-9: the stored strings and their framing options.
+    // The stored strings and their framing options, and the function keys they name.
     loadStoredStrings(m_data, listFilePath());
     applyFuncKeys();
 
-    // 10: the window's choices.
+    // The window's choices from the settings store.
     m_links->restorePort();
     restoreIndex(m_portPanel->cboParity, SK::Parity, 2);
     restoreIndex(m_portPanel->cboDataBit, SK::DataBit, 0);
@@ -278,38 +322,27 @@ void frmMain::startUp()
     m_data.strWinSockIP = ReadSetting(settingKey(SK::WinSockIP), QString());
     m_data.strWinSockPort = ReadSetting(settingKey(SK::WinSockPort), QString());
 
-    // 11: send format and form, with their click handling.
-    if (sendFormat == 1) {
-        m_sendPanel->optFormatAscii->setChecked(true);
-        m_sendPanel->optFormatAscii_Click();
-    } else {
-        m_sendPanel->optFormatHexa->setChecked(true);
-        m_sendPanel->optFormatHexa_Click();
-    }
-    if (sendForm == 1) {
-        m_sendPanel->optFormByte->setChecked(true);
-        m_sendPanel->optFormByte_Click();
-    } else {
-        m_sendPanel->optFormMsg->setChecked(true);
-        m_sendPanel->optFormMsg_Click();
-    }
+    // Send format and form, with their click handling; an unreadable value counts as Hexa and
+    // Message Data.
+    m_sendPanel->chooseSendFormat(sendFormatOf(sendFormat.value_or(2)));
+    m_sendPanel->chooseSendForm(sendFormOf(sendForm.value_or(2)));
 
-    // 12: repeat delay and count.
+    // Repeat delay and count.
     restoreIndex(m_repeatPanel->cboDelayTime, SK::DelayTime, 0);
     restoreIndex(m_repeatPanel->cboCount, SK::DelayCount, 0);
 
-    // 13: the view tab.
+    // The view tab.
     const auto viewMode = toInt16(ReadSetting(settingKey(SK::ViewMode), QStringLiteral("1")));
-    if (viewMode && *viewMode >= 1 && *viewMode <= m_views->tabPrintSelect->count())
-        m_views->selectTab(*viewMode);
+    if (viewMode && isViewTab(*viewMode))
+        m_views->selectTab(static_cast<ViewTab>(*viewMode));
     m_views->tabPrintSelect_Click();
 
-    // 14: everything that needs a link starts disabled.
+    // Everything that needs a link starts disabled.
     m_repeatPanel->chkAutoRepeat->setEnabled(false);
     SetSendEnabled(false);
     SetRepeatEnabled(false);
 
-    // 15: the link choice; the serial port ends closed either way.
+    // The link choice; the serial port ends closed either way.
     if (ReadSetting(settingKey(SK::CommType), QStringLiteral("RS232")) == QLatin1String("RS232"))
         m_portPanel->optComm_1->setChecked(true);
     else
@@ -332,16 +365,14 @@ void frmMain::shutDown()
     WriteSetting(settingKey(SK::StopBit), index(m_portPanel->cboStopBit));
     WriteSetting(settingKey(SK::Bps), index(m_portPanel->cboBps));
     WriteSetting(settingKey(SK::RecvDelay), index(m_portPanel->cboDelay));
-    WriteSetting(settingKey(SK::SendFormat),
-                 m_sendPanel->optFormatAscii->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
-    WriteSetting(settingKey(SK::SendForm),
-                 m_sendPanel->optFormByte->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
+    WriteSetting(settingKey(SK::SendFormat), QString::number(storedValue(m_sendPanel->sendFormat())));
+    WriteSetting(settingKey(SK::SendForm), QString::number(storedValue(m_sendPanel->sendForm())));
     WriteSetting(settingKey(SK::DelayTime), index(m_repeatPanel->cboDelayTime));
     WriteSetting(settingKey(SK::DelayCount), index(m_repeatPanel->cboCount));
-    WriteSetting(settingKey(SK::ViewMode), QString::number(m_views->selectedTab()));
+    WriteSetting(settingKey(SK::ViewMode), QString::number(storedValue(m_views->selectedTab())));
     WriteSetting(settingKey(SK::SplitPos), QString::number(double(m_splitPos)));
     WriteSetting(settingKey(SK::CommType),
-                 m_portPanel->optComm_0->isChecked() ? QStringLiteral("TCP/IP") : QStringLiteral("RS232"));
+                 m_portPanel->tcpChosen() ? QStringLiteral("TCP/IP") : QStringLiteral("RS232"));
 
     DisconnectSerial();
     Delay(0.1f);
@@ -363,20 +394,12 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::SetSendEnabled(bool on)
 {
-    m_sendPanel->txtSend->setEnabled(on);
-    m_sendPanel->cmdSend->setEnabled(on);
-    m_sendPanel->cmdSendMsg->setEnabled(on);
-    m_sendPanel->fraDataSend->setEnabled(on);
+    m_sendPanel->setSendEnabled(on);
 }
 
 void frmMain::SetRepeatEnabled(bool on)
 {
-    m_repeatPanel->lblDelayTime->setEnabled(on);
-    m_repeatPanel->lblCount->setEnabled(on);
-    m_repeatPanel->cboDelayTime->setEnabled(on);
-    m_repeatPanel->cboCount->setEnabled(on);
-    m_repeatPanel->cmdStart->setEnabled(on);
-    m_repeatPanel->cmdEditList->setEnabled(on);
+    m_repeatPanel->setRepeatEnabled(on);
 }
 
 void frmMain::optComm_Click()
@@ -419,8 +442,8 @@ void frmMain::resizeEvent(QResizeEvent *event)
 
 void frmMain::Form_Resize()
 {
-    m_layout =
-        computeLayout(outerWidthTwips(), outerHeightTwips(), m_views->selectedTab(), m_splitPos, m_layout);
+    m_layout = computeLayout(outerWidthTwips(), outerHeightTwips(), storedValue(m_views->selectedTab()),
+                             m_splitPos, m_layout);
     applyLayout();
 }
 

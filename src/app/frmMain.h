@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/AppData.h"
 #include "app/Layout.h"
+#include "core/AppData.h"
 #include "traffic/RxBuffers.h"
 
 #include <QMainWindow>
@@ -13,6 +13,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QStatusBar;
+class QTimer;
 
 namespace kivo {
 class AutoRepeat;
@@ -86,6 +87,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void wireControllers();
+    void serialConnectedChanged(bool connected);
+    void tmrTime_Timer();
     void buildMenus();
     void buildStatusBar();
     void startUp();
@@ -131,6 +135,8 @@ private:
     QAction *m_mnuEdit_SendMsg = nullptr;
     QAction *m_mnuEdit_Clear = nullptr;
     QAction *m_mnuHelp_About = nullptr;
+    QLabel *m_sbrClock = nullptr;
+    QTimer *m_tmrTime = nullptr; // 1000 ms: the date and time in the status bar's first panel
 
     float m_splitPos = 0;
     bool m_splitDrag = false;

@@ -23,10 +23,6 @@ inline constexpr QLatin1StringView FuncSendEnable{"FuncSendEnable"};
 inline constexpr QLatin1StringView STX{"STX"};
 inline constexpr QLatin1StringView CRLF{"CRLF"};
 
-// Rows stored per table.
-inline constexpr int ListRows = 10;
-inline constexpr int FuncKeyRows = 4;
-
 // The key of 1-based row n: "String1" .. "String10".
 [[nodiscard]] inline QString rowKey(int n)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -29,6 +30,9 @@ public:
     // Throws away whatever input is waiting; does nothing when the link is closed.
     virtual void discardInput() = 0;
 
+    // The link as a log names it: "serial:/dev/ttyUSB0", "tcp:HOST:PORT"; the last one opened.
+    [[nodiscard]] virtual QString endpoint() const = 0;
+
 signals:
     // New bytes are waiting. Not re-emitted for bytes that were already waiting: read everything.
     void readyRead();
@@ -36,5 +40,20 @@ signals:
     // this is emitted; the description is the failure's own text.
     void failed(const QString &description);
 };
+
+// Bytes that passed on a link in one direction, with the link, its endpoint at that moment and
+// the time they were read or written.
+struct LinkChunk
+{
+    Link *link = nullptr;
+    QString endpoint;
+    QByteArray bytes;
+    QDateTime time;
+};
+
+[[nodiscard]] inline LinkChunk chunkNow(Link *link, const QByteArray &bytes)
+{
+    return {link, link ? link->endpoint() : QString(), bytes, QDateTime::currentDateTime()};
+}
 
 } // namespace kivo

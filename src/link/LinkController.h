@@ -9,18 +9,23 @@
 #include <functional>
 
 class QTimer;
-class frmMain;
+class QWidget;
 
 namespace kivo {
 
-// The behaviour of the link strip: the serial port list, Connect and Disconnect with the window's
-// connected and disconnected states, the link choice, the TCP connect and close, the socket state
-// label, the reconnect watchdog and the status-bar clock. It owns both links.
+class PortPanel;
+struct AppData;
+
+// The behaviour of the link strip: the serial port list, Connect and Disconnect, the link choice,
+// the TCP connect and close, the socket state and the reconnect watchdog. It owns both links and
+// the strip's Connect and Disconnect buttons; what the other panels do when the link changes is
+// the window's business, told through the signals below.
 class LinkController : public QObject
 {
     Q_OBJECT
 public:
-    explicit LinkController(frmMain &window);
+    // `data` holds the monitoring endpoint; `window` is the parent of the message boxes.
+    LinkController(PortPanel &panel, const AppData &data, QWidget *window);
     ~LinkController() override;
 
     [[nodiscard]] SerialLink &serialLink() { return m_serial; }
@@ -51,29 +56,39 @@ public:
     // Closes the TCP link and stops the watchdog.
     void CloseTcp();
 
-    // The reconnect watchdog, stopped by the TCP receive path on every arrival and armed again
-    // (its 3-second count restarted) only while monitoring is on.
-    void stopWatchdog();
-    void armWatchdog();
+    // The TCP receive path's report of an arrival: the reconnect watchdog stops, and starts its
+    // 3-second count again when the arrival fed monitoring.
+    void tcpDataArrived(bool monitoring);
     [[nodiscard]] bool isWatchdogArmed() const;
 
-    QTimer *tmrSocketState = nullptr; // 200 ms, always running: the socket state label
-    QTimer *tmrSocketCheck = nullptr; // 3000 ms watchdog: reconnects on expiry
-    QTimer *tmrTime = nullptr;        // 1000 ms: the date and time in the status bar's first panel
+    // While an auto-repeat run goes, the serial port may not be disconnected.
+    void setRepeatRunning(bool running) { m_repeatRunning = running; }
+
+signals:
+    // The serial port was opened, or closed (by Disconnect, by the link choice or because it died).
+    void serialConnectedChanged(bool connected);
+    // "TCP/IP" is the link choice now and the serial port is closed: sending goes to the socket.
+    void tcpChosen();
+    // The serial port died under the program; emitted before the window is set disconnected.
+    void serialLost();
+    // The socket state every 200 ms, as the state label shows it ("TCP- Connected").
+    void socketStateText(const QString &text);
 
 private:
     void setConnectedState();
     void setDisconnectedState();
-    void applyAutoRepeatTick();
-    void endAutoRepeatRun();
     void serialFailed(const QString &description);
     void tmrSocketState_Timer();
-    void tmrTime_Timer();
 
-    frmMain &m_window;
+    PortPanel &m_panel;
+    const AppData &m_data;
+    QWidget *m_window;
     SerialLink m_serial;
     TcpLink m_tcp;
     PortLister m_portLister;
+    QTimer *m_tmrSocketState = nullptr; // 200 ms, always running: the socket state
+    QTimer *m_tmrSocketCheck = nullptr; // 3000 ms watchdog: reconnects on expiry
+    bool m_repeatRunning = false;
 };
 
 } // namespace kivo

@@ -1,5 +1,6 @@
 #include "link/PortPanel.h"
 
+#include "core/Conversions.h"
 #include "core/Fonts.h"
 
 #include <QComboBox>
@@ -109,6 +110,16 @@ void PortPanel::fillDelayList()
 void PortPanel::setStripWidth(int pixels)
 {
     fraPortSetting->resize(pixels, fraPortSetting->height());
+}
+
+double PortPanel::recvDelaySeconds() const
+{
+    return leadingNumber(cboDelay->currentText());
+}
+
+bool PortPanel::tcpChosen() const
+{
+    return optComm_0->isChecked();
 }
 
 } // namespace kivo

@@ -40,6 +40,11 @@ public:
     // Sets the strip's width (the layout follows the window's width).
     void setStripWidth(int pixels);
 
+    // The Recv Delay chosen, in seconds (the entry's numeric value).
+    [[nodiscard]] double recvDelaySeconds() const;
+    // Whether "TCP/IP" is the link choice.
+    [[nodiscard]] bool tcpChosen() const;
+
 private:
     QLabel *addLabel(const QString &name, const QString &caption, int x);
     QComboBox *addCombo(const QString &name, int x, int width);

@@ -38,7 +38,8 @@ bool SerialLink::open(const QString &portName, const QString &settingsText, QStr
         return false;
     }
 
-    m_port.setPortName(portName.trimmed());
+    m_name = portName.trimmed();
+    m_port.setPortName(m_name);
     if (!m_port.open(QIODevice::ReadWrite)) {
         if (error)
             *error = QStringLiteral("Cannot open %1: %2").arg(portName, m_port.errorString());

@@ -32,11 +32,13 @@ public:
     [[nodiscard]] qint64 bytesAvailable() const override;
     QByteArray readAll() override;
     void discardInput() override;
+    [[nodiscard]] QString endpoint() const override { return QStringLiteral("serial:") + m_name; }
 
 private:
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;
+    QString m_name; // the port as it was named when opened (a path stays a path)
     // Counts opens, so that a failure reported for an earlier open is never taken for the current one.
     quint64 m_openCount = 0;
     bool m_failing = false;

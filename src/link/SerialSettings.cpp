@@ -78,30 +78,4 @@ std::optional<SerialSettings> SerialSettings::parse(const QString &text, QString
     return s;
 }
 
-QString SerialSettings::toText() const
-{
-    QString parityText;
-    switch (parity) {
-    case QSerialPort::EvenParity:
-        parityText = QStringLiteral("E");
-        break;
-    case QSerialPort::OddParity:
-        parityText = QStringLiteral("O");
-        break;
-    case QSerialPort::MarkParity:
-        parityText = QStringLiteral("M");
-        break;
-    case QSerialPort::SpaceParity:
-        parityText = QStringLiteral("S");
-        break;
-    default:
-        parityText = QStringLiteral("N");
-        break;
-    }
-    const QString stopText = stopBits == QSerialPort::OneAndHalfStop ? QStringLiteral("1.5")
-                             : stopBits == QSerialPort::TwoStop      ? QStringLiteral("2")
-                                                                     : QStringLiteral("1");
-    return QStringLiteral("%1,%2,%3,%4").arg(baudRate).arg(parityText).arg(int(dataBits)).arg(stopText);
-}
-
 } // namespace kivo

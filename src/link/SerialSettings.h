@@ -24,9 +24,6 @@ struct SerialSettings
     // Reads a settings text. Returns nothing, with the reason in *error, for a text the serial port
     // cannot take: a malformed field, or 4 data bits (which the port has no setting for).
     [[nodiscard]] static std::optional<SerialSettings> parse(const QString &text, QString *error = nullptr);
-
-    // The settings text these settings give.
-    [[nodiscard]] QString toText() const;
 };
 
 } // namespace kivo

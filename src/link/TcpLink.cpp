@@ -8,10 +8,8 @@ namespace kivo {
 TcpLink::TcpLink(QObject *parent) : Link(parent)
 {
     connect(&m_socket, &QTcpSocket::readyRead, this, &Link::readyRead);
-    connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
-        m_error = true;
-        m_lastError = m_socket.errorString();
-    });
+    connect(&m_socket, &QTcpSocket::errorOccurred, this,
+            [this](QAbstractSocket::SocketError) { m_error = true; });
 }
 
 TcpLink::~TcpLink()
@@ -24,9 +22,10 @@ void TcpLink::connectTo(const QString &host, const QString &portText)
 {
     close();
     const quint16 port = portNumber(portText);
+    m_host = host;
+    m_port = port;
     if (port == 0) {
         m_error = true;
-        m_lastError = QStringLiteral("Remote port \"%1\" is not a number from 1 to 65535.").arg(portText);
         return;
     }
     m_socket.connectToHost(host, port);
@@ -36,7 +35,11 @@ void TcpLink::close()
 {
     m_socket.abort();
     m_error = false;
-    m_lastError.clear();
+}
+
+QString TcpLink::endpoint() const
+{
+    return QStringLiteral("tcp:%1:%2").arg(m_host).arg(m_port);
 }
 
 int TcpLink::state() const

@@ -42,19 +42,19 @@ public:
     [[nodiscard]] static QString stateName(int state);
     // The port number a port text names, or 0 when it names none.
     [[nodiscard]] static quint16 portNumber(const QString &portText);
-    // The socket's own description of the last failure (empty when none since the last close).
-    [[nodiscard]] QString lastError() const { return m_lastError; }
 
     [[nodiscard]] bool isReady() const override;
     bool write(const QByteArray &bytes, QString *error) override;
     [[nodiscard]] qint64 bytesAvailable() const override;
     QByteArray readAll() override;
     void discardInput() override;
+    [[nodiscard]] QString endpoint() const override;
 
 private:
     QTcpSocket m_socket;
     bool m_error = false;
-    QString m_lastError;
+    QString m_host;
+    quint16 m_port = 0;
 };
 
 } // namespace kivo

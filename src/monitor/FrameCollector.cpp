@@ -37,6 +37,7 @@ FrameStep judge(RxBuffers &buffers, const std::optional<FrameLayout> &layout)
     FrameStep step;
     if (layout && buf.size() == layout->length && buf.at(buf.size() - 2) == CR && buf.back() == LF) {
         buffers.strWeight = fieldText(buf, layout->weightPos, kWeightLength);
+        step.weight = buffers.strWeight;
         if (layout->statusPos >= 0)
             step.status = fieldText(buf, layout->statusPos, kStatusLength);
         step.found = true;
@@ -78,15 +79,8 @@ QStringList indicatorModeNames()
     return {QStringLiteral("Orvan 22byte"), QStringLiteral("Orvan 10byte"), QStringLiteral("AND 18byte")};
 }
 
-FrameStep CheckFrame(RxBuffers &buffers, const QByteArray &piece, int mode)
-{
-    if (piece.isEmpty())
-        return {};
-    buffers.bytMonBuf.append(piece);
-    return judge(buffers, frameLayout(mode));
-}
-
-ChunkResult feedChunk(RxBuffers &buffers, const QByteArray &chunk, int mode)
+ChunkResult feedChunk(RxBuffers &buffers, const QByteArray &chunk, int mode,
+                      const std::function<void(const FrameStep &)> &onFrame)
 {
     ChunkResult result;
     const std::optional<FrameLayout> layout = frameLayout(mode);
@@ -96,6 +90,8 @@ ChunkResult feedChunk(RxBuffers &buffers, const QByteArray &chunk, int mode)
         if (!step.found)
             continue;
         ++result.framesFound;
+        if (onFrame)
+            onFrame(step);
         if (step.status)
             result.lastStatus = std::move(step.status);
     }
@@ -106,6 +102,5 @@ LampState ShowLamps(const QString &status)
 {
     return LampState{status == QLatin1String("ST"), status == QLatin1String("OL")};
 }
-
 
 } // namespace kivo

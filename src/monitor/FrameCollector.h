@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace kivo {
@@ -34,16 +35,9 @@ struct FrameLayout
 struct FrameStep
 {
     bool found = false;
+    QString weight;                // trimmed weight field
     std::optional<QString> status; // trimmed status text, for layouts that carry one
 };
-
-// The frame step: appends piece to buffers.bytMonBuf, and when the collected bytes are exactly
-// one frame of the mode (its length, ending in CR LF) takes the trimmed weight into
-// buffers.strWeight and resets the collection. Otherwise drops the collected bytes when the
-// mode's reset rule holds (last byte LF; for the 22-byte layout also more than 22 bytes).
-// Only the whole collection is judged, so a piece that holds the end of one frame and the start
-// of the next finds nothing: feed chunks through feedChunk.
-FrameStep CheckFrame(RxBuffers &buffers, const QByteArray &piece, int mode);
 
 // The result of feeding one received chunk.
 struct ChunkResult
@@ -54,10 +48,15 @@ struct ChunkResult
     explicit operator bool() const { return framesFound > 0; }
 };
 
-// Feeds a received chunk to the frame step one byte at a time, so every frame in it is found
-// wherever the chunk boundaries fall. The caller shows buffers.strWeight after the chunk and
-// sets the lamps from lastStatus when it is set.
-ChunkResult feedChunk(RxBuffers &buffers, const QByteArray &chunk, int mode);
+// The frame step over a received chunk, one byte at a time, so every frame in it is found
+// wherever the chunk boundaries fall. Each byte is appended to buffers.bytMonBuf; when the
+// collected bytes are exactly one frame of the mode (its length, ending in CR LF) the trimmed
+// weight goes into buffers.strWeight, onFrame (when set) gets the frame, and the collection
+// starts again. Otherwise the collected bytes are dropped when the mode's reset rule holds (last
+// byte LF; for the 22-byte layout also more than 22 bytes). The caller shows buffers.strWeight
+// after the chunk and sets the lamps from lastStatus when it is set.
+ChunkResult feedChunk(RxBuffers &buffers, const QByteArray &chunk, int mode,
+                      const std::function<void(const FrameStep &)> &onFrame = {});
 
 // State of the two lamps for a two-character status: "ST" lights Stable, "OL" lights Overload,
 // anything else (compared exactly, case-sensitive) leaves both off.

@@ -1,24 +1,24 @@
 #include "monitor/MonitorController.h"
 
+#include "core/AppData.h"
 #include "core/Conversions.h"
 #include "core/MessageBox.h"
-#include "app/frmMain.h"
+#include "link/Link.h"
 #include "link/PortPanel.h"
 #include "monitor/FrameCollector.h"
 #include "monitor/IndicatorPanel.h"
 #include "monitor/SegmentDisplay.h"
 #include "monitor/frmSetting.h"
+#include "traffic/RxBuffers.h"
 
 #include <QComboBox>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QRadioButton>
 
 namespace kivo {
 
 namespace {
-
-// Longest Recv Delay, in seconds, with which serial chunks stay short enough for monitoring.
-constexpr double kMonitorDelayLimit = 0.04;
 
 void run(const std::function<void()> &hook)
 {
@@ -28,59 +28,85 @@ void run(const std::function<void()> &hook)
 
 } // namespace
 
-MonitorController::MonitorController(frmMain &window) : QObject(&window), m_window(window)
+MonitorController::MonitorController(IndicatorPanel &panel, const PortPanel &port, AppData &data,
+                                     QWidget *window)
+    : QObject(window), m_panel(panel), m_port(port), m_data(data), m_window(window)
 {
-    IndicatorPanel *panel = window.indicatorPanel();
-    connect(panel->cmdMonOn, &QPushButton::clicked, this, &MonitorController::cmdMonOn_Click);
-    connect(panel->cmdMonOff, &QPushButton::clicked, this, &MonitorController::cmdMonOff_Click);
-    connect(panel->cmdMonSet, &QPushButton::clicked, this, &MonitorController::cmdMonSet_Click);
+    connect(panel.cmdMonOn, &QPushButton::clicked, this, &MonitorController::cmdMonOn_Click);
+    connect(panel.cmdMonOff, &QPushButton::clicked, this, &MonitorController::cmdMonOff_Click);
+    connect(panel.cmdMonSet, &QPushButton::clicked, this, &MonitorController::cmdMonSet_Click);
 }
 
-bool MonitorController::CheckFrame(RxBuffers &buffers, const QByteArray &piece)
+bool MonitorController::isMonitoring() const
 {
-    const ChunkResult result = feedChunk(buffers, piece, m_window.data().iIndicatorMode);
+    return m_data.bMonitor;
+}
+
+bool MonitorController::CheckFrame(Link *link, RxBuffers &buffers, const QByteArray &piece)
+{
+    const int mode = m_data.iIndicatorMode;
+    const uint64_t droppedBefore = buffers.bytesDropped;
+    // Readings are built only for listeners: the frame step runs for every byte of a stream.
+    static const QMetaMethod readSignal = QMetaMethod::fromSignal(&MonitorController::frameRead);
+    std::function<void(const FrameStep &)> onFrame;
+    if (isSignalConnected(readSignal))
+        onFrame = [&](const FrameStep &step) {
+            WeightReading r;
+            r.link = link;
+            r.endpoint = link ? link->endpoint() : QString();
+            r.time = QDateTime::currentDateTime();
+            r.layout = mode;
+            r.status = step.status.value_or(QString());
+            r.weightText = step.weight;
+            r.weight = weightValue(step.weight);
+            const LampState lamps = ShowLamps(r.status);
+            r.stable = lamps.stable;
+            r.overload = lamps.overload;
+            emit frameRead(r);
+        };
+    const ChunkResult result = feedChunk(buffers, piece, mode, onFrame);
+    if (buffers.bytesDropped > droppedBefore)
+        emit bytesDropped(link, qint64(buffers.bytesDropped - droppedBefore));
     if (result.lastStatus)
-        m_window.indicatorPanel()->setLamps(ShowLamps(*result.lastStatus));
+        m_panel.setLamps(ShowLamps(*result.lastStatus));
     return bool(result);
 }
 
 void MonitorController::showWeight(const QString &weight)
 {
-    m_window.indicatorPanel()->setWeight(weight);
+    m_panel.setWeight(weight);
 }
 
 void MonitorController::cmdMonOn_Click()
 {
-    IndicatorPanel *panel = m_window.indicatorPanel();
-    PortPanel *port = m_window.portPanel();
-    if (leadingNumber(port->cboDelay->currentText()) > kMonitorDelayLimit) {
-        showMessage(&m_window,
+    if (m_port.recvDelaySeconds() > kMonitorDelayLimit) {
+        showMessage(m_window,
                     QStringLiteral("이 기능을 사용하려면 Recv Delay 값의 범위를 0.04이하로 조정하세요."),
                     QMessageBox::Warning, appTitle());
         run(m_links.discardSerialInput);
         return;
     }
-    panel->setIndiColor(IndicatorPanel::kReadyColor);
-    panel->setWeight(QStringLiteral("READY"));
-    AppData &data = m_window.data();
-    if (port->optComm_0->isChecked() && !data.strWinSockIP.isEmpty())
+    m_panel.setIndiColor(IndicatorPanel::kReadyColor);
+    m_panel.setWeight(QStringLiteral("READY"));
+    if (m_port.tcpChosen() && !m_data.strWinSockIP.isEmpty())
         run(m_links.connectTcp);
-    data.bMonitor = true;
+    m_data.bMonitor = true;
+    emit monitoringChanged(true);
 }
 
 void MonitorController::cmdMonOff_Click()
 {
-    IndicatorPanel *panel = m_window.indicatorPanel();
-    panel->setIndiColor(IndicatorPanel::kIdleColor);
-    panel->setWeight(QStringLiteral("8888888"));
-    m_window.data().bMonitor = false;
-    panel->setLamps(LampState{});
+    m_panel.setIndiColor(IndicatorPanel::kIdleColor);
+    m_panel.setWeight(QStringLiteral("8888888"));
+    m_data.bMonitor = false;
+    m_panel.setLamps(LampState{});
     run(m_links.closeTcp);
+    emit monitoringChanged(false);
 }
 
 void MonitorController::cmdMonSet_Click()
 {
-    frmSetting dialog(m_window.data(), &m_window);
+    frmSetting dialog(m_data, m_window);
     dialog.exec();
 }
 

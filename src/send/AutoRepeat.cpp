@@ -1,7 +1,7 @@
 #include "send/AutoRepeat.h"
 
+#include "core/AppData.h"
 #include "core/MessageBox.h"
-#include "app/frmMain.h"
 #include "link/PortPanel.h"
 #include "send/RepeatPanel.h"
 #include "send/SendEncoding.h"
@@ -21,10 +21,6 @@ namespace kivo {
 
 namespace {
 
-const QLatin1StringView kStart{"Start"};
-const QLatin1StringView kStop{"Stop"};
-const QLatin1StringView kSend{"Send"};
-
 QString noListText()
 {
     return QStringLiteral("반복할 리스트가 없습니다.");
@@ -32,12 +28,14 @@ QString noListText()
 
 } // namespace
 
-AutoRepeat::AutoRepeat(frmMain &window) : QObject(&window), m_window(window)
+AutoRepeat::AutoRepeat(RepeatPanel &repeatPanel, SendPanel &sendPanel, const PortPanel &port,
+                       TrafficViews &views, AppData &data, QWidget *window)
+    : QObject(window), m_repeatPanel(repeatPanel), m_sendPanel(sendPanel), m_port(port), m_views(views),
+      m_data(data), m_window(window)
 {
-    RepeatPanel *rp = m_window.repeatPanel();
-    connect(rp->chkAutoRepeat, &QCheckBox::toggled, this, &AutoRepeat::chkAutoRepeat_Click);
-    connect(rp->cmdStart, &QPushButton::clicked, this, &AutoRepeat::cmdStart_Click);
-    connect(rp->cmdEditList, &QPushButton::clicked, this, &AutoRepeat::cmdEditList_Click);
+    connect(repeatPanel.chkAutoRepeat, &QCheckBox::toggled, this, &AutoRepeat::chkAutoRepeat_Click);
+    connect(repeatPanel.cmdStart, &QPushButton::clicked, this, &AutoRepeat::cmdStart_Click);
+    connect(repeatPanel.cmdEditList, &QPushButton::clicked, this, &AutoRepeat::cmdEditList_Click);
 }
 
 AutoRepeat::~AutoRepeat()
@@ -45,9 +43,9 @@ AutoRepeat::~AutoRepeat()
     delete m_editList;
 }
 
-bool AutoRepeat::isRunning(bool listRun) const
+bool AutoRepeat::isRunning(RunKind kind) const
 {
-    return (listRun ? m_listRun : m_boxRun) != nullptr;
+    return kind == RunKind::List ? m_listGoing : m_boxGoing;
 }
 
 frmEditList *AutoRepeat::editListWindow() const
@@ -55,73 +53,82 @@ frmEditList *AutoRepeat::editListWindow() const
     return m_editList;
 }
 
-void AutoRepeat::AutoRepeatSend(bool listRun, QPushButton *button)
+void AutoRepeat::setGoing(RunKind kind, bool going)
 {
-    if (listRun && NextListRow(m_window.data(), 0) < 0) {
-        endRun(listRun);
-        button->setText(kStart);
-        showMessage(&m_window, noListText(), QMessageBox::Warning, QStringLiteral("Error"));
+    const bool wasRunning = isRunning();
+    if (kind == RunKind::List) {
+        m_listGoing = going;
+        m_repeatPanel.showListRunning(going);
+    } else {
+        m_boxGoing = going;
+        // Without "Auto Repeat Send" ticked the button sends the box.
+        const bool armed = m_repeatPanel.chkAutoRepeat->isChecked();
+        m_sendPanel.setSendButtonRole(going   ? SendButtonRole::RepeatStop
+                                      : armed ? SendButtonRole::RepeatStart
+                                              : SendButtonRole::Send);
+    }
+    if (wasRunning != isRunning())
+        emit runningChanged(isRunning());
+}
+
+void AutoRepeat::AutoRepeatSend(RunKind kind)
+{
+    if (kind == RunKind::List && NextListRow(m_data, 0) < 0) {
+        endRun(kind);
+        setGoing(kind, false);
+        showMessage(m_window, noListText(), QMessageBox::Warning, QStringLiteral("Error"));
         return;
     }
-    if (button->text() == kStart) {
-        button->setText(kStop);
-        startRun(listRun, button);
+    if (!isRunning(kind)) {
+        setGoing(kind, true);
+        startRun(kind);
     } else {
         // Stopping: the run sends nothing more, also when its delay has just begun.
-        button->setText(kStart);
-        endRun(listRun);
+        setGoing(kind, false);
+        endRun(kind);
     }
 }
 
-void AutoRepeat::startRun(bool listRun, QPushButton *button)
+void AutoRepeat::startRun(RunKind kind)
 {
-    // A run whose button was set back from outside (the port died) is still waiting for its
-    // next check; it gives way to the new one.
-    endRun(listRun);
+    // A run that failed inside the engine may still be waiting for its next check; it gives way
+    // to the new one.
+    endRun(kind);
 
     // Delay and count are read here only; changing them during the run has no effect on it.
-    RepeatPanel *rp = m_window.repeatPanel();
-    const double seconds = repeatDelaySeconds(rp->cboDelayTime->currentText());
-    const int32_t count = repeatCount(rp->cboCount->currentText());
-    auto run = std::make_shared<Run>(listRun, button, qint64(std::llround(seconds * 1e9)), count);
+    const double seconds = repeatDelaySeconds(m_repeatPanel.cboDelayTime->currentText());
+    const int32_t count = repeatCount(m_repeatPanel.cboCount->currentText());
+    auto run = std::make_shared<Run>(kind == RunKind::List, qint64(std::llround(seconds * 1e9)), count);
     run->timer.setSingleShot(true);
     run->timer.setTimerType(Qt::PreciseTimer);
-    connect(&run->timer, &QTimer::timeout, this, [this, listRun] { tick(listRun); });
+    connect(&run->timer, &QTimer::timeout, this, [this, kind] { tick(kind); });
     run->clock.start();
-    runOf(listRun) = run;
+    runOf(kind) = run;
     run->timer.start(0);
 }
 
-void AutoRepeat::endRun(bool listRun)
+void AutoRepeat::endRun(RunKind kind)
 {
-    std::shared_ptr<Run> &slot = runOf(listRun);
+    std::shared_ptr<Run> &slot = runOf(kind);
     if (!slot)
         return;
     slot->timer.stop();
     slot->ended = true;
     slot.reset();
     // The run's last SEND lines show as it ends.
-    m_window.views()->commitHeldLines();
+    m_views.commitHeldLines();
 }
 
-void AutoRepeat::restoreCaption(QPushButton *button)
-{
-    // A send-box run ended by unticking "Auto Repeat Send" leaves the button reading "Send".
-    if (button->text() != kSend)
-        button->setText(kStart);
-}
-
-void AutoRepeat::tick(bool listRun)
+void AutoRepeat::tick(RunKind kind)
 {
     // Held here so that a stop (or a new run) while the send shows a warning box cannot pull the
     // run out from under this call.
-    const std::shared_ptr<Run> run = runOf(listRun);
+    const std::shared_ptr<Run> run = runOf(kind);
     if (!run || run->sending)
         return;
-    QPushButton *button = run->button;
-    if (button->text() != kStop || (run->count != 0 && run->sent >= run->count)) {
-        endRun(listRun);
-        restoreCaption(button);
+    if (!isRunning(kind) || (run->count != 0 && run->sent >= run->count)) {
+        endRun(kind);
+        setGoing(kind, false);
         return;
     }
     // While another run's send is held up (its warning box open), this slot is skipped, so that
@@ -134,23 +141,22 @@ void AutoRepeat::tick(bool listRun)
 
     int row = -1;
     QString text;
-    int16_t format = FormatAscii;
-    if (listRun) {
+    int16_t format = storedValue(SendFormat::Ascii);
+    if (kind == RunKind::List) {
         // The row is read now, so edits applied in the list editor count from this send on.
-        const AppData &data = m_window.data();
-        row = NextListRow(data, run->nextRow);
+        row = NextListRow(m_data, run->nextRow);
         if (row < 0) {
-            endRun(listRun);
-            button->setText(kStart);
-            showMessage(&m_window, noListText(), QMessageBox::Warning, QStringLiteral("Error"));
+            endRun(kind);
+            setGoing(kind, false);
+            showMessage(m_window, noListText(), QMessageBox::Warning, QStringLiteral("Error"));
             return;
         }
-        const AutoItem &item = data.RepeatList[size_t(row)];
-        text = frameStoredString(item.String, item.Mode, data.AutoCRLF, data.AutoSTX);
+        const AutoItem &item = m_data.RepeatList[size_t(row)];
+        text = frameStoredString(item.String, item.Mode, m_data.AutoCRLF, m_data.AutoSTX);
         format = item.Mode;
     } else {
-        text = trimBlanks(m_window.sendPanel()->txtSend->text());
-        format = m_window.sendPanel()->sendFormat();
+        text = m_sendPanel.textToSend();
+        format = storedValue(m_sendPanel.sendFormat());
     }
 
     QString failure;
@@ -172,8 +178,8 @@ void AutoRepeat::tick(bool listRun)
 
     if (!failure.isEmpty()) {
         // The engine itself failed: the run ends, its button keeps "Stop" until it is clicked.
-        endRun(listRun);
-        showMessage(&m_window, failure, QMessageBox::Critical, QStringLiteral("Error"));
+        endRun(kind);
+        showMessage(m_window, failure, QMessageBox::Critical, QStringLiteral("Error"));
         return;
     }
     if (run->count != 0)
@@ -186,41 +192,37 @@ void AutoRepeat::tick(bool listRun)
 
 void AutoRepeat::chkAutoRepeat_Click()
 {
-    RepeatPanel *rp = m_window.repeatPanel();
-    QPushButton *cmdSend = m_window.sendPanel()->cmdSend;
-    if (rp->chkAutoRepeat->isChecked()) {
-        m_window.SetRepeatEnabled(true);
-        if (cmdSend->text() != kStop)
-            cmdSend->setText(kStart);
+    if (m_repeatPanel.chkAutoRepeat->isChecked()) {
+        m_repeatPanel.setRepeatEnabled(true);
+        setGoing(RunKind::SendBox, m_boxGoing);
         return;
     }
-    if (rp->cmdStart->text() == kStop)
-        AutoRepeatSend(true, rp->cmdStart);
-    m_window.SetRepeatEnabled(false);
-    cmdSend->setText(kSend);
-    endRun(false);
+    if (m_listGoing)
+        AutoRepeatSend(RunKind::List);
+    m_repeatPanel.setRepeatEnabled(false);
+    setGoing(RunKind::SendBox, false);
+    endRun(RunKind::SendBox);
 }
 
 void AutoRepeat::cmdStart_Click()
 {
-    QPushButton *cmdStart = m_window.repeatPanel()->cmdStart;
-    if (cmdStart->text() != kStop && m_window.portPanel()->cboDelay->currentText() != QLatin1String("0")) {
-        showMessage(&m_window, QStringLiteral("Recv Delay 설정이 0일때만 사용 가능합니다."),
+    if (!m_listGoing && m_port.recvDelaySeconds() != 0) {
+        showMessage(m_window, QStringLiteral("Recv Delay 설정이 0일때만 사용 가능합니다."),
                     QMessageBox::Warning, appTitle());
         return;
     }
-    AutoRepeatSend(true, cmdStart);
+    AutoRepeatSend(RunKind::List);
 }
 
 void AutoRepeat::cmdSend_RepeatClick()
 {
-    AutoRepeatSend(false, m_window.sendPanel()->cmdSend);
+    AutoRepeatSend(RunKind::SendBox);
 }
 
 void AutoRepeat::cmdEditList_Click()
 {
     if (!m_editList) {
-        m_editList = new frmEditList(m_window.data());
+        m_editList = new frmEditList(m_data);
         m_editList->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_editList->show();
@@ -230,14 +232,11 @@ void AutoRepeat::cmdEditList_Click()
 
 void AutoRepeat::endAllRuns()
 {
-    RepeatPanel *rp = m_window.repeatPanel();
-    QPushButton *cmdSend = m_window.sendPanel()->cmdSend;
-    endRun(true);
-    endRun(false);
-    if (rp->cmdStart->text() == kStop)
-        rp->cmdStart->setText(kStart);
-    if (cmdSend->text() == kStop)
-        cmdSend->setText(kStart);
+    endRun(RunKind::List);
+    endRun(RunKind::SendBox);
+    setGoing(RunKind::List, false);
+    if (m_boxGoing)
+        setGoing(RunKind::SendBox, false);
 }
 
 } // namespace kivo

@@ -11,12 +11,19 @@
 #include <functional>
 #include <memory>
 
-class QPushButton;
-class frmMain;
+class QWidget;
 
 namespace kivo {
 
+class PortPanel;
+class RepeatPanel;
+class SendPanel;
+class TrafficViews;
 class frmEditList;
+struct AppData;
+
+// The two kinds of run: the ticked rows of the repeat list, and the send box's text.
+enum class RunKind { List, SendBox };
 
 // The auto-repeat engine: the list run (ticked rows of the repeat list, driven by cmdStart) and
 // the send-box run (the send box's text, driven by the Send button while "Auto Repeat Send" is
@@ -26,7 +33,10 @@ class AutoRepeat : public QObject
 {
     Q_OBJECT
 public:
-    explicit AutoRepeat(frmMain &window);
+    // The panels it drives, the port strip whose Recv Delay Start checks, the views whose held
+    // lines a run commits as it ends, the repeat list, and the window that parents the boxes.
+    AutoRepeat(RepeatPanel &repeatPanel, SendPanel &sendPanel, const PortPanel &port, TrafficViews &views,
+               AppData &data, QWidget *window);
     ~AutoRepeat() override;
 
     // The send operation a run ends in (text, send format). frmMain hands in SendData; it reports
@@ -34,32 +44,36 @@ public:
     using SendFunction = std::function<void(const QString &text, int16_t format)>;
     void setSendData(SendFunction send) { m_send = std::move(send); }
 
-    // Starts a run when `button` reads "Start", otherwise ends the run it drives.
-    void AutoRepeatSend(bool listRun, QPushButton *button);
+    // Starts a run of that kind when none goes, otherwise ends the one that goes.
+    void AutoRepeatSend(RunKind kind);
 
     // Handlers: the tick of "Auto Repeat Send" (also run by a successful Connect), "Start"/"Stop",
-    // the Send button while it does not read "Send", and "&Edit List...".
+    // the Send button while it starts or stops the box's run, and "&Edit List...".
     void chkAutoRepeat_Click();
     void cmdStart_Click();
     void cmdSend_RepeatClick();
     void cmdEditList_Click();
 
-    // Shut-down: every run ends now and its button reads "Start" (or "Send") again.
+    // Shut-down, or the port under the runs died: every run ends now.
     void endAllRuns();
 
-    [[nodiscard]] bool isRunning(bool listRun) const;
+    // Whether a run of that kind goes: from its start until it is stopped, ends by its count or
+    // finds no row. A run whose send failed inside the engine has ended but still counts as going
+    // (its button reads "Stop") until it is stopped.
+    [[nodiscard]] bool isRunning(RunKind kind) const;
+    [[nodiscard]] bool isRunning() const { return m_listGoing || m_boxGoing; }
     // The open list editor, if any.
     [[nodiscard]] frmEditList *editListWindow() const;
+
+signals:
+    // isRunning() changed.
+    void runningChanged(bool running);
 
 private:
     struct Run
     {
-        Run(bool list, QPushButton *button, qint64 delayNs, int32_t count)
-            : list(list), button(button), schedule(delayNs), count(count)
-        {
-        }
+        Run(bool list, qint64 delayNs, int32_t count) : list(list), schedule(delayNs), count(count) {}
         bool list;
-        QPushButton *button;
         RepeatSchedule schedule;
         int32_t count; // 0: endless
         int32_t sent = 0;
@@ -71,14 +85,22 @@ private:
         bool ended = false;   // ended while sending; dropped when the send returns
     };
 
-    std::shared_ptr<Run> &runOf(bool listRun) { return listRun ? m_listRun : m_boxRun; }
-    void startRun(bool listRun, QPushButton *button);
-    void endRun(bool listRun);
-    void tick(bool listRun);
-    void restoreCaption(QPushButton *button);
+    std::shared_ptr<Run> &runOf(RunKind kind) { return kind == RunKind::List ? m_listRun : m_boxRun; }
+    void startRun(RunKind kind);
+    void endRun(RunKind kind);
+    void tick(RunKind kind);
+    // Sets whether a run of that kind goes, with its button's caption.
+    void setGoing(RunKind kind, bool going);
 
-    frmMain &m_window;
+    RepeatPanel &m_repeatPanel;
+    SendPanel &m_sendPanel;
+    const PortPanel &m_port;
+    TrafficViews &m_views;
+    AppData &m_data;
+    QWidget *m_window;
     SendFunction m_send;
+    bool m_listGoing = false;
+    bool m_boxGoing = false;
     std::shared_ptr<Run> m_listRun;
     std::shared_ptr<Run> m_boxRun;
     int m_sendsInProgress = 0;

@@ -58,4 +58,16 @@ void RepeatPanel::fillLists()
     cboCount->setCurrentIndex(0);
 }
 
+void RepeatPanel::setRepeatEnabled(bool on)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{lblDelayTime, lblCount, cboDelayTime, cboCount,
+                                                       cmdStart, cmdEditList})
+        w->setEnabled(on);
+}
+
+void RepeatPanel::showListRunning(bool running)
+{
+    cmdStart->setText(running ? QStringLiteral("Stop") : QStringLiteral("Start"));
+}
+
 } // namespace kivo

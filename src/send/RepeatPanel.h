@@ -22,6 +22,11 @@ public:
     // Fills the 38 repeat delays (none selected) and the 13 counts ("Endless" selected).
     void fillLists();
 
+    // The repeat group (delay, count, Start, "&Edit List...") switched together.
+    void setRepeatEnabled(bool on);
+    // Start reads "Stop" while the list run goes, else "Start".
+    void showListRunning(bool running);
+
     QGroupBox *Frame4 = nullptr;
     QCheckBox *chkAutoRepeat = nullptr;
     QLabel *lblDelayTime = nullptr;

@@ -88,37 +88,85 @@ void SendPanel::txtSend_Change()
     const QString text = txtSend->text();
     // Blanks go before anything is counted or sent, so that a blank typed after a lone digit can
     // never make that digit a unit of its own. Setting the text runs this handler again.
-    if (m_sendFormat != 1 && text.contains(u' ')) {
+    if (m_sendFormat != SendFormat::Ascii && text.contains(u' ')) {
         txtSend->setText(withoutBlanks(text));
         txtSend->setCursorPosition(int(txtSend->text().size()));
         return;
     }
-    const SendBoxChange change =
-        sendBoxChanged(text, m_sendFormat, m_sendForm == 0, m_sentUnits, isDeletion(m_lastText, text));
+    const SendBoxChange change = sendBoxChanged(text, storedValue(m_sendFormat), m_sendForm == SendForm::Byte,
+                                                m_sentUnits, isDeletion(m_lastText, text));
     m_lastText = text;
     m_sentUnits = change.sentUnits;
     lblSendLength->setVisible(!change.lengthCaption.isEmpty());
     if (!change.lengthCaption.isEmpty())
         lblSendLength->setText(change.lengthCaption);
     if (!change.unitToSend.isEmpty() && m_sender)
-        m_sender->SendData(change.unitToSend, m_sendFormat);
+        m_sender->SendData(change.unitToSend, storedValue(m_sendFormat));
 }
 
 void SendPanel::cmdSend_Click()
 {
-    const QString caption = cmdSend->text();
-    if (caption == QLatin1String("Stop")) {
+    if (m_role == SendButtonRole::RepeatStop) {
         emit repeatStopRequested();
         return;
     }
-    if (!sendBoxSendable(txtSend->text(), m_sendFormat))
+    if (!sendBoxSendable(txtSend->text(), storedValue(m_sendFormat)))
         return;
-    if (caption == QLatin1String("Start")) {
+    if (m_role == SendButtonRole::RepeatStart) {
         emit repeatStartRequested();
         return;
     }
     if (m_sender)
-        m_sender->SendData(trimBlanks(txtSend->text()), m_sendFormat);
+        m_sender->SendData(textToSend(), storedValue(m_sendFormat));
+}
+
+QString SendPanel::textToSend() const
+{
+    return trimBlanks(txtSend->text());
+}
+
+void SendPanel::setSendButtonRole(SendButtonRole role)
+{
+    m_role = role;
+    switch (role) {
+    case SendButtonRole::Send:
+        cmdSend->setText(QStringLiteral("Send"));
+        break;
+    case SendButtonRole::RepeatStart:
+        cmdSend->setText(QStringLiteral("Start"));
+        break;
+    case SendButtonRole::RepeatStop:
+        cmdSend->setText(QStringLiteral("Stop"));
+        break;
+    }
+}
+
+void SendPanel::setSendEnabled(bool on)
+{
+    txtSend->setEnabled(on);
+    cmdSend->setEnabled(on);
+    cmdSendMsg->setEnabled(on);
+    fraDataSend->setEnabled(on);
+}
+
+void SendPanel::chooseSendFormat(SendFormat format)
+{
+    QRadioButton *option = format == SendFormat::Ascii ? optFormatAscii : optFormatHexa;
+    option->setChecked(true);
+    if (format == SendFormat::Ascii)
+        optFormatAscii_Click();
+    else
+        optFormatHexa_Click();
+}
+
+void SendPanel::chooseSendForm(SendForm form)
+{
+    QRadioButton *option = form == SendForm::Byte ? optFormByte : optFormMsg;
+    option->setChecked(true);
+    if (form == SendForm::Byte)
+        optFormByte_Click();
+    else
+        optFormMsg_Click();
 }
 
 void SendPanel::cmdSendMsg_Click()
@@ -135,23 +183,23 @@ void SendPanel::cmdSendMsg_Click()
 void SendPanel::optFormatAscii_Click()
 {
     txtSend->clear();
-    m_sendFormat = 1;
+    m_sendFormat = SendFormat::Ascii;
 }
 
 void SendPanel::optFormatHexa_Click()
 {
     txtSend->clear();
-    m_sendFormat = 2;
+    m_sendFormat = SendFormat::Hexa;
 }
 
 void SendPanel::optFormByte_Click()
 {
-    m_sendForm = 0;
+    m_sendForm = SendForm::Byte;
 }
 
 void SendPanel::optFormMsg_Click()
 {
-    m_sendForm = 1;
+    m_sendForm = SendForm::Message;
 }
 
 } // namespace kivo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/AppData.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -18,6 +20,10 @@ namespace kivo {
 struct AppData;
 class Sender;
 class frmSendMessage;
+
+// What the Send button does: send the box ("Send"), start the box's repeat run ("Start") or
+// stop it ("Stop").
+enum class SendButtonRole { Send, RepeatStart, RepeatStop };
 
 // The send format and send form frames and the "Data Send" frame with the send box.
 class SendPanel : public QObject
@@ -38,9 +44,21 @@ public:
     QPushButton *cmdSendMsg = nullptr;
     QLabel *lblSendLength = nullptr;
 
-    // The current send format (1 ASCII, 2 Hexa) and form (0 Byte Data, 1 Message Data).
-    [[nodiscard]] int16_t sendFormat() const { return m_sendFormat; }
-    [[nodiscard]] int16_t sendForm() const { return m_sendForm; }
+    [[nodiscard]] SendFormat sendFormat() const { return m_sendFormat; }
+    [[nodiscard]] SendForm sendForm() const { return m_sendForm; }
+    // Chooses a format or form as a click on its option does.
+    void chooseSendFormat(SendFormat format);
+    void chooseSendForm(SendForm form);
+
+    // The box's text less its leading and trailing blanks: what Send sends.
+    [[nodiscard]] QString textToSend() const;
+
+    [[nodiscard]] SendButtonRole sendButtonRole() const { return m_role; }
+    // Sets the Send button's role and its caption with it.
+    void setSendButtonRole(SendButtonRole role);
+
+    // The send group (send box, Send, "Send &Msg...", the Data Send frame) switched together.
+    void setSendEnabled(bool on);
 
     // Click handling of the option buttons: the format options empty the send box.
     void optFormatAscii_Click();
@@ -65,14 +83,15 @@ public:
     [[nodiscard]] frmSendMessage *sendMessageWindow() const;
 
 signals:
-    // cmdSend (or Enter in the box) while it reads "Stop": the running repeat is to stop.
+    // cmdSend (or Enter in the box) while it stops a run: the running repeat is to stop.
     void repeatStopRequested();
-    // cmdSend while it reads "Start" with a sendable box: the repeat of the box is to start.
+    // cmdSend while it starts a run, with a sendable box: the repeat of the box is to start.
     void repeatStartRequested();
 
 private:
-    int16_t m_sendFormat = 1;
-    int16_t m_sendForm = 1;
+    SendFormat m_sendFormat = SendFormat::Ascii;
+    SendForm m_sendForm = SendForm::Message;
+    SendButtonRole m_role = SendButtonRole::Send;
     int m_sentUnits = 0;
     QString m_lastText; // the box's text after the previous change, to tell deletions apart
     Sender *m_sender = nullptr;

@@ -2,33 +2,24 @@
 
 #include "core/CodePage.h"
 #include "core/MessageBox.h"
-#include "app/frmMain.h"
-#include "link/Link.h"
-#include "link/PortPanel.h"
-#include "link/SerialLink.h"
-#include "link/TcpLink.h"
-#include "send/FuncKeyBar.h"
+#include "link/LinkController.h"
 #include "send/SendEncoding.h"
-#include "send/SendPanel.h"
 #include "traffic/TrafficViews.h"
 
-#include <QRadioButton>
+#include <QWidget>
 
 #include <utility>
 
 namespace kivo {
 
-Sender::Sender(frmMain &main) : QObject(&main), m_main(main)
+Sender::Sender(LinkController &links, TrafficViews &views, QWidget *window)
+    : QObject(window), m_links(links), m_views(views), m_window(window)
 {
-    main.sendPanel()->attach(*this, main.data());
-    main.funcKeyBar()->attach(*this, main.data());
 }
 
 Link *Sender::chosenLink() const
 {
-    if (m_main.portPanel()->optComm_0->isChecked())
-        return &m_main.tcpLink();
-    return &m_main.serialLink();
+    return &m_links.activeLink();
 }
 
 void Sender::SendData(QString strData, const int16_t &iSendFormat)
@@ -38,24 +29,24 @@ void Sender::SendData(QString strData, const int16_t &iSendFormat)
 
 void Sender::SendPaced(const QString &strData, int16_t iSendFormat)
 {
-    m_main.views()->holdViewsPaced();
+    m_views.holdViewsPaced();
     send(strData, iSendFormat, true);
 }
 
 void Sender::send(QString strData, int16_t iSendFormat, bool paced)
 {
-    if (iSendFormat == 1)
+    if (sendFormatOf(iSendFormat) == SendFormat::Ascii)
         strData = AscToHex(strData);
     const QByteArray bytes = HexToBytes(strData);
 
     Link *link = chosenLink();
     QString error;
     if (!link->write(bytes, &error)) {
-        showMessage(&m_main, error, QMessageBox::Warning, appTitle());
+        showMessage(m_window, error, QMessageBox::Warning, appTitle());
         return;
     }
+    emit sent(chunkNow(link, bytes));
     showSend(bytes, strData, paced);
-    emit dataSent(bytes);
 }
 
 void Sender::SendStored(const QString &text, int16_t mode, bool lineEnd, bool stx, QStringView lineEndChars)
@@ -65,15 +56,15 @@ void Sender::SendStored(const QString &text, int16_t mode, bool lineEnd, bool st
 
 void Sender::showSend(const QByteArray &bytes, const QString &hexText, bool paced)
 {
-    TrafficViews &views = *m_main.views();
+    TrafficViews &views = m_views;
     // A send of its own shows at once, after any received or repeated lines still held back, so
     // the view keeps the order of the line.
     if (!paced)
         views.commitHeldLines();
-    const int tab = views.selectedTab();
-    if (tab == 1 || tab == 3)
+    const ViewTab tab = views.selectedTab();
+    if (showsAscii(tab))
         views.PrintSend(views.rtfPrintAsc, CodePage::system().decode(bytes));
-    if (tab == 2 || tab == 3)
+    if (showsHex(tab))
         views.PrintSend(views.rtfPrintHex, HexToSpaced(hexText));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/Link.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -7,11 +9,12 @@
 
 #include <cstdint>
 
-class frmMain;
+class QWidget;
 
 namespace kivo {
 
-class Link;
+class LinkController;
+class TrafficViews;
 
 // The one send operation of the program: every send feature ends in SendData, which turns the
 // text into bytes, writes them to the chosen link and shows them as SEND lines. The bytes shown in
@@ -20,7 +23,9 @@ class Sender : public QObject
 {
     Q_OBJECT
 public:
-    explicit Sender(frmMain &main);
+    // Sends to the link that `links` has chosen and shows the lines in `views`; `window` parents
+    // the warning boxes.
+    Sender(LinkController &links, TrafficViews &views, QWidget *window);
 
     // strData is ASCII text (format 1) or hex text (any other format). A link that refuses the
     // write is reported in a warning box and nothing is shown; the caller simply goes on.
@@ -38,15 +43,17 @@ public:
     [[nodiscard]] Link *chosenLink() const;
 
 signals:
-    // Bytes the link accepted.
-    void dataSent(const QByteArray &bytes);
+    // Every chunk a link accepted, whatever sent it.
+    void sent(const kivo::LinkChunk &chunk);
 
 private:
     // SendData's work; a paced send leaves its SEND line to the views' held commit.
     void send(QString strData, int16_t iSendFormat, bool paced);
     void showSend(const QByteArray &bytes, const QString &hexText, bool paced);
 
-    frmMain &m_main;
+    LinkController &m_links;
+    TrafficViews &m_views;
+    QWidget *m_window;
 };
 
 } // namespace kivo

@@ -6,6 +6,7 @@
 #include "core/ListFileLocation.h"
 #include "core/MessageBox.h"
 #include "core/StoredStrings.h"
+#include "send/StringRow.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -16,15 +17,6 @@ namespace kivo {
 
 namespace LK = ListFileKeys;
 
-namespace {
-
-const QLatin1StringView kAscii{"ASCII"};
-const QLatin1StringView kHexa{"Hexa"};
-const QColor kAsciiColour(192, 255, 255);
-const QColor kHexaColour(192, 192, 255);
-
-} // namespace
-
 frmEditList::frmEditList(AppData &data, QWidget *parent) : QWidget(parent, Qt::Window), m_data(data)
 {
     setObjectName(QStringLiteral("frmEditList"));
@@ -34,22 +26,13 @@ frmEditList::frmEditList(AppData &data, QWidget *parent) : QWidget(parent, Qt::W
     const int rowHeight = 26;
     for (int r = 0; r < kRows; ++r) {
         const int y = 10 + r * rowHeight;
-        const QString n = QString::number(r);
-        chkList[r] = new QCheckBox(QString::number(r + 1) + u':', this);
-        chkList[r]->setObjectName(QStringLiteral("chkList_") + n);
+        m_rows[r] = new StringRow(r, StringRow::Tick, this);
+        chkList[r] = m_rows[r]->tick;
+        txtString[r] = m_rows[r]->text;
+        cmdMode[r] = m_rows[r]->mode;
         chkList[r]->setGeometry(10, y, 44, 22);
-        txtString[r] = new QLineEdit(this);
-        txtString[r]->setObjectName(QStringLiteral("txtString_") + n);
-        txtString[r]->setFont(courierFont());
         txtString[r]->setGeometry(56, y, 330, 22);
-        // A line edit selects its whole text when Tab brings the focus and keeps the caret where
-        // a click put it, which is the rule for these boxes.
-        cmdMode[r] = new QPushButton(this);
-        cmdMode[r]->setObjectName(QStringLiteral("cmdMode_") + n);
         cmdMode[r]->setGeometry(392, y, 60, 22);
-        cmdMode[r]->setAutoFillBackground(true);
-        connect(chkList[r], &QCheckBox::toggled, this, [this, r] { chkList_Click(r); });
-        connect(cmdMode[r], &QPushButton::clicked, this, [this, r] { cmdMode_Click(r); });
     }
 
     const int below = 10 + kRows * rowHeight + 6;
@@ -80,33 +63,10 @@ void frmEditList::Form_Load()
 {
     for (int r = 0; r < kRows; ++r) {
         const AutoItem &item = m_data.RepeatList[size_t(r)];
-        txtString[r]->setText(item.String);
-        chkList[r]->setChecked(item.Enabled == 1);
-        // Setting an unchanged tick raises no toggle; the box must follow the tick either way.
-        chkList_Click(r);
-        showMode(r, item.Mode == FormatAscii);
+        m_rows[r]->show(item.String, item.Mode, item.Enabled == 1);
     }
     chkCRLF->setChecked(m_data.AutoCRLF);
     chkSTX->setChecked(m_data.AutoSTX);
-}
-
-void frmEditList::showMode(int row, bool ascii)
-{
-    QPushButton *b = cmdMode[size_t(row)];
-    b->setText(ascii ? kAscii : kHexa);
-    QPalette pal = b->palette();
-    pal.setColor(QPalette::Button, ascii ? kAsciiColour : kHexaColour);
-    b->setPalette(pal);
-}
-
-void frmEditList::chkList_Click(int row)
-{
-    txtString[size_t(row)]->setEnabled(chkList[size_t(row)]->isChecked());
-}
-
-void frmEditList::cmdMode_Click(int row)
-{
-    showMode(row, cmdMode[size_t(row)]->text() != kAscii);
 }
 
 void frmEditList::cmdApply_Click()
@@ -116,9 +76,9 @@ void frmEditList::cmdApply_Click()
     for (int r = 0; r < kRows; ++r) {
         const QString key = LK::rowKey(r + 1);
         AutoItem &item = m_data.RepeatList[size_t(r)];
-        item.Mode = cmdMode[size_t(r)]->text() == kAscii ? FormatAscii : FormatHexa;
-        item.String = txtString[size_t(r)]->text();
-        item.Enabled = chkList[size_t(r)]->isChecked() ? 1 : 0;
+        item.Mode = m_rows[r]->storedMode();
+        item.String = m_rows[r]->text->text();
+        item.Enabled = m_rows[r]->storedEnabled();
         written &= WriteIni(QString(LK::AutoString), key, item.String, file);
         written &= WriteIni(QString(LK::AutoMode), key, QString::number(item.Mode), file);
         written &= WriteIni(QString(LK::AutoSendEnable), key, QString::number(item.Enabled), file);

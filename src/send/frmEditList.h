@@ -13,6 +13,8 @@ class QPushButton;
 
 namespace kivo {
 
+class StringRow;
+
 // "Auto Repeat Send List": a modeless window editing the ten rows of the repeat list and its two
 // framing options. Edits reach the list (and the list file) only through "&Apply"; "&Close"
 // drops what was not applied.
@@ -34,14 +36,12 @@ public:
     QPushButton *cmdClose = nullptr;
 
     void cmdApply_Click();
-    void cmdMode_Click(int row);
-    void chkList_Click(int row);
 
 private:
     void Form_Load();
-    void showMode(int row, bool ascii);
 
     AppData &m_data;
+    std::array<StringRow *, kRows> m_rows{};
 };
 
 } // namespace kivo

@@ -8,6 +8,7 @@
 #include "core/MessageBox.h"
 #include "core/StoredStrings.h"
 #include "send/FuncKeyBar.h"
+#include "send/StringRow.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -23,11 +24,6 @@ namespace kivo {
 
 namespace K = ListFileKeys;
 
-namespace {
-const QColor kAsciiColour(192, 255, 255);
-const QColor kHexaColour(192, 192, 255);
-} // namespace
-
 frmFuncSet::frmFuncSet(AppData &data, FuncKeyBar &keys, QWidget *parent)
     : QDialog(parent), m_data(data), m_keys(keys)
 {
@@ -39,25 +35,19 @@ frmFuncSet::frmFuncSet(AppData &data, FuncKeyBar &keys, QWidget *parent)
     grid->addWidget(new QLabel(QStringLiteral("Button Caption")), 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("Send Data")), 0, 2);
     for (int r = 0; r < kRows; ++r) {
-        chkList[r] = new QCheckBox(QStringLiteral("%1:").arg(r + 1));
-        chkList[r]->setObjectName(QStringLiteral("chkList_%1").arg(r));
-        txtKeyCaption[r] = new QLineEdit;
-        txtKeyCaption[r]->setObjectName(QStringLiteral("txtKeyCaption_%1").arg(r));
+        m_rows[r] = new StringRow(r, StringRow::Tick | StringRow::Caption, this);
+        chkList[r] = m_rows[r]->tick;
+        txtKeyCaption[r] = m_rows[r]->caption;
         txtKeyCaption[r]->setFixedWidth(110);
-        txtString[r] = new QLineEdit;
-        txtString[r]->setObjectName(QStringLiteral("txtString_%1").arg(r));
-        txtString[r]->setFont(courierFont());
+        txtString[r] = m_rows[r]->text;
         txtString[r]->setMinimumWidth(300);
         txtString[r]->installEventFilter(this);
-        cmdMode[r] = new QPushButton;
-        cmdMode[r]->setObjectName(QStringLiteral("cmdMode_%1").arg(r));
+        cmdMode[r] = m_rows[r]->mode;
         cmdMode[r]->setFixedWidth(64);
         grid->addWidget(chkList[r], r + 1, 0);
         grid->addWidget(txtKeyCaption[r], r + 1, 1);
         grid->addWidget(txtString[r], r + 1, 2);
         grid->addWidget(cmdMode[r], r + 1, 3);
-        connect(chkList[r], &QCheckBox::toggled, this, [this, r] { chkList_Click(r); });
-        connect(cmdMode[r], &QPushButton::clicked, this, [this, r] { cmdMode_Click(r); });
     }
 
     auto *options = new QGroupBox(QStringLiteral("Ascii Option"));
@@ -89,32 +79,10 @@ frmFuncSet::frmFuncSet(AppData &data, FuncKeyBar &keys, QWidget *parent)
     for (int r = 0; r < kRows; ++r) {
         const FuncItem &item = m_data.FuncKeys[r];
         txtKeyCaption[r]->setText(item.Caption);
-        txtString[r]->setText(item.String);
-        chkList[r]->setChecked(item.Enabled != 0);
-        chkList_Click(r);
-        setModeButton(r, item.Mode == 1);
+        m_rows[r]->show(item.String, item.Mode, item.Enabled != 0);
     }
     chkCRLF->setChecked(m_data.FuncCRLF);
     chkSTX->setChecked(m_data.FuncSTX);
-}
-
-void frmFuncSet::setModeButton(int r, bool ascii)
-{
-    cmdMode[r]->setText(ascii ? QStringLiteral("ASCII") : QStringLiteral("Hexa"));
-    QPalette p = cmdMode[r]->palette();
-    p.setColor(QPalette::Button, ascii ? kAsciiColour : kHexaColour);
-    cmdMode[r]->setPalette(p);
-    cmdMode[r]->setAutoFillBackground(true);
-}
-
-void frmFuncSet::chkList_Click(int r)
-{
-    txtString[r]->setEnabled(chkList[r]->isChecked());
-}
-
-void frmFuncSet::cmdMode_Click(int r)
-{
-    setModeButton(r, cmdMode[r]->text() != QLatin1String("ASCII"));
 }
 
 void frmFuncSet::cmdApply_Click()
@@ -126,8 +94,8 @@ void frmFuncSet::cmdApply_Click()
         FuncItem &item = m_data.FuncKeys[r];
         item.Caption = txtKeyCaption[r]->text();
         item.String = txtString[r]->text();
-        item.Mode = cmdMode[r]->text() == QLatin1String("ASCII") ? 1 : 2;
-        item.Enabled = chkList[r]->isChecked() ? 1 : 0;
+        item.Mode = m_rows[r]->storedMode();
+        item.Enabled = m_rows[r]->storedEnabled();
         written &= WriteIni(QString(K::FuncKeyCap), key, item.Caption, file);
         written &= WriteIni(QString(K::FuncString), key, item.String, file);
         written &= WriteIni(QString(K::FuncMode), key, QString::number(item.Mode), file);

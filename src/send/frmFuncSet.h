@@ -10,6 +10,8 @@ class QPushButton;
 
 namespace kivo {
 
+class StringRow;
+
 struct AppData;
 class FuncKeyBar;
 
@@ -33,17 +35,14 @@ public:
     QPushButton *cmdApply = nullptr;
     QPushButton *cmdClose = nullptr;
 
-    void chkList_Click(int r);
-    void cmdMode_Click(int r);
     void cmdApply_Click();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void setModeButton(int r, bool ascii);
-
     AppData &m_data;
+    std::array<StringRow *, kRows> m_rows{};
     FuncKeyBar &m_keys;
     bool m_mouseDown = false;
 };

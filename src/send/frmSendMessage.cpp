@@ -10,6 +10,7 @@
 #include "core/Twips.h"
 #include "send/SendEncoding.h"
 #include "send/Sender.h"
+#include "send/StringRow.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -25,9 +26,6 @@ namespace kivo {
 namespace K = ListFileKeys;
 
 namespace {
-
-const QColor kAsciiColour(192, 255, 255);
-const QColor kHexaColour(192, 192, 255);
 
 // The window's outer design sizes less the frame of a fixed window (6 x 32 pixels).
 constexpr int kFrameWidth = 90;
@@ -49,13 +47,30 @@ QFont koreanFont()
     return f;
 }
 
-QString lineEndFor(const QString &caption)
+QString lineEndChars(frmSendMessage::LineEnd end)
 {
-    if (caption == QLatin1String("CR"))
+    switch (end) {
+    case frmSendMessage::LineEnd::CR:
         return QStringLiteral("\r");
-    if (caption == QLatin1String("LF"))
+    case frmSendMessage::LineEnd::LF:
         return QStringLiteral("\n");
+    case frmSendMessage::LineEnd::CRLF:
+        break;
+    }
     return QStringLiteral("\r\n");
+}
+
+QString lineEndCaption(frmSendMessage::LineEnd end)
+{
+    switch (end) {
+    case frmSendMessage::LineEnd::CR:
+        return QStringLiteral("CR");
+    case frmSendMessage::LineEnd::LF:
+        return QStringLiteral("LF");
+    case frmSendMessage::LineEnd::CRLF:
+        break;
+    }
+    return QStringLiteral("CRLF");
 }
 
 } // namespace
@@ -125,21 +140,14 @@ void frmSendMessage::buildControls()
     fraAssign->setGeometry(pxRect(120, 2760, 8415, 4575));
     for (int k = 0; k < kRows; ++k) {
         const int top = 270 + k * 360;
-        auto *label = new QLabel(QStringLiteral("String%1:").arg(k + 1), fraAssign);
-        label->setObjectName(QStringLiteral("lblString_%1").arg(k));
-        label->setGeometry(pxRect(120, top + 30, 1005, 255));
-        lblString[k] = label;
-        auto *box = new QLineEdit(fraAssign);
-        box->setObjectName(QStringLiteral("txtString_%1").arg(k));
-        box->setFont(courierFont());
-        box->setMaxLength(32767);
-        box->setGeometry(pxRect(1140, top, 6000, 330));
-        txtString[k] = box;
-        auto *mode = new QPushButton(fraAssign);
-        mode->setObjectName(QStringLiteral("cmdMode_%1").arg(k));
-        mode->setGeometry(pxRect(7200, top, 1095, 330));
-        connect(mode, &QPushButton::clicked, this, [this, k] { cmdMode_Click(k); });
-        cmdMode[k] = mode;
+        m_rows[k] = new StringRow(k, StringRow::Label, fraAssign);
+        lblString[k] = m_rows[k]->label;
+        lblString[k]->setGeometry(pxRect(120, top + 30, 1005, 255));
+        txtString[k] = m_rows[k]->text;
+        txtString[k]->setMaxLength(32767);
+        txtString[k]->setGeometry(pxRect(1140, top, 6000, 330));
+        cmdMode[k] = m_rows[k]->mode;
+        cmdMode[k]->setGeometry(pxRect(7200, top, 1095, 330));
     }
     Label1 = new QLabel(QStringLiteral("Ascii Option"), fraAssign);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -212,14 +220,17 @@ void frmSendMessage::load()
         if (!m.strMesg.isEmpty())
             cmdBtnNum[k]->setToolTip(m.strMesg);
         cmdBtnNum[k]->setEnabled(!m.strMesg.isEmpty());
-        setModeButton(k, m.iMode == 1);
+        m_rows[k]->mode->setFormat(sendFormatOf(m.iMode));
     }
     chkCRLF->setChecked(m_data.bMesgCRLF);
     chkSTX->setChecked(m_data.bMesgSTX);
     lblDescTitle->setText(QStringLiteral("No select"));
+    m_descRow = -1;
     txtDesc->setPlainText(QStringLiteral("Enter a description here."));
     cmdSave->setEnabled(false);
-    cmdCRLF->setText(QStringLiteral("CRLF"));
+    m_lineEnd = LineEnd::CRLF;
+    cmdCRLF->setText(lineEndCaption(m_lineEnd));
+    m_assignShown = false;
     cmdAssign->setText(QStringLiteral("Show Assign (F2)"));
 
     QWidget *first = cmdBtnNum[0];
@@ -229,30 +240,19 @@ void frmSendMessage::load()
         first->setFocus();
 }
 
-void frmSendMessage::setModeButton(int k, bool ascii)
-{
-    cmdMode[k]->setText(ascii ? QStringLiteral("ASCII") : QStringLiteral("Hexa"));
-    setBackground(cmdMode[k], ascii ? kAsciiColour : kHexaColour);
-}
-
 void frmSendMessage::cmdBtnNum_Click(int k)
 {
     const MesgRecord &m = m_data.MesgList[k];
-    m_sender.SendStored(m.strMesg, m.iMode, m_data.bMesgCRLF, m_data.bMesgSTX, lineEndFor(cmdCRLF->text()));
+    m_sender.SendStored(m.strMesg, m.iMode, m_data.bMesgCRLF, m_data.bMesgSTX, lineEndChars(m_lineEnd));
     ShowDescription(k);
 }
 
 void frmSendMessage::cmdCRLF_Click()
 {
-    const QString c = cmdCRLF->text();
-    cmdCRLF->setText(c == QLatin1String("CRLF") ? QStringLiteral("CR")
-                     : c == QLatin1String("CR") ? QStringLiteral("LF")
-                                                : QStringLiteral("CRLF"));
-}
-
-void frmSendMessage::cmdMode_Click(int k)
-{
-    setModeButton(k, cmdMode[k]->text() != QLatin1String("ASCII"));
+    m_lineEnd = m_lineEnd == LineEnd::CRLF ? LineEnd::CR
+                : m_lineEnd == LineEnd::CR ? LineEnd::LF
+                                           : LineEnd::CRLF;
+    cmdCRLF->setText(lineEndCaption(m_lineEnd));
 }
 
 void frmSendMessage::cmdApply_Click()
@@ -262,7 +262,7 @@ void frmSendMessage::cmdApply_Click()
     for (int k = 0; k < kRows; ++k) {
         MesgRecord &m = m_data.MesgList[k];
         m.strMesg = txtString[k]->text();
-        m.iMode = cmdMode[k]->text() == QLatin1String("ASCII") ? 1 : 2;
+        m.iMode = m_rows[k]->storedMode();
         if (m.strMesg.isEmpty()) {
             cmdBtnNum[k]->setEnabled(false);
         } else {
@@ -285,12 +285,13 @@ void frmSendMessage::ShowDescription(int k)
 {
     txtDesc->setPlainText(m_data.MesgList[k].strDesc);
     lblDescTitle->setText(QStringLiteral("String%1").arg(k + 1));
+    m_descRow = k;
     cmdSave->setEnabled(true);
 }
 
 void frmSendMessage::cmdSave_Click()
 {
-    const int n = lblDescTitle->text().mid(6).toInt() - 1;
+    const int n = m_descRow;
     if (n < 0 || n >= kRows)
         return;
     m_data.MesgList[n].strDesc = txtDesc->toPlainText().trimmed();
@@ -304,7 +305,8 @@ void frmSendMessage::cmdSave_Click()
 
 void frmSendMessage::cmdAssign_Click()
 {
-    if (cmdAssign->text().left(4) == QLatin1String("Show")) {
+    m_assignShown = !m_assignShown;
+    if (m_assignShown) {
         setFixedSize(expandedSize());
         fraAssign->setVisible(true);
         cmdAssign->setText(QStringLiteral("Hide A&ssign (F2)"));
@@ -319,7 +321,7 @@ void frmSendMessage::txtString_MouseUp(int k)
 {
     bMouseDown = false;
     QLineEdit *box = txtString[k];
-    if (cmdMode[k]->text() != QLatin1String("Hexa") || box->selectionLength() < 1)
+    if (m_rows[k]->mode->format() != SendFormat::Hexa || box->selectionLength() < 1)
         return;
     const int end = box->selectionStart() + box->selectionLength();
     const QString text = box->text();
@@ -354,9 +356,9 @@ bool frmSendMessage::formKeyDown(int key)
 
 int frmSendMessage::rowOf(QObject *watched) const
 {
-    for (int k = 0; k < kRows; ++k) {
-        if (watched == txtString[k] || watched == lblString[k])
-            return k;
+    for (const StringRow *row : m_rows) {
+        if (watched == row->text || watched == row->label)
+            return row->index();
     }
     return -1;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/AppData.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -14,8 +16,8 @@ class QPushButton;
 
 namespace kivo {
 
-struct AppData;
 class Sender;
+class StringRow;
 
 // "Send Message": ten stored messages sent by a click or a digit key, their editing (Apply), a
 // description per message (Save) and an XOR checksum of a dragged hex range. A modeless top-level
@@ -24,7 +26,9 @@ class frmSendMessage : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int kRows = 10;
+    static constexpr int kRows = AppData::kMesgRows;
+    // The line end that "Send line ends with" adds, cycled by cmdCRLF.
+    enum class LineEnd { CRLF, CR, LF };
 
     frmSendMessage(AppData &data, Sender &sender);
 
@@ -59,7 +63,6 @@ public:
     void cmdApply_Click();
     void cmdSave_Click();
     void cmdCRLF_Click();
-    void cmdMode_Click(int k);
     void ShowDescription(int k);
     void txtString_MouseUp(int k);
 
@@ -69,12 +72,15 @@ protected:
 private:
     void buildControls();
     void load();
-    void setModeButton(int k, bool ascii);
     bool formKeyDown(int key);
     [[nodiscard]] int rowOf(QObject *watched) const;
 
     AppData &m_data;
     Sender &m_sender;
+    std::array<StringRow *, kRows> m_rows{};
+    LineEnd m_lineEnd = LineEnd::CRLF;
+    int m_descRow = -1;         // the row whose description shows; -1 for none
+    bool m_assignShown = false; // the Assign String frame is open
     bool bTextFocus = false;
     bool bMouseDown = false;
     struct

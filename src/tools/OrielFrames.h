@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/AppData.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -14,7 +16,7 @@ namespace kivo {
 // Hands one frame's hex text to the send operation together with its send format.
 using HexSendFn = std::function<void(const QString &text, int16_t format)>;
 
-inline constexpr int16_t kHexaFormat = 2;
+inline constexpr int16_t kHexaFormat = storedValue(SendFormat::Hexa);
 
 // The memory tables the record reads step through: 46-byte registration records and 350-byte
 // PLU records.

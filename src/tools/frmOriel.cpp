@@ -4,7 +4,6 @@
 #include "core/Fonts.h"
 #include "core/MessageBox.h"
 #include "core/Twips.h"
-#include "app/frmMain.h"
 #include "send/Sender.h"
 
 #include <QApplication>
@@ -92,7 +91,7 @@ frmOriel::frmOriel(HexSendFn send) : QWidget(nullptr, Qt::Window), m_send(std::m
     move(500, 200);
 }
 
-frmOriel *frmOriel::open(frmMain &main)
+frmOriel *frmOriel::open(Sender &sender, QObject &owner)
 {
     for (QWidget *w : QApplication::topLevelWidgets()) {
         // A form that was closed waits hidden for its deletion; it is not reopened.
@@ -103,13 +102,12 @@ frmOriel *frmOriel::open(frmMain &main)
             return form;
         }
     }
-    auto *form =
-        new frmOriel([sender = QPointer<Sender>(main.dataSender())](const QString &text, int16_t format) {
-            if (sender)
-                sender->SendData(text, format);
-        });
+    auto *form = new frmOriel([target = QPointer<Sender>(&sender)](const QString &text, int16_t format) {
+        if (target)
+            target->SendData(text, format);
+    });
     form->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(&main, &QObject::destroyed, form, [form] { delete form; });
+    QObject::connect(&owner, &QObject::destroyed, form, [form] { delete form; });
     form->show();
     return form;
 }

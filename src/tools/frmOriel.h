@@ -7,7 +7,11 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class frmMain;
+class QObject;
+
+namespace kivo {
+class Sender;
+}
 
 // The serial-number test form: eleven buttons that each send one command of the retail scale's
 // data protocol, and three number boxes that choose the record or serial number. It only sends;
@@ -19,9 +23,9 @@ public:
     // A top-level, topmost window at (500, 200) whose frames go to `send` as Hexa text.
     explicit frmOriel(kivo::HexSendFn send);
 
-    // Shows the main window's test form, making it when none is open; the form sends through the
-    // main window's send operation and goes when the main window goes.
-    static frmOriel *open(frmMain &main);
+    // Shows the test form, making it when none is open; the form sends through `sender` and goes
+    // when `owner` (the main window) goes.
+    static frmOriel *open(kivo::Sender &sender, QObject &owner);
 
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;

@@ -2,11 +2,9 @@
 
 #include "core/AppData.h"
 #include "core/Conversions.h"
-#include "core/MessageBox.h"
-#include "app/frmMain.h"
-#include "link/Link.h"
-#include "link/PortPanel.h"
 #include "core/HexCodec.h"
+#include "core/MessageBox.h"
+#include "link/Link.h"
 #include "traffic/RxBuffers.h"
 #include "traffic/TrafficViews.h"
 
@@ -17,8 +15,6 @@
 namespace kivo {
 
 namespace {
-// The highest Recv Delay that keeps serial chunks short enough for the frame step.
-constexpr double kMonitorDelayLimit = 0.04;
 constexpr int kMonitorDelayFallbackIndex = 3; // "0.03"
 } // namespace
 
@@ -30,12 +26,6 @@ ReceivePipeline::ReceivePipeline(TrafficViews &views, QComboBox *cboDelay, AppDa
     m_gather.setSingleShot(true);
     connect(&m_gather, &QTimer::timeout, this, &ReceivePipeline::readSerial);
     connect(m_cboDelay, &QComboBox::currentIndexChanged, this, &ReceivePipeline::cboDelay_Click);
-}
-
-ReceivePipeline::ReceivePipeline(frmMain &window)
-    : ReceivePipeline(*window.views(), window.portPanel()->cboDelay, window.data(), window.serialBuffers(),
-                      window.tcpBuffers(), &window)
-{
 }
 
 void ReceivePipeline::setSerialLink(Link *link)
@@ -54,11 +44,6 @@ void ReceivePipeline::setTcpLink(Link *link)
     m_tcp = link;
     if (link)
         connect(link, &Link::readyRead, this, &ReceivePipeline::WinsockMain_DataArrival);
-}
-
-void ReceivePipeline::setTcpWatchdog(QTimer *watchdog)
-{
-    m_watchdog = watchdog;
 }
 
 void ReceivePipeline::setMonitorHook(MonitorHook hook)
@@ -98,9 +83,10 @@ void ReceivePipeline::readSerial()
         const QByteArray chunk = m_serial->readAll();
         if (chunk.isEmpty())
             break; // a port that reports bytes but yields none would loop for ever
+        emit received(chunkNow(m_serial, chunk));
         route(chunk, m_serialBuffers);
         if (monitoring())
-            feedMonitor(m_serialBuffers, chunk);
+            feedMonitor(m_serial, m_serialBuffers, chunk);
     }
     flush(m_serialBuffers);
 }
@@ -110,41 +96,31 @@ void ReceivePipeline::WinsockMain_DataArrival()
     if (!m_tcp)
         return;
     const QByteArray bytes = m_tcp->readAll();
+    if (!bytes.isEmpty())
+        emit received(chunkNow(m_tcp, bytes));
     m_views.holdViewsUntilIdle();
     route(bytes, m_tcpBuffers);
-    if (m_watchdog)
-        m_watchdog->stop();
-    if (monitoring()) {
+    const bool fed = monitoring() && !bytes.isEmpty();
+    if (fed) {
         // Byte by byte, so the frame step sees every frame boundary; the views are held, so the
         // flush after each byte costs no layout, and nothing yields to the event loop.
         for (qsizetype i = 0; i < bytes.size(); ++i) {
-            feedMonitor(m_tcpBuffers, bytes.mid(i, 1));
+            feedMonitor(m_tcp, m_tcpBuffers, bytes.mid(i, 1));
             flush(m_tcpBuffers);
-            if (m_watchdog)
-                m_watchdog->start();
         }
     }
+    emit tcpArrivalHandled(fed);
 }
 
 void ReceivePipeline::route(const QByteArray &bytes, RxBuffers &buffers)
 {
-    switch (m_views.selectedTab()) {
-    case 1:
+    const ViewTab tab = m_views.selectedTab();
+    if (showsAscii(tab))
         m_views.AddAscii(bytes, buffers.strAscBuf);
-        break;
-    case 2:
+    if (showsHex(tab))
         m_views.AddHexa(bytes, buffers.strHexBuf);
-        break;
-    case 3:
-        m_views.AddAscii(bytes, buffers.strAscBuf);
-        m_views.AddHexa(bytes, buffers.strHexBuf);
-        break;
-    case 4:
+    if (tab == ViewTab::Terminal)
         m_views.AddHyper(bytes, buffers.strHyperBuf);
-        break;
-    default:
-        break;
-    }
 }
 
 void ReceivePipeline::flush(RxBuffers &buffers)
@@ -157,9 +133,9 @@ void ReceivePipeline::flush(RxBuffers &buffers)
         m_views.PrintHyper(buffers.strHyperBuf);
 }
 
-void ReceivePipeline::feedMonitor(RxBuffers &buffers, const QByteArray &piece)
+void ReceivePipeline::feedMonitor(Link *link, RxBuffers &buffers, const QByteArray &piece)
 {
-    m_hook.frameStep(buffers, piece);
+    m_hook.frameStep(link, buffers, piece);
     if (m_hook.showWeight)
         m_hook.showWeight(trimBlanks(buffers.strWeight));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/Link.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
@@ -9,11 +11,9 @@
 #include <functional>
 
 class QComboBox;
-class frmMain;
 
 namespace kivo {
 
-class Link;
 class TrafficViews;
 struct AppData;
 struct RxBuffers;
@@ -33,20 +33,16 @@ public:
     // bytes, and the weight display. Without a frame step nothing is fed.
     struct MonitorHook
     {
-        std::function<void(RxBuffers &, const QByteArray &)> frameStep;
+        std::function<void(Link *, RxBuffers &, const QByteArray &)> frameStep;
         std::function<void(const QString &)> showWeight;
     };
 
     ReceivePipeline(TrafficViews &views, QComboBox *cboDelay, AppData &data, RxBuffers &serialBuffers,
                     RxBuffers &tcpBuffers, QObject *parent = nullptr);
-    // Takes the views, the Recv Delay selector, the tables and the buffers from the main window.
-    explicit ReceivePipeline(frmMain &window);
 
     // The links whose readyRead this pipeline serves (either may be null).
     void setSerialLink(Link *link);
     void setTcpLink(Link *link);
-    // The TCP watchdog: stopped on every arrival, started again per byte while monitoring.
-    void setTcpWatchdog(QTimer *watchdog);
     void setMonitorHook(MonitorHook hook);
 
     // The serial receive event: reads now, or starts or joins the Recv Delay gathering.
@@ -58,14 +54,19 @@ public:
 
     // The Recv Delay in force, in seconds (the selected entry's numeric value).
     [[nodiscard]] double recvDelay() const;
-    // True while a serial burst is being gathered.
-    [[nodiscard]] bool isGathering() const { return m_gather.isActive(); }
+
+signals:
+    // Every chunk read from either link, before the views and monitoring see it.
+    void received(const kivo::LinkChunk &chunk);
+    // A TCP arrival was handled; `fedMonitor` tells whether it fed the frame step (the reconnect
+    // watchdog then counts its 3 seconds again, else it stops).
+    void tcpArrivalHandled(bool fedMonitor);
 
 private:
     void readSerial();
     void route(const QByteArray &bytes, RxBuffers &buffers);
     void flush(RxBuffers &buffers);
-    void feedMonitor(RxBuffers &buffers, const QByteArray &piece);
+    void feedMonitor(Link *link, RxBuffers &buffers, const QByteArray &piece);
     [[nodiscard]] bool monitoring() const;
 
     TrafficViews &m_views;
@@ -75,7 +76,6 @@ private:
     RxBuffers &m_tcpBuffers;
     QPointer<Link> m_serial;
     QPointer<Link> m_tcp;
-    QPointer<QTimer> m_watchdog;
     MonitorHook m_hook;
     QTimer m_gather;
 };

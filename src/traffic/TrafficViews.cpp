@@ -2,12 +2,12 @@
 
 #include "core/CodePage.h"
 #include "core/Fonts.h"
-#include "traffic/SplitterBar.h"
-#include "core/Twips.h"
 #include "core/HexCodec.h"
+#include "core/Twips.h"
 #include "traffic/LineFormat.h"
 #include "traffic/RepaintGate.h"
 #include "traffic/RichViewWriter.h"
+#include "traffic/SplitterBar.h"
 #include "traffic/TerminalViewWriter.h"
 
 #include <QComboBox>
@@ -138,30 +138,28 @@ TrafficViews::TrafficViews(QWidget *parent, QComboBox *cboDelay) : QObject(paren
 
 TrafficViews::~TrafficViews() = default;
 
-int TrafficViews::selectedTab() const
+ViewTab TrafficViews::selectedTab() const
 {
-    return tabPrintSelect->currentIndex() + 1;
+    return static_cast<ViewTab>(tabPrintSelect->currentIndex() + 1);
 }
 
-void TrafficViews::selectTab(int tab)
+void TrafficViews::selectTab(ViewTab tab)
 {
     const QSignalBlocker block(tabPrintSelect);
-    tabPrintSelect->setCurrentIndex(tab - 1);
+    tabPrintSelect->setCurrentIndex(storedValue(tab) - 1);
 }
 
 void TrafficViews::tabPrintSelect_Click()
 {
     m_cboDelay->setEnabled(true);
-    const int tab = selectedTab();
-    const bool asc = tab == 1 || tab == 3;
-    const bool hex = tab == 2 || tab == 3;
-    rtfPrintAsc->setVisible(asc);
-    lblAscLen->setVisible(asc);
-    rtfPrintHex->setVisible(hex);
-    lblHexLen->setVisible(hex);
-    rtfHyperView->setVisible(tab == 4);
+    const ViewTab tab = selectedTab();
+    rtfPrintAsc->setVisible(showsAscii(tab));
+    lblAscLen->setVisible(showsAscii(tab));
+    rtfPrintHex->setVisible(showsHex(tab));
+    lblHexLen->setVisible(showsHex(tab));
+    rtfHyperView->setVisible(tab == ViewTab::Terminal);
     emit layoutNeeded();
-    if (tab == 4) {
+    if (tab == ViewTab::Terminal) {
         m_cboDelay->setCurrentIndex(0);
         m_cboDelay->setEnabled(false);
     }

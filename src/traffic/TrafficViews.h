@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/AppData.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
@@ -33,10 +35,10 @@ public:
     TrafficViews(QWidget *parent, QComboBox *cboDelay);
     ~TrafficViews() override;
 
-    // The selected tab in the program's numbering: 1 "ASCII", 2 "Hexa", 3 "Both",
-    // 4 "like HyperTerminal".
-    [[nodiscard]] int selectedTab() const;
-    void selectTab(int tab);
+    // The selected tab: "ASCII", "Hexa", "Both", "like HyperTerminal".
+    [[nodiscard]] ViewTab selectedTab() const;
+    // Selects a tab without running the tab switch.
+    void selectTab(ViewTab tab);
 
     // The tab switch: Recv Delay enabled, views shown and hidden, layout, terminal-tab rules.
     void tabPrintSelect_Click();

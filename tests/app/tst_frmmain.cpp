@@ -1,12 +1,12 @@
 #include "KivoTest.h"
 
-#include "core/MessageBox.h"
-#include "traffic/SplitterBar.h"
 #include "app/frmMain.h"
+#include "core/MessageBox.h"
 #include "link/PortPanel.h"
 #include "send/FuncKeyBar.h"
 #include "send/RepeatPanel.h"
 #include "send/SendPanel.h"
+#include "traffic/SplitterBar.h"
 #include "traffic/TrafficViews.h"
 
 #include <QAction>
@@ -80,7 +80,7 @@ private slots:
                                 r->cboCount->count()};
         QCOMPARE(counts, (QList<int>{14, 12, 38, 13}));
         QVERIFY(w->sendPanel()->optFormatAscii->isChecked() && w->sendPanel()->optFormMsg->isChecked());
-        QCOMPARE(w->views()->selectedTab(), 1);
+        QCOMPARE(w->views()->selectedTab(), ViewTab::Ascii);
         QVERIFY(p->optComm_1->isChecked());
         const QList<bool> enabled{p->cmdConnect->isEnabled(), p->cmdDisconnect->isEnabled(),
                                   r->chkAutoRepeat->isEnabled(), w->sendPanel()->cmdSend->isEnabled(),
@@ -123,7 +123,7 @@ private slots:
                                w->repeatPanel()->cboCount->currentText()};
         QCOMPARE(line, (QStringList{"S", "5", "1.5", "256000", "0", "3", "500"}));
         QVERIFY(w->sendPanel()->optFormatHexa->isChecked() && w->sendPanel()->optFormByte->isChecked());
-        QCOMPARE(w->views()->selectedTab(), 3);
+        QCOMPARE(w->views()->selectedTab(), ViewTab::Both);
         QCOMPARE(w->splitPos(), 4005.0f);
         QVERIFY(p->optComm_0->isChecked());
         // TCP/IP chosen: Connect off, the send controls usable.
@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(w->portPanel()->cboDataBit->currentText(), QStringLiteral("8"));
         QCOMPARE(w->portPanel()->cboDelay->currentText(), QStringLiteral("0.03"));
         QCOMPARE(w->repeatPanel()->cboCount->currentText(), QStringLiteral("Endless"));
-        QCOMPARE(w->views()->selectedTab(), 1);
+        QCOMPARE(w->views()->selectedTab(), ViewTab::Ascii);
         QCOMPARE(w->splitPos(), 0.0f);
         QVERIFY(!w->data().FuncSTX);
     }

@@ -1,13 +1,14 @@
 #include "KivoTest.h"
 #include "PtyPair.h"
 
+#include "app/frmMain.h"
 #include "core/MessageBox.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
-#include "app/frmMain.h"
 #include "link/LinkController.h"
 #include "link/PortPanel.h"
 #include "monitor/IndicatorPanel.h"
+#include "send/AutoRepeat.h"
 #include "send/RepeatPanel.h"
 #include "send/SendPanel.h"
 
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTcpServer>
@@ -124,18 +126,25 @@ private slots:
         auto pty = std::make_unique<PtyPair>();
         frmMain w;
         connectTo(w, pty->slavePath());
-        w.repeatPanel()->cmdStart->setText(QStringLiteral("Stop"));
+        w.repeatPanel()->chkAutoRepeat->setChecked(true);
+        w.repeatPanel()->cboDelayTime->setCurrentIndex(w.repeatPanel()->cboDelayTime->count() - 1);
+        w.sendPanel()->txtSend->setText(QStringLiteral("A"));
+        w.sendPanel()->cmdSend->click();
+        QVERIFY(w.autoRepeat()->isRunning(RunKind::SendBox));
+        QByteArray sent; // the run's first send, then a 20 s wait
+        QTRY_COMPARE(sent += pty->deviceReceived(), QByteArray("A"));
         pty->unplug();
         QTRY_COMPARE(m_boxes.size(), 1);
         QVERIFY(m_boxes[0].icon == QMessageBox::Critical && m_boxes[0].title == QLatin1String("Error"));
         QVERIFY(!m_boxes[0].text.isEmpty());
         QCOMPARE(controls(w), disconnected);
-        QCOMPARE(w.repeatPanel()->cmdStart->text(), QStringLiteral("Start"));
+        QVERIFY(!w.autoRepeat()->isRunning());
+        QCOMPARE(w.sendPanel()->cmdSend->text(), QStringLiteral("Start"));
         QTest::qWait(100);
         QCOMPARE(m_boxes.size(), 1);
         PtyPair back;
         connectTo(w, back.slavePath());
-        QCOMPARE(controls(w), connected);
+        QCOMPARE(controls(w), (QList<bool>{false, true, true, true, true})); // Start too: still ticked
     }
 
     // A changed port list (an adapter added) must not shift the stored choice to another device.

@@ -2,9 +2,9 @@
 
 #include "../link/PtyPair.h"
 
+#include "app/frmMain.h"
 #include "core/IniFile.h"
 #include "core/MessageBox.h"
-#include "app/frmMain.h"
 #include "link/LinkController.h"
 #include "link/PortPanel.h"
 #include "link/SerialLink.h"
@@ -127,7 +127,7 @@ private slots:
         clock.start();
         cmdStart()->click();
         QTest::qWait(200);
-        m_w->dataSender()->SendData(QStringLiteral("Z"), FormatAscii);
+        m_w->dataSender()->SendData(QStringLiteral("Z"), storedValue(SendFormat::Ascii));
         QVERIFY(view->toPlainText().endsWith(QStringLiteral("\nSEND : Z")));
         QTest::qWait(200);
         cmdStart()->click();
@@ -156,7 +156,7 @@ private slots:
         QVERIFY(far().count('X') == far().size());
         m_w->repeatPanel()->chkAutoRepeat->setChecked(false);
         QCOMPARE(cmdSend()->text(), QStringLiteral("Send"));
-        QVERIFY(!m_w->autoRepeat()->isRunning(false));
+        QVERIFY(!m_w->autoRepeat()->isRunning(RunKind::SendBox));
         expectNoFurtherSends();
     }
 
@@ -178,7 +178,7 @@ private slots:
     void asciiRowsAreFramedHexaRowsAreNot()
     {
         setRow(0, QStringLiteral("W"));
-        setRow(1, QStringLiteral("41 42"), FormatHexa);
+        setRow(1, QStringLiteral("41 42"), storedValue(SendFormat::Hexa));
         m_w->data().AutoCRLF = true;
         m_w->data().AutoSTX = true;
         m_w->repeatPanel()->cboCount->setCurrentIndex(1);
@@ -357,7 +357,7 @@ private slots:
         openWindow();
         const AutoItem &row = m_w->data().RepeatList[4];
         QCOMPARE(row.String, QStringLiteral(" 02 41 03 "));
-        QCOMPARE(row.Mode, int16_t(FormatHexa));
+        QCOMPARE(row.Mode, int16_t(storedValue(SendFormat::Hexa)));
         QCOMPARE(row.Enabled, int16_t(1));
         QVERIFY(m_w->data().AutoCRLF && m_w->data().AutoSTX);
         m_w->repeatPanel()->cboCount->setCurrentIndex(1);
@@ -381,7 +381,7 @@ private:
         m_w->repeatPanel()->cboDelayTime->setCurrentIndex(0); // 0.01 s
     }
 
-    void setRow(int row, const QString &text, int16_t mode = FormatAscii)
+    void setRow(int row, const QString &text, int16_t mode = storedValue(SendFormat::Ascii))
     {
         m_w->data().RepeatList[size_t(row)] = AutoItem{text, mode, 1};
     }

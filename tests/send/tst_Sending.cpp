@@ -2,9 +2,9 @@
 
 #include "../link/PtyPair.h"
 
+#include "app/frmMain.h"
 #include "core/IniFile.h"
 #include "core/MessageBox.h"
-#include "app/frmMain.h"
 #include "link/PortPanel.h"
 #include "link/TcpLink.h"
 #include "send/FuncKeyBar.h"
@@ -107,7 +107,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, hexLine);
         Bench b;
-        b.w->views()->selectTab(3);
+        b.w->views()->selectTab(ViewTab::Both);
         b.w->views()->tabPrintSelect_Click();
         (hexa ? b.send().optFormatHexa : b.send().optFormatAscii)->click();
         b.send().txtSend->setText(text);
@@ -183,14 +183,14 @@ private slots:
         b.type(QStringLiteral("AB"));
         QTest::keyClick(b.send().txtSend, Qt::Key_Return);
         QCOMPARE(b.arrived(), bytes("4142"));
-        b.send().cmdSend->setText(QStringLiteral("Start"));
+        b.send().setSendButtonRole(SendButtonRole::RepeatStart);
         QTest::keyClick(b.send().txtSend, Qt::Key_Enter);
-        b.send().cmdSend->setText(QStringLiteral("Stop"));
+        b.send().setSendButtonRole(SendButtonRole::RepeatStop);
         b.send().txtSend->clear();
         QTest::keyClick(b.send().txtSend, Qt::Key_Return);
         QCOMPARE(start.count(), 1);
         QCOMPARE(stop.count(), 1);
-        b.send().cmdSend->setText(QStringLiteral("Send"));
+        b.send().setSendButtonRole(SendButtonRole::Send);
         b.send().cmdSend->setEnabled(false);
         b.type(QStringLiteral("C"));
         QTest::keyClick(b.send().txtSend, Qt::Key_Return);
@@ -211,7 +211,7 @@ private slots:
         b.w->funcKeyBar()->applyKeys();
         if (tcp)
             b.w->portPanel()->optComm_0->click();
-        b.w->views()->selectTab(3);
+        b.w->views()->selectTab(ViewTab::Both);
         b.w->funcKeyBar()->cmdFuncKey[0]->click();
         QCOMPARE(b.messages.size(), 1);
         QCOMPARE(b.messages[0].icon, QMessageBox::Warning);

@@ -2,8 +2,8 @@
 
 #include "../link/PtyPair.h"
 #include "KivoTest.h"
-#include "core/MessageBox.h"
 #include "app/frmMain.h"
+#include "core/MessageBox.h"
 #include "link/PortPanel.h"
 #include "traffic/TrafficViews.h"
 
@@ -62,7 +62,7 @@ private slots:
         main.setEndProgram([] {});
         main.portPanel()->cboPort->setEditText(pty.slavePath());
         main.portPanel()->cmdConnect->click();
-        main.views()->selectTab(2);
+        main.views()->selectTab(ViewTab::Hexa);
         main.cmdOriel()->click();
         QTest::mouseClick(findForm()->findChild<QPushButton *>(button), Qt::LeftButton);
         QByteArray received;
