@@ -1,10 +1,10 @@
 #include "../link/PtyPair.h"
 #include "KivoTest.h"
 
+#include "app/frmMain.h"
 #include "core/MessageBox.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
-#include "app/frmMain.h"
 #include "link/LinkController.h"
 #include "link/PortPanel.h"
 #include "link/SerialLink.h"
@@ -13,6 +13,8 @@
 #include "monitor/MonitorController.h"
 #include "monitor/SegmentDisplay.h"
 #include "monitor/frmSetting.h"
+#include "send/Sender.h"
+#include "traffic/ReceivePipeline.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -137,6 +139,69 @@ private slots:
             for (int mode = 0; mode < 3; ++mode)
                 QTest::addRow("%s mode %d", tcp ? "TCP" : "serial", mode) << tcp << mode;
     }
+    // A consumer of the seams (a log, statistics) must see every byte both ways with its link and
+    // time, and every frame as a typed reading, without touching anything else.
+    void seamsCarryEveryChunkFrameAndDroppedByte_data()
+    {
+        QTest::addColumn<bool>("tcp");
+        QTest::newRow("tcp") << true;
+        QTest::newRow("pty") << false;
+    }
+    void seamsCarryEveryChunkFrameAndDroppedByte()
+    {
+        QFETCH(bool, tcp);
+        Bench b(tcp);
+        const QString endpoint = tcp ? QStringLiteral("tcp:127.0.0.1:%1").arg(b.server.serverPort())
+                                     : QStringLiteral("serial:") + b.pty.slavePath();
+        QList<LinkChunk> received, sent;
+        QList<WeightReading> readings;
+        qint64 dropped = 0;
+        connect(b.w.receivePipeline(), &ReceivePipeline::received, this,
+                [&](const LinkChunk &c) { received << c; });
+        connect(b.w.dataSender(), &Sender::sent, this, [&](const LinkChunk &c) { sent << c; });
+        connect(b.w.monitor(), &MonitorController::frameRead, this,
+                [&](const WeightReading &r) { readings << r; });
+        connect(b.w.monitor(), &MonitorController::bytesDropped, this, [&](Link *link, qint64 n) {
+            QCOMPARE(link->endpoint(), endpoint);
+            dropped += n;
+        });
+
+        const QDateTime before = QDateTime::currentDateTime();
+        const QByteArray stream =
+            "junk\n" + frame(0, "  -12.50", "ST") + frame(0, "   3.0", "OL") + frame(0, "  ABC", "US");
+        b.send(stream);
+        QTRY_COMPARE(readings.size(), 3);
+        b.w.dataSender()->SendData(QStringLiteral("W\r\n"), 1);
+        b.w.dataSender()->SendData(QStringLiteral("5A 0D"), 2);
+
+        QByteArray got;
+        QDateTime last = before;
+        for (const LinkChunk &c : received) {
+            QCOMPARE(c.endpoint, endpoint);
+            QVERIFY(c.time >= last);
+            last = c.time;
+            got += c.bytes;
+        }
+        QCOMPARE(got, stream);
+        QCOMPARE(sent.size(), 2);
+        QCOMPARE(sent[0].bytes + sent[1].bytes, QByteArray("W\r\nZ\r"));
+        QCOMPARE(sent[1].endpoint, endpoint);
+        QVERIFY(sent[0].time >= last && sent[1].time >= sent[0].time);
+
+        QCOMPARE(dropped, 5);
+        const WeightReading &r = readings[0];
+        QCOMPARE(r.endpoint, endpoint);
+        QVERIFY(r.time >= before);
+        QCOMPARE(r.layout, 0);
+        QCOMPARE(r.status, QStringLiteral("ST"));
+        QCOMPARE(r.weightText, QStringLiteral("-12.50"));
+        QCOMPARE(r.weight, std::optional<double>(-12.5));
+        QVERIFY(r.stable && !r.overload);
+        QVERIFY(!readings[1].stable && readings[1].overload && readings[1].weight == 3.0);
+        QCOMPARE(readings[2].weightText, QStringLiteral("ABC"));
+        QVERIFY(!readings[2].weight && !readings[2].stable && !readings[2].overload);
+    }
+
     void frameSplitAtEveryBytePositionIsFound()
     {
         QFETCH(bool, tcp);
