@@ -173,11 +173,6 @@ QString helpText()
     }
     line(QStringLiteral("-v, --version"), QStringLiteral("Print the version and exit."));
     line(QStringLiteral("-h, --help"), QStringLiteral("Print this help and exit."));
-    text += QStringLiteral(
-                "\nExamples:\n"
-                "  %1 --port /dev/ttyUSB0 --bps 19200 --parity N --tab both --connect --monitor\n"
-                "  %1 --profile ~/kivo/bench-2 --tcp 192.168.0.20:4001 --mode \"AND 18byte\" --monitor\n")
-                .arg(kProgram);
     return text;
 }
 

@@ -32,7 +32,7 @@ bool folderIsWritable(const QString &dir)
 bool isInstalled(const QString &exeDir)
 {
     return QFileInfo::exists(
-        QDir(exeDir).filePath(QStringLiteral("../share/applications/org.kivobench.Kivo.desktop")));
+        QDir(exeDir).filePath(QStringLiteral("../share/applications/org.kivobench.kivo.desktop")));
 }
 
 } // namespace

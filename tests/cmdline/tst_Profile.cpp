@@ -36,7 +36,7 @@ private slots:
         QTemporaryDir prefix, config;
         QVERIFY(QDir().mkpath(prefix.filePath("bin")));
         QVERIFY(
-            writeFile(prefix.filePath("share/applications/org.kivobench.Kivo.desktop"), "[Desktop Entry]\n"));
+            writeFile(prefix.filePath("share/applications/org.kivobench.kivo.desktop"), "[Desktop Entry]\n"));
         QVERIFY(writeFile(prefix.filePath("share/kivo/kivo.ini"), "[FuncKeyCap]\r\nString1=LAB\r\n"));
 
         const QString file = kivo::resolveListFilePath(prefix.filePath("bin"), config.path());
