@@ -67,6 +67,8 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
 
         if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
             parsed.help = true;
+        } else if (name == QLatin1String("--version") || name == QLatin1String("-v")) {
+            parsed.version = true;
         } else if (name == QLatin1String("--tcp")) {
             qint64 port = 0;
             if (!takeValue())
@@ -139,7 +141,7 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
         }
     }
 
-    if (parsed.help)
+    if (parsed.help || parsed.version)
         return parsed;
     if (o.tcpPort < 0 && !o.pty)
         return fail(QStringLiteral("no endpoint: give --tcp PORT and/or --pty [LINK]"));
@@ -148,6 +150,11 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
                         .arg(o.weight)
                         .arg(o.decimals));
     return parsed;
+}
+
+QString simVersionText()
+{
+    return QStringLiteral("kivo-sim " KIVO_VERSION_TEXT);
 }
 
 QString simHelpText()
@@ -173,6 +180,7 @@ QString simHelpText()
         "  --id N            indicator id in the 22-byte frame, 0-99 (default 1)\n"
         "  --frames N        stop after sending N frames\n"
         "  --seconds S       stop after S seconds\n"
+        "  --version         print the version and exit\n"
         "  --help            show this text\n"
         "\n"
         "Commands (bare, or framed by STX/ETX, with or without CR/LF; case does not matter):\n"

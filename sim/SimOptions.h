@@ -29,6 +29,7 @@ struct ParsedOptions
 {
     SimOptions options;
     bool help = false;
+    bool version = false;
     QString error; // one line; empty when the command line is good
 };
 
@@ -36,5 +37,8 @@ struct ParsedOptions
 [[nodiscard]] ParsedOptions parseSimOptions(const QStringList &arguments);
 
 [[nodiscard]] QString simHelpText();
+
+// "kivo-sim <version>", the version of the Kivo build it belongs to.
+[[nodiscard]] QString simVersionText();
 
 } // namespace kivosim

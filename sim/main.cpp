@@ -24,6 +24,10 @@ int main(int argc, char *argv[])
         printLine(stderr, QStringLiteral("kivo-sim: ") + parsed.error);
         return 2;
     }
+    if (parsed.version) {
+        printLine(stdout, kivosim::simVersionText());
+        return 0;
+    }
     if (parsed.help) {
         std::fputs(kivosim::simHelpText().toLocal8Bit().constData(), stdout);
         return 0;

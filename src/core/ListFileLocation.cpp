@@ -27,23 +27,44 @@ bool folderIsWritable(const QString &dir)
     return probe.open();
 }
 
+// An installed program (its desktop entry, as the install puts it, under ../share) never writes
+// into the system's program folder, also when it runs with the rights to.
+bool isInstalled(const QString &exeDir)
+{
+    return QFileInfo::exists(
+        QDir(exeDir).filePath(QStringLiteral("../share/applications/org.kivobench.kivo.desktop")));
+}
+
 } // namespace
 
 QString resolveListFilePath(const QString &exeDir, const QString &configDir)
 {
     const QString besideExe = QDir(exeDir).filePath(ListFileKeys::FileName);
     const QFileInfo exeFile(besideExe);
-    if (folderIsWritable(exeDir) && (!exeFile.exists() || exeFile.isWritable()))
+    if (!isInstalled(exeDir) && folderIsWritable(exeDir) && (!exeFile.exists() || exeFile.isWritable()))
         return besideExe;
 
     const QString userDir = QDir(configDir).filePath(QStringLiteral("Kivo"));
     const QString userFile = QDir(userDir).filePath(ListFileKeys::FileName);
     QDir().mkpath(userDir);
-    if (!QFileInfo::exists(userFile) && exeFile.isFile() && QFile::copy(besideExe, userFile)) {
+    const QString seed = installedListFilePath(exeDir);
+    if (!QFileInfo::exists(userFile) && !seed.isEmpty() && QFile::copy(seed, userFile)) {
         // The copy keeps the installed file's permissions, which may be read-only.
         QFile::setPermissions(userFile, QFile::permissions(userFile) | QFile::ReadOwner | QFile::WriteOwner);
     }
     return userFile;
+}
+
+QString installedListFilePath(const QString &exeDir)
+{
+    const QDir dir(exeDir);
+    for (const QString &candidate :
+         {dir.filePath(ListFileKeys::FileName),
+          dir.filePath(QStringLiteral("../share/kivo/") + ListFileKeys::FileName)}) {
+        if (QFileInfo(candidate).isFile())
+            return QDir::cleanPath(candidate);
+    }
+    return {};
 }
 
 QString listFilePath()

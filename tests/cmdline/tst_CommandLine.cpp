@@ -1,0 +1,158 @@
+#include "KivoTest.h"
+
+#include "app/CommandLine.h"
+#include "core/Version.h"
+
+using kivo::parseCommandLine;
+
+namespace {
+
+// The parsed options as one line, so a table row states everything an argument list must give.
+QString describe(const kivo::CommandLineOptions &o)
+{
+    QStringList parts;
+    auto add = [&parts](const char *name, const std::optional<QString> &v) {
+        if (v)
+            parts << QStringLiteral("%1=%2").arg(QLatin1String(name), *v);
+    };
+    add("port", o.port);
+    add("bps", o.bps);
+    add("parity", o.parity);
+    add("data", o.dataBits);
+    add("stop", o.stopBits);
+    add("delay", o.recvDelay);
+    if (o.tab)
+        parts << QStringLiteral("tab=%1").arg(int(*o.tab));
+    if (o.tcp)
+        parts << QStringLiteral("tcp=%1|%2").arg(o.tcp->host, o.tcp->port);
+    if (o.mode)
+        parts << QStringLiteral("mode=%1").arg(*o.mode);
+    if (o.connect)
+        parts << QStringLiteral("connect");
+    if (o.monitor)
+        parts << QStringLiteral("monitor");
+    if (!o.profileDir.isEmpty())
+        parts << QStringLiteral("profile=") + o.profileDir;
+    return parts.join(QLatin1Char(' '));
+}
+
+QStringList args(const QString &line)
+{
+    return QStringList{QStringLiteral("kivo")} + QProcess::splitCommand(line);
+}
+
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void goodValuesBecomeTheWindowsEntries_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("nothing") << ""
+                                 << "";
+        QTest::newRow("device path") << "--port /dev/ttyUSB0"
+                                     << "port=/dev/ttyUSB0";
+        QTest::newRow("every bit rate end") << "--bps 110"
+                                            << "bps=110";
+        QTest::newRow("highest bit rate") << "--bps 256000"
+                                          << "bps=256000";
+        QTest::newRow("parity in lower case") << "--parity o"
+                                              << "parity=O";
+        QTest::newRow("data bits low end") << "--data-bits 4"
+                                           << "data=4";
+        QTest::newRow("one and a half stop bits") << "--stop-bits 1.5"
+                                                  << "stop=1.5";
+        QTest::newRow("receive delay") << "--recv-delay 0.2"
+                                       << "delay=0.2";
+        QTest::newRow("tab names map to tab order") << "--tab hexa"
+                                                    << "tab=2";
+        QTest::newRow("terminal tab") << "--tab TERMINAL"
+                                      << "tab=4";
+        QTest::newRow("tcp endpoint") << "--tcp 192.168.0.20:4001"
+                                      << "tcp=192.168.0.20|4001";
+        QTest::newRow("tcp host name") << "--tcp scale-3.lab:23"
+                                       << "tcp=scale-3.lab|23";
+        QTest::newRow("tcp IPv6 in brackets") << "--tcp [::1]:4001"
+                                              << "tcp=::1|4001";
+        QTest::newRow("mode by index") << "--mode 1"
+                                       << "mode=1";
+        QTest::newRow("mode by name, any case") << "--mode \"and 18BYTE\""
+                                                << "mode=2";
+        QTest::newRow("flags") << "--connect --monitor"
+                               << "connect monitor";
+        QTest::newRow("value after =") << "--bps=19200 --profile=/tmp/p"
+                                       << "bps=19200 profile=/tmp/p";
+        QTest::newRow("last of a repeated option wins") << "--bps 300 --bps 600"
+                                                        << "bps=600";
+        QTest::newRow("everything")
+            << "--port COM3 --bps 9600 --parity N --data-bits 8 --stop-bits 1 --recv-delay 0.03 --tab both "
+               "--mode 0 --monitor --profile bench"
+            << "port=COM3 bps=9600 parity=N data=8 stop=1 delay=0.03 tab=3 mode=0 monitor profile=bench";
+    }
+    void goodValuesBecomeTheWindowsEntries()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, expected);
+        const kivo::ParsedCommandLine parsed = parseCommandLine(args(line));
+        QVERIFY2(!parsed.exitCode, qPrintable(parsed.text));
+        QCOMPARE(describe(parsed.options), expected);
+    }
+
+    void badCommandLineExitsTwoWithOneLineNamingOptionAndValues_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("mustName");
+        QTest::newRow("bit rate not in list")
+            << "--bps 9601" << QStringList{"--bps", "'9601'", "9600", "256000"};
+        QTest::newRow("parity letter") << "--parity X" << QStringList{"--parity", "E, M, N, O, S"};
+        QTest::newRow("data bits 9") << "--data-bits 9" << QStringList{"--data-bits", "8, 7, 6, 5, 4"};
+        QTest::newRow("stop bits 3") << "--stop-bits 3" << QStringList{"--stop-bits", "1, 1.5, 2"};
+        QTest::newRow("receive delay") << "--recv-delay 0.3" << QStringList{"--recv-delay", "0.2"};
+        QTest::newRow("tab") << "--tab hex" << QStringList{"--tab", "ascii, hexa, both, terminal"};
+        QTest::newRow("tcp without port") << "--tcp 10.0.0.1" << QStringList{"--tcp", "HOST:PORT"};
+        QTest::newRow("tcp port 0") << "--tcp 10.0.0.1:0" << QStringList{"--tcp", "65535"};
+        QTest::newRow("tcp port too high") << "--tcp h:65536" << QStringList{"--tcp"};
+        QTest::newRow("tcp without host") << "--tcp :4001" << QStringList{"--tcp"};
+        QTest::newRow("mode index beyond list")
+            << "--mode 3" << QStringList{"--mode", "Orvan 22byte", "AND 18byte"};
+        QTest::newRow("mode name") << "--mode orvan" << QStringList{"--mode", "Orvan 10byte"};
+        QTest::newRow("empty port") << "--port \"\"" << QStringList{"--port"};
+        QTest::newRow("unknown option") << "--baud 9600" << QStringList{"baud", "--bps", "--help"};
+        QTest::newRow("missing value") << "--bps" << QStringList{"--bps", "--port"};
+        QTest::newRow("stray argument") << "/dev/ttyS0" << QStringList{"/dev/ttyS0", "--port"};
+        QTest::newRow("serial connect with tcp")
+            << "--tcp h:1 --connect" << QStringList{"--connect", "--tcp"};
+    }
+    void badCommandLineExitsTwoWithOneLineNamingOptionAndValues()
+    {
+        QFETCH(QString, line);
+        QFETCH(QStringList, mustName);
+        const kivo::ParsedCommandLine parsed = parseCommandLine(args(line));
+        QCOMPARE(parsed.exitCode, std::optional<int>(2));
+        QVERIFY2(parsed.text.endsWith(QLatin1Char('\n')) && parsed.text.count(QLatin1Char('\n')) == 1,
+                 qPrintable(parsed.text));
+        QVERIFY(parsed.text.startsWith(QLatin1String("kivo: ")));
+        for (const QString &part : mustName)
+            QVERIFY2(parsed.text.contains(part), qPrintable(parsed.text + " lacks " + part));
+    }
+
+    void helpListsEveryOptionAndVersionIsTheLibrarys()
+    {
+        const auto help = parseCommandLine(args("--help"));
+        QCOMPARE(help.exitCode, std::optional<int>(0));
+        for (const char *o :
+             {"--port DEV", "--bps N", "--parity", "--data-bits", "--stop-bits", "--recv-delay", "--tab",
+              "--tcp HOST:PORT", "--mode", "--connect", "--monitor", "--profile DIR", "--version", "--help"})
+            QVERIFY2(help.text.contains(QLatin1String(o)), o);
+        const auto version = parseCommandLine(args("-v"));
+        QCOMPARE(version.exitCode, std::optional<int>(0));
+        QCOMPARE(version.text, QStringLiteral("kivo %1\n").arg(kivo::versionText(kivo::appVersion())));
+    }
+};
+
+KIVO_TEST_MAIN(TestCommandLine)
+#include "tst_CommandLine.moc"
