@@ -1,14 +1,13 @@
 #pragma once
 
+#include "core/AppData.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
 namespace kivo {
-
-// The traffic view a --tab names, as the 1-based tab index of the view tab strip.
-enum class ViewTab : int { Ascii = 1, Hexa = 2, Both = 3, Terminal = 4 };
 
 struct TcpEndpoint
 {

@@ -65,7 +65,7 @@ void applyCommandLine(QWidget &window, AppData &data, const CommandLineOptions &
     choose(window, "cboDelay", o.recvDelay);
     if (o.tab) {
         if (auto *tabs = control<QTabBar>(window, "tabPrintSelect"))
-            tabs->setCurrentIndex(int(*o.tab) - 1);
+            tabs->setCurrentIndex(storedValue(*o.tab) - 1);
     }
 
     // The monitoring settings, held and stored as the Monitoring Setting dialog's OK does.
