@@ -177,6 +177,10 @@ void frmMain::wireControllers()
     connect(m_links, &LinkController::serialLost, m_autoRepeat, &AutoRepeat::endAllRuns);
     connect(m_autoRepeat, &AutoRepeat::runningChanged, m_links, &LinkController::setRepeatRunning);
     connect(m_links, &LinkController::socketStateText, m_indicatorPanel->lblSocketState, &QLabel::setText);
+    connect(m_links, &LinkController::statusText, this, [this](const QString &text) {
+        m_sbrLink->setText(text);
+        m_sbrLink->setVisible(!text.isEmpty());
+    });
 }
 
 void frmMain::serialConnectedChanged(bool connected)
@@ -258,6 +262,10 @@ void frmMain::buildStatusBar()
     m_sbrClock = new QLabel(bar);
     m_sbrClock->setObjectName(QStringLiteral("sbrStatus_Panel1"));
     bar->addWidget(m_sbrClock, 1);
+    m_sbrLink = new QLabel(bar);
+    m_sbrLink->setObjectName(QStringLiteral("sbrStatus_Link"));
+    m_sbrLink->hide();
+    bar->addWidget(m_sbrLink, 2);
     for (const char *k : {"CAPS", "NUM", "INS"}) {
         auto *l = new QLabel(QString::fromLatin1(k), bar);
         l->setObjectName(QStringLiteral("sbrStatus_") + QString::fromLatin1(k));
@@ -319,8 +327,11 @@ void frmMain::startUp()
         m_data.iIndicatorMode = *v;
     if (const auto v = toInt16(ReadSetting(settingKey(SK::IndicatorID), QStringLiteral("0"))))
         m_data.iIndicatorID = *v;
-    m_data.strWinSockIP = ReadSetting(settingKey(SK::WinSockIP), QString());
-    m_data.strWinSockPort = ReadSetting(settingKey(SK::WinSockPort), QString());
+    // The setting dialog stores the address and port as typed; blanks around them are no part of
+    // the endpoint.
+    m_data.strWinSockIP = ReadSetting(settingKey(SK::WinSockIP), QString()).trimmed();
+    m_data.strWinSockPort = ReadSetting(settingKey(SK::WinSockPort), QString()).trimmed();
+    m_links->restoreReconnect();
 
     // Send format and form, with their click handling; an unreadable value counts as Hexa and
     // Message Data.
@@ -360,6 +371,7 @@ void frmMain::shutDown()
     m_autoRepeat->endAllRuns();
     auto index = [](QComboBox *b) { return QString::number(b->currentIndex()); };
     m_links->storePort();
+    m_links->storeReconnect();
     WriteSetting(settingKey(SK::Parity), index(m_portPanel->cboParity));
     WriteSetting(settingKey(SK::DataBit), index(m_portPanel->cboDataBit));
     WriteSetting(settingKey(SK::StopBit), index(m_portPanel->cboStopBit));

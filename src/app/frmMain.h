@@ -136,6 +136,7 @@ private:
     QAction *m_mnuEdit_Clear = nullptr;
     QAction *m_mnuHelp_About = nullptr;
     QLabel *m_sbrClock = nullptr;
+    QLabel *m_sbrLink = nullptr; // what the serial link waits for
     QTimer *m_tmrTime = nullptr; // 1000 ms: the date and time in the status bar's first panel
 
     float m_splitPos = 0;

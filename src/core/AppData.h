@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
 namespace kivo {
 
@@ -53,6 +54,10 @@ enum class ViewTab { Ascii = 1, Hexa = 2, Both = 3, Terminal = 4 };
 {
     return tab == ViewTab::Hexa || tab == ViewTab::Both;
 }
+
+// The most characters a box for a stored string or the send box takes. A line edit cuts at 32767
+// by default; the list file and the links carry any length, so nothing is cut.
+inline constexpr int kTextBoxLimit = std::numeric_limits<int>::max();
 
 // The longest Recv Delay, in seconds, that keeps serial chunks short enough for monitoring.
 inline constexpr double kMonitorDelayLimit = 0.04;

@@ -9,6 +9,7 @@ inline constexpr QLatin1StringView Application{"Kivo"};
 inline constexpr QLatin1StringView Section{"Setting"};
 
 inline constexpr QLatin1StringView Port{"Port"};
+inline constexpr QLatin1StringView AutoReconnect{"AutoReconnect"};
 inline constexpr QLatin1StringView Parity{"Parity"};
 inline constexpr QLatin1StringView DataBit{"DataBit"};
 inline constexpr QLatin1StringView StopBit{"StopBit"};

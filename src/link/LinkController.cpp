@@ -9,6 +9,7 @@
 #include "link/PortPanel.h"
 #include "link/SerialSettings.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -56,6 +57,8 @@ LinkController::LinkController(PortPanel &panel, const AppData &data, QWidget *w
     m_tmrSocketCheck = makeTimer(this, "tmrSocketCheck", 3000);
     connect(m_tmrSocketState, &QTimer::timeout, this, &LinkController::tmrSocketState_Timer);
     connect(m_tmrSocketCheck, &QTimer::timeout, this, &LinkController::ConnectTcp);
+    m_tmrReconnect = makeTimer(this, "tmrReconnect", 1000);
+    connect(m_tmrReconnect, &QTimer::timeout, this, &LinkController::tmrReconnect_Timer);
     m_tmrSocketState->start();
 }
 
@@ -74,7 +77,8 @@ void LinkController::FillPortList()
     const QStringList names = PortNames::sortedNaturally(m_portLister ? m_portLister() : QStringList());
     box->clear();
     box->addItems(names);
-    box->setCurrentIndex(names.isEmpty() ? -1 : 0);
+    // Filling selects nothing: only a stored choice that exists selects an entry.
+    box->setCurrentIndex(-1);
 }
 
 void LinkController::restorePort()
@@ -121,20 +125,26 @@ void LinkController::ConnectSerial()
     showMessage(m_window, QStringLiteral("Connect Failure!"), QMessageBox::Critical, QStringLiteral("Error"));
 }
 
-void LinkController::DisconnectSerial()
+bool LinkController::DisconnectSerial()
 {
     if (m_repeatRunning) {
         showMessage(m_window, QStringLiteral("연결을 해제 하시려면 먼저 자동 전송 기능을 중지하십시오."),
                     QMessageBox::Warning, appTitle());
-        return;
+        return false;
     }
+    stopWaiting();
     m_serial.close();
     setDisconnectedState();
+    return true;
 }
 
 void LinkController::optComm_Click()
 {
-    DisconnectSerial();
+    if (!DisconnectSerial()) {
+        // The serial port stays connected under its run, so the choice stays with it.
+        m_panel.optComm_1->setChecked(true);
+        return;
+    }
     if (m_panel.tcpChosen()) {
         m_panel.cmdConnect->setEnabled(false);
         emit tcpChosen();
@@ -179,11 +189,52 @@ void LinkController::setDisconnectedState()
     emit serialConnectedChanged(false);
 }
 
+void LinkController::restoreReconnect()
+{
+    const auto on = toBool(ReadSetting(QString(SK::AutoReconnect), QStringLiteral("False")));
+    m_panel.chkReconnect->setChecked(on.value_or(false));
+}
+
+void LinkController::storeReconnect()
+{
+    WriteSetting(QString(SK::AutoReconnect),
+                 m_panel.chkReconnect->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+void LinkController::stopWaiting()
+{
+    if (!isWaitingForPort())
+        return;
+    m_tmrReconnect->stop();
+    m_waitingPort.clear();
+    m_waitingSettings.clear();
+    emit statusText(QString());
+}
+
+void LinkController::tmrReconnect_Timer()
+{
+    if (!isWaitingForPort() || !m_serial.open(m_waitingPort, m_waitingSettings))
+        return;
+    stopWaiting();
+    setConnectedState();
+}
+
 // The serial port died under the program (device unplugged, far end gone). The link has closed it
 // already; the window must not go on looking connected.
 void LinkController::serialFailed(const QString &description)
 {
     emit serialLost();
+    if (m_panel.chkReconnect->isChecked() && !m_panel.tcpChosen()) {
+        // Waiting for the port: no box; Disconnect stops the waiting, the rest waits disconnected.
+        m_waitingPort = m_serial.openedName();
+        m_waitingSettings = m_serial.openedSettings();
+        emit serialConnectedChanged(false);
+        m_panel.cmdConnect->setEnabled(false);
+        m_panel.cmdDisconnect->setEnabled(true);
+        emit statusText(QStringLiteral("Waiting for %1 to come back (%2)").arg(m_waitingPort, description));
+        m_tmrReconnect->start();
+        return;
+    }
     setDisconnectedState();
     if (m_panel.tcpChosen()) {
         m_panel.cmdConnect->setEnabled(false);

@@ -46,10 +46,20 @@ public:
     void storePort();
 
     void ConnectSerial();
-    void DisconnectSerial();
+    // Closes the serial port (or stops waiting for it to come back). Refused, with its message,
+    // while an auto-repeat run goes; returns whether the port is closed now.
+    bool DisconnectSerial();
     // The link choice: "TCP/IP" disconnects the serial port, disables Connect and enables sending;
-    // "RS232C" disconnects the serial port. The socket is left as it is.
+    // "RS232C" disconnects the serial port. The socket is left as it is. When the disconnect is
+    // refused the choice goes back to "RS232C" and nothing else changes.
     void optComm_Click();
+
+    // Whether a port that dies is waited for and connected again by itself ("Reconnect"), kept in
+    // the settings store by start-up and shut-down.
+    void restoreReconnect();
+    void storeReconnect();
+    // True while a dead port is being waited for.
+    [[nodiscard]] bool isWaitingForPort() const { return !m_waitingPort.isEmpty(); }
 
     // Connects the TCP link to the monitoring settings' host and port, closing it first.
     void ConnectTcp();
@@ -73,12 +83,16 @@ signals:
     void serialLost();
     // The socket state every 200 ms, as the state label shows it ("TCP- Connected").
     void socketStateText(const QString &text);
+    // A line for the status bar: what the link is waiting for; empty when nothing.
+    void statusText(const QString &text);
 
 private:
     void setConnectedState();
     void setDisconnectedState();
     void serialFailed(const QString &description);
     void tmrSocketState_Timer();
+    void tmrReconnect_Timer();
+    void stopWaiting();
 
     PortPanel &m_panel;
     const AppData &m_data;
@@ -88,6 +102,9 @@ private:
     PortLister m_portLister;
     QTimer *m_tmrSocketState = nullptr; // 200 ms, always running: the socket state
     QTimer *m_tmrSocketCheck = nullptr; // 3000 ms watchdog: reconnects on expiry
+    QTimer *m_tmrReconnect = nullptr;   // 1000 ms: tries a dead port again while waiting for it
+    QString m_waitingPort;              // the port waited for, with its settings
+    QString m_waitingSettings;
     bool m_repeatRunning = false;
 };
 

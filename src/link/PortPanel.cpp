@@ -3,6 +3,7 @@
 #include "core/Conversions.h"
 #include "core/Fonts.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -65,6 +66,10 @@ PortPanel::PortPanel(QWidget *controlPanel) : QObject(controlPanel)
     cmdDisconnect->setObjectName(QStringLiteral("cmdDisconnect"));
     cmdDisconnect->setGeometry(x + 96, 22, 90, 32);
     cmdDisconnect->setEnabled(false);
+    chkReconnect = new QCheckBox(QStringLiteral("Reconnect"), fraPortSetting);
+    chkReconnect->setObjectName(QStringLiteral("chkReconnect"));
+    chkReconnect->setToolTip(QStringLiteral("When the port dies, wait for it and connect again by itself"));
+    chkReconnect->setGeometry(x + 192, 27, 74, 22);
 }
 
 QLabel *PortPanel::addLabel(const QString &name, const QString &caption, int x)

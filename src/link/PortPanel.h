@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -36,6 +37,7 @@ public:
     QComboBox *cboDelay = nullptr;
     QPushButton *cmdConnect = nullptr;
     QPushButton *cmdDisconnect = nullptr;
+    QCheckBox *chkReconnect = nullptr; // reconnect by itself when the port dies
 
     // Sets the strip's width (the layout follows the window's width).
     void setStripWidth(int pixels);

@@ -39,6 +39,7 @@ bool SerialLink::open(const QString &portName, const QString &settingsText, QStr
     }
 
     m_name = portName.trimmed();
+    m_settings = settingsText;
     m_port.setPortName(m_name);
     if (!m_port.open(QIODevice::ReadWrite)) {
         if (error)

@@ -26,6 +26,9 @@ public:
 
     [[nodiscard]] bool isOpen() const { return m_port.isOpen(); }
     [[nodiscard]] QString portName() const { return m_port.portName(); }
+    // The port and the settings text of the last open, as they were given.
+    [[nodiscard]] QString openedName() const { return m_name; }
+    [[nodiscard]] QString openedSettings() const { return m_settings; }
 
     [[nodiscard]] bool isReady() const override { return isOpen(); }
     bool write(const QByteArray &bytes, QString *error) override;
@@ -39,6 +42,7 @@ private:
 
     QSerialPort m_port;
     QString m_name; // the port as it was named when opened (a path stays a path)
+    QString m_settings;
     // Counts opens, so that a failure reported for an earlier open is never taken for the current one.
     quint64 m_openCount = 0;
     bool m_failing = false;

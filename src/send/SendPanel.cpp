@@ -42,7 +42,7 @@ SendPanel::SendPanel(QWidget *controlPanel) : QObject(controlPanel)
     txtSend = new QLineEdit(fraDataSend);
     txtSend->setObjectName(QStringLiteral("txtSend"));
     txtSend->setFont(courierFont());
-    txtSend->setMaxLength(32767);
+    txtSend->setMaxLength(kTextBoxLimit);
     txtSend->setGeometry(8, 22, 340, 26);
     cmdSend = new QPushButton(QStringLiteral("Send"), fraDataSend);
     cmdSend->setObjectName(QStringLiteral("cmdSend"));

@@ -42,6 +42,7 @@ StringRow::StringRow(int index, int parts, QWidget *parent) : QObject(parent), m
     if (parts & Caption) {
         caption = new QLineEdit(parent);
         caption->setObjectName(QStringLiteral("txtKeyCaption_") + n);
+        caption->setMaxLength(kTextBoxLimit);
     }
     if (parts & Label) {
         label = new QLabel(QStringLiteral("String%1:").arg(index + 1), parent);
@@ -50,6 +51,7 @@ StringRow::StringRow(int index, int parts, QWidget *parent) : QObject(parent), m
     text = new QLineEdit(parent);
     text->setObjectName(QStringLiteral("txtString_") + n);
     text->setFont(courierFont());
+    text->setMaxLength(kTextBoxLimit);
     mode = new ModeButton(parent);
     mode->setObjectName(QStringLiteral("cmdMode_") + n);
     if (tick)

@@ -144,7 +144,6 @@ void frmSendMessage::buildControls()
         lblString[k] = m_rows[k]->label;
         lblString[k]->setGeometry(pxRect(120, top + 30, 1005, 255));
         txtString[k] = m_rows[k]->text;
-        txtString[k]->setMaxLength(32767);
         txtString[k]->setGeometry(pxRect(1140, top, 6000, 330));
         cmdMode[k] = m_rows[k]->mode;
         cmdMode[k]->setGeometry(pxRect(7200, top, 1095, 330));
