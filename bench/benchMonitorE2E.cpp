@@ -4,7 +4,10 @@
 // dropped and this process's CPU time as a share of one core.
 //
 //   benchMonitorE2E [--sim PATH] [--rate FPS] [--seconds S] [--link tcp|pty|both] [--tab 1-4]
-//                   [--no-monitor] [--paints] [--shot FILE]
+//                   [--no-monitor] [--paints] [--shot FILE] [--sample S]
+//
+// With --sample, the resident memory and the open descriptors are printed every S seconds, and
+// at the end their spread from the fifth minute on (a soak: bench/soak.sh).
 //
 // The simulator starts streaming at once; over TCP it counts only frames a client received, and
 // over the pseudo-terminal its early frames wait in the terminal until the window opens it, so
@@ -13,14 +16,12 @@
 #include "app/frmMain.h"
 #include "core/MessageBox.h"
 #include "link/LinkController.h"
-#include "link/PortPanel.h"
 #include "link/SerialLink.h"
 #include "link/TcpLink.h"
-#include "monitor/IndicatorPanel.h"
 #include "monitor/MonitorController.h"
-#include "monitor/SegmentDisplay.h"
 #include "traffic/TrafficViews.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
@@ -34,9 +35,13 @@
 
 #include <sys/resource.h>
 
+#include <QDir>
+#include <QFile>
+
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <vector>
 
 using namespace kivo;
 
@@ -69,8 +74,33 @@ bool waitFor(const std::function<bool()> &done, int ms)
     return done();
 }
 
+// Resident memory in MiB and open descriptors of this process, from /proc.
+double residentMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::System).size());
+}
+
+struct Sample
+{
+    double seconds;
+    double rss;
+    int fds;
+};
+
 struct Run
 {
+    std::vector<Sample> samples;
     qint64 sent = -1;
     quint64 found = 0;
     quint64 dropped = 0;
@@ -80,7 +110,7 @@ struct Run
 };
 
 Run runLink(const QString &sim, bool tcp, double rate, double seconds, int tab, bool monitor,
-            const QString &shot)
+            const QString &shot, double sampleEvery)
 {
     Run run;
     QProcess proc;
@@ -110,25 +140,36 @@ Run runLink(const QString &sim, bool tcp, double rate, double seconds, int tab, 
     w.show();
     w.views()->selectTab(static_cast<ViewTab>(tab));
     w.views()->tabPrintSelect_Click();
-    PortPanel *port = w.portPanel();
+    auto control = [&w](const char *name) { return w.findChild<QAbstractButton *>(QString::fromLatin1(name)); };
     RxBuffers &rx = tcp ? w.tcpBuffers() : w.serialBuffers();
     if (tcp) {
         w.data().strWinSockIP = endpoint.section(QLatin1Char(':'), 0, 0);
         w.data().strWinSockPort = endpoint.section(QLatin1Char(':'), 1, 1);
-        port->optComm_0->click();
+        control("optComm_0")->click();
     } else {
-        port->optComm_1->click();
-        port->cboPort->setEditText(endpoint);
-        port->cmdConnect->click();
+        control("optComm_1")->click();
+        w.findChild<QComboBox *>(QStringLiteral("cboPort"))->setEditText(endpoint);
+        control("cmdConnect")->click();
     }
-    w.indicatorPanel()->cmdMonOn->click();
+    control("cmdMonOn")->click();
     if (!monitor) // the socket stays connected; only the frame step is left out
         w.data().bMonitor = false;
 
     const double cpu0 = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        const Sample s{wall.elapsed() / 1000.0, residentMiB(), openDescriptors()};
+        run.samples.push_back(s);
+        std::printf("  %s t=%6.0f s  RSS %7.1f MiB  %3d descriptors  found %llu\n", tcp ? "TCP" : "pty", s.seconds,
+                    s.rss, s.fds, static_cast<unsigned long long>(rx.framesFound));
+        std::fflush(stdout);
+    });
+    if (sampleEvery > 0)
+        sampler.start(int(sampleEvery * 1000));
     waitFor([] { return false; }, int(seconds * 1000));
+    sampler.stop();
     run.seconds = wall.elapsed() / 1000.0;
     run.cpuShare = (cpuSeconds() - cpu0) / run.seconds;
     if (!shot.isEmpty()) // the whole (virtual) screen as under xvfb-run, while frames still stream in
@@ -150,12 +191,12 @@ Run runLink(const QString &sim, bool tcp, double rate, double seconds, int tab, 
     waitFor([&] { return proc.state() == QProcess::NotRunning; }, 5000);
     run.found = rx.framesFound;
     run.dropped = rx.bytesDropped;
-    run.lastWeight = w.indicatorPanel()->lblIndi->text();
+    run.lastWeight = w.findChild<QLabel *>(QStringLiteral("lblIndi"))->text();
     out += QString::fromLocal8Bit(proc.readAllStandardOutput());
     for (const QString &line : out.split(QLatin1Char('\n')))
         if (line.startsWith(QLatin1String("SENT ")))
             run.sent = line.section(QLatin1Char(' '), 1, 1).toLongLong();
-    w.indicatorPanel()->cmdMonOff->click();
+    control("cmdMonOff")->click();
     return run;
 }
 
@@ -195,7 +236,9 @@ int main(int argc, char *argv[])
          {QStringLiteral("no-monitor"), QStringLiteral("leave the frame step out (for comparison)")},
          {QStringLiteral("paints"), QStringLiteral("print the paint events of each widget after the runs")},
          {QStringLiteral("shot"), QStringLiteral("save the window here after the run"),
-          QStringLiteral("file")}});
+          QStringLiteral("file")},
+         {QStringLiteral("sample"), QStringLiteral("print memory and descriptors every S seconds"),
+          QStringLiteral("s"), QStringLiteral("0")}});
     cli.process(app);
     // A message box would stop the run: print it instead.
     setMessageRecorder(
@@ -212,13 +255,27 @@ int main(int argc, char *argv[])
             continue;
         const Run r = runLink(cli.value(QStringLiteral("sim")), tcp, rate, seconds,
                               cli.value(QStringLiteral("tab")).toInt(),
-                              !cli.isSet(QStringLiteral("no-monitor")), cli.value(QStringLiteral("shot")));
+                              !cli.isSet(QStringLiteral("no-monitor")), cli.value(QStringLiteral("shot")),
+                              cli.value(QStringLiteral("sample")).toDouble());
         std::printf(
             "%-4s %5.0f frames/s %5.1f s: sent %lld, found %llu, dropped %llu bytes, CPU %.1f %% of one "
             "core, display \"%s\"\n",
             tcp ? "TCP" : "pty", rate, r.seconds, static_cast<long long>(r.sent),
             static_cast<unsigned long long>(r.found), static_cast<unsigned long long>(r.dropped),
             r.cpuShare * 100, qPrintable(r.lastWeight));
+        double lo = 1e9, hi = -1;
+        int fdLo = 1 << 30, fdHi = -1;
+        for (const Sample &s : r.samples) {
+            if (s.seconds < 300)
+                continue; // the fifth minute on
+            lo = std::min(lo, s.rss);
+            hi = std::max(hi, s.rss);
+            fdLo = std::min(fdLo, s.fds);
+            fdHi = std::max(fdHi, s.fds);
+        }
+        if (hi >= 0)
+            std::printf("%-4s from 300 s on: RSS %.1f-%.1f MiB (spread %.1f), descriptors %d-%d\n", tcp ? "TCP" : "pty",
+                        lo, hi, hi - lo, fdLo, fdHi);
         ok = ok && r.sent > 0 && (cli.isSet(QStringLiteral("no-monitor")) || quint64(r.sent) == r.found);
     }
     for (const auto &[widget, count] : paints.counts)
