@@ -79,12 +79,10 @@ QString settingKey(QLatin1StringView k)
     return QString(k);
 }
 
-// Selects the stored index of a list when it exists there; otherwise leaves the list alone.
-void restoreIndex(QComboBox *box, QLatin1StringView key, int defaultIndex)
+// The stored index of a list; -1 (selects nothing new) when unreadable.
+int storedIndex(QLatin1StringView key, int defaultIndex)
 {
-    const auto v = toInt16(ReadSetting(settingKey(key), QString::number(defaultIndex)));
-    if (v && *v >= 0 && *v < box->count())
-        box->setCurrentIndex(*v);
+    return toInt16(ReadSetting(settingKey(key), QString::number(defaultIndex))).value_or(-1);
 }
 
 } // namespace
@@ -117,7 +115,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_repeatPanel = new RepeatPanel(m_picControlPannel);
     m_indicatorPanel = new IndicatorPanel(m_picControlPannel);
     m_funcKeyBar = new FuncKeyBar(m_central);
-    m_views = new TrafficViews(m_central, m_portPanel->cboDelay);
+    m_views = new TrafficViews(m_central, m_portPanel->recvDelayBox());
 
     m_cmdOriel = new QPushButton(QStringLiteral("Oriel Test"), m_central);
     m_cmdOriel->setObjectName(QStringLiteral("cmdOriel"));
@@ -126,8 +124,8 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_cmdOriel->hide();
 
     m_links = new LinkController(*m_portPanel, m_data, this);
-    m_receivePipeline =
-        new ReceivePipeline(*m_views, m_portPanel->cboDelay, m_data, m_serialBuffers, m_tcpBuffers, this);
+    m_receivePipeline = new ReceivePipeline(*m_views, m_portPanel->recvDelayBox(), m_data, m_serialBuffers,
+                                            m_tcpBuffers, this);
     m_monitor = new MonitorController(*m_indicatorPanel, *m_portPanel, m_data, this);
     m_sender = new Sender(*m_links, *m_views, this);
     m_autoRepeat = new AutoRepeat(*m_repeatPanel, *m_sendPanel, *m_portPanel, *m_views, m_data, this);
@@ -176,7 +174,7 @@ void frmMain::wireControllers()
     connect(m_links, &LinkController::tcpChosen, this, [this] { SetSendEnabled(true); });
     connect(m_links, &LinkController::serialLost, m_autoRepeat, &AutoRepeat::endAllRuns);
     connect(m_autoRepeat, &AutoRepeat::runningChanged, m_links, &LinkController::setRepeatRunning);
-    connect(m_links, &LinkController::socketStateText, m_indicatorPanel->lblSocketState, &QLabel::setText);
+    connect(m_links, &LinkController::socketStateText, m_indicatorPanel, &IndicatorPanel::setSocketState);
     connect(m_links, &LinkController::statusText, this, [this](const QString &text) {
         m_sbrLink->setText(text);
         m_sbrLink->setVisible(!text.isEmpty());
@@ -185,7 +183,7 @@ void frmMain::wireControllers()
 
 void frmMain::serialConnectedChanged(bool connected)
 {
-    m_repeatPanel->chkAutoRepeat->setEnabled(connected);
+    m_repeatPanel->setAutoRepeatAvailable(connected);
     if (connected) {
         // The repeat group follows the tick of "Auto Repeat Send".
         m_autoRepeat->chkAutoRepeat_Click();
@@ -238,18 +236,18 @@ void frmMain::buildMenus()
 
     // The copied items take their buttons' enabled state at the moment their menu opens.
     connect(m_mnuFile, &QMenu::aboutToShow, this, [this] {
-        m_mnuFile_Connect->setEnabled(m_portPanel->cmdConnect->isEnabled());
-        m_mnuFile_Disconnect->setEnabled(m_portPanel->cmdDisconnect->isEnabled());
+        m_mnuFile_Connect->setEnabled(m_portPanel->isConnectEnabled());
+        m_mnuFile_Disconnect->setEnabled(m_portPanel->isDisconnectEnabled());
     });
     connect(m_mnuEdit, &QMenu::aboutToShow, this, [this] {
-        m_mnuEdit_EditList->setEnabled(m_repeatPanel->cmdEditList->isEnabled());
-        m_mnuEdit_SendMsg->setEnabled(m_sendPanel->cmdSendMsg->isEnabled());
+        m_mnuEdit_EditList->setEnabled(m_repeatPanel->isEditListEnabled());
+        m_mnuEdit_SendMsg->setEnabled(m_sendPanel->isSendMsgEnabled());
     });
-    connect(m_mnuFile_Connect, &QAction::triggered, m_portPanel->cmdConnect, &QPushButton::click);
-    connect(m_mnuFile_Disconnect, &QAction::triggered, m_portPanel->cmdDisconnect, &QPushButton::click);
+    connect(m_mnuFile_Connect, &QAction::triggered, m_portPanel, &PortPanel::clickConnect);
+    connect(m_mnuFile_Disconnect, &QAction::triggered, m_portPanel, &PortPanel::clickDisconnect);
     connect(m_mnuFile_Exit, &QAction::triggered, this, &QWidget::close);
-    connect(m_mnuEdit_EditList, &QAction::triggered, m_repeatPanel->cmdEditList, &QPushButton::click);
-    connect(m_mnuEdit_SendMsg, &QAction::triggered, m_sendPanel->cmdSendMsg, &QPushButton::click);
+    connect(m_mnuEdit_EditList, &QAction::triggered, m_repeatPanel, &RepeatPanel::clickEditList);
+    connect(m_mnuEdit_SendMsg, &QAction::triggered, m_sendPanel, &SendPanel::clickSendMsg);
     connect(m_mnuEdit_Clear, &QAction::triggered, this, &frmMain::mnuEdit_Clear_Click);
     connect(m_mnuHelp_About, &QAction::triggered, this, [] { frmAbout().exec(); });
 }
@@ -302,11 +300,9 @@ void frmMain::startUp()
 
     // The fixed lists and the default send choices.
     m_portPanel->fillFixedLists();
-    m_sendPanel->optFormatAscii->setChecked(true);
-    m_sendPanel->optFormMsg->setChecked(true);
     m_repeatPanel->fillLists();
     m_portPanel->fillDelayList();
-    m_portPanel->cboDelay->setCurrentIndex(3);
+    m_portPanel->selectChoice(PortPanel::Choice::RecvDelay, 3);
 
     // The stored strings and their framing options, and the function keys they name.
     loadStoredStrings(m_data, listFilePath());
@@ -314,11 +310,12 @@ void frmMain::startUp()
 
     // The window's choices from the settings store.
     m_links->restorePort();
-    restoreIndex(m_portPanel->cboParity, SK::Parity, 2);
-    restoreIndex(m_portPanel->cboDataBit, SK::DataBit, 0);
-    restoreIndex(m_portPanel->cboStopBit, SK::StopBit, 0);
-    restoreIndex(m_portPanel->cboBps, SK::Bps, 6);
-    restoreIndex(m_portPanel->cboDelay, SK::RecvDelay, 3);
+    using Choice = PortPanel::Choice;
+    m_portPanel->selectChoice(Choice::Parity, storedIndex(SK::Parity, 2));
+    m_portPanel->selectChoice(Choice::DataBit, storedIndex(SK::DataBit, 0));
+    m_portPanel->selectChoice(Choice::StopBit, storedIndex(SK::StopBit, 0));
+    m_portPanel->selectChoice(Choice::Bps, storedIndex(SK::Bps, 6));
+    m_portPanel->selectChoice(Choice::RecvDelay, storedIndex(SK::RecvDelay, 3));
     const auto sendFormat = toInt16(ReadSetting(settingKey(SK::SendFormat), QStringLiteral("1")));
     const auto sendForm = toInt16(ReadSetting(settingKey(SK::SendForm), QStringLiteral("2")));
     if (const auto v = toFloat32(ReadSetting(settingKey(SK::SplitPos), QStringLiteral("0"))))
@@ -339,8 +336,8 @@ void frmMain::startUp()
     m_sendPanel->chooseSendForm(sendFormOf(sendForm.value_or(2)));
 
     // Repeat delay and count.
-    restoreIndex(m_repeatPanel->cboDelayTime, SK::DelayTime, 0);
-    restoreIndex(m_repeatPanel->cboCount, SK::DelayCount, 0);
+    m_repeatPanel->selectChoice(RepeatPanel::Choice::DelayTime, storedIndex(SK::DelayTime, 0));
+    m_repeatPanel->selectChoice(RepeatPanel::Choice::Count, storedIndex(SK::DelayCount, 0));
 
     // The view tab.
     const auto viewMode = toInt16(ReadSetting(settingKey(SK::ViewMode), QStringLiteral("1")));
@@ -349,15 +346,15 @@ void frmMain::startUp()
     m_views->tabPrintSelect_Click();
 
     // Everything that needs a link starts disabled.
-    m_repeatPanel->chkAutoRepeat->setEnabled(false);
+    m_repeatPanel->setAutoRepeatAvailable(false);
     SetSendEnabled(false);
     SetRepeatEnabled(false);
 
     // The link choice; the serial port ends closed either way.
     if (ReadSetting(settingKey(SK::CommType), QStringLiteral("RS232")) == QLatin1String("RS232"))
-        m_portPanel->optComm_1->setChecked(true);
+        m_portPanel->chooseLink(false);
     else
-        m_portPanel->optComm_0->setChecked(true);
+        m_portPanel->chooseLink(true);
     optComm_Click();
 }
 
@@ -369,18 +366,20 @@ void frmMain::applyFuncKeys()
 void frmMain::shutDown()
 {
     m_autoRepeat->endAllRuns();
-    auto index = [](QComboBox *b) { return QString::number(b->currentIndex()); };
     m_links->storePort();
     m_links->storeReconnect();
-    WriteSetting(settingKey(SK::Parity), index(m_portPanel->cboParity));
-    WriteSetting(settingKey(SK::DataBit), index(m_portPanel->cboDataBit));
-    WriteSetting(settingKey(SK::StopBit), index(m_portPanel->cboStopBit));
-    WriteSetting(settingKey(SK::Bps), index(m_portPanel->cboBps));
-    WriteSetting(settingKey(SK::RecvDelay), index(m_portPanel->cboDelay));
+    auto choice = [this](PortPanel::Choice c) { return QString::number(m_portPanel->choiceIndex(c)); };
+    WriteSetting(settingKey(SK::Parity), choice(PortPanel::Choice::Parity));
+    WriteSetting(settingKey(SK::DataBit), choice(PortPanel::Choice::DataBit));
+    WriteSetting(settingKey(SK::StopBit), choice(PortPanel::Choice::StopBit));
+    WriteSetting(settingKey(SK::Bps), choice(PortPanel::Choice::Bps));
+    WriteSetting(settingKey(SK::RecvDelay), choice(PortPanel::Choice::RecvDelay));
     WriteSetting(settingKey(SK::SendFormat), QString::number(storedValue(m_sendPanel->sendFormat())));
     WriteSetting(settingKey(SK::SendForm), QString::number(storedValue(m_sendPanel->sendForm())));
-    WriteSetting(settingKey(SK::DelayTime), index(m_repeatPanel->cboDelayTime));
-    WriteSetting(settingKey(SK::DelayCount), index(m_repeatPanel->cboCount));
+    WriteSetting(settingKey(SK::DelayTime),
+                 QString::number(m_repeatPanel->choiceIndex(RepeatPanel::Choice::DelayTime)));
+    WriteSetting(settingKey(SK::DelayCount),
+                 QString::number(m_repeatPanel->choiceIndex(RepeatPanel::Choice::Count)));
     WriteSetting(settingKey(SK::ViewMode), QString::number(storedValue(m_views->selectedTab())));
     WriteSetting(settingKey(SK::SplitPos), QString::number(double(m_splitPos)));
     WriteSetting(settingKey(SK::CommType),

@@ -47,10 +47,9 @@ QTimer *makeTimer(QObject *parent, const char *name, int interval)
 LinkController::LinkController(PortPanel &panel, const AppData &data, QWidget *window)
     : QObject(window), m_panel(panel), m_data(data), m_window(window), m_portLister(machinePorts)
 {
-    connect(panel.cmdConnect, &QPushButton::clicked, this, &LinkController::ConnectSerial);
-    connect(panel.cmdDisconnect, &QPushButton::clicked, this, &LinkController::DisconnectSerial);
-    connect(panel.optComm_0, &QRadioButton::clicked, this, &LinkController::optComm_Click);
-    connect(panel.optComm_1, &QRadioButton::clicked, this, &LinkController::optComm_Click);
+    connect(&panel, &PortPanel::connectClicked, this, &LinkController::ConnectSerial);
+    connect(&panel, &PortPanel::disconnectClicked, this, &LinkController::DisconnectSerial);
+    connect(&panel, &PortPanel::linkChoiceClicked, this, &LinkController::optComm_Click);
     connect(&m_serial, &Link::failed, this, &LinkController::serialFailed);
 
     m_tmrSocketState = makeTimer(this, "tmrSocketState", 200);
@@ -73,43 +72,34 @@ Link &LinkController::activeLink()
 
 void LinkController::FillPortList()
 {
-    QComboBox *box = m_panel.cboPort;
-    const QStringList names = PortNames::sortedNaturally(m_portLister ? m_portLister() : QStringList());
-    box->clear();
-    box->addItems(names);
-    // Filling selects nothing: only a stored choice that exists selects an entry.
-    box->setCurrentIndex(-1);
+    m_panel.setPortNames(PortNames::sortedNaturally(m_portLister ? m_portLister() : QStringList()));
 }
 
 void LinkController::restorePort()
 {
-    QComboBox *box = m_panel.cboPort;
     const QString name = ReadSetting(QString(SK::PortName), kNoStoredName);
     if (name == kNoStoredName) {
         const auto index = toInt16(ReadSetting(QString(SK::Port), QStringLiteral("0")));
-        if (index && *index >= 0 && *index < box->count())
-            box->setCurrentIndex(*index);
+        if (index && *index >= 0 && *index < m_panel.portCount())
+            m_panel.selectPort(*index);
         return;
     }
-    const int found = name.isEmpty() ? -1 : box->findText(name);
-    box->setCurrentIndex(found);
+    const int found = name.isEmpty() ? -1 : m_panel.findPort(name);
+    m_panel.selectPort(found);
     if (found < 0)
-        box->setEditText(name);
+        m_panel.setPortText(name);
 }
 
 void LinkController::storePort()
 {
-    QComboBox *box = m_panel.cboPort;
-    WriteSetting(QString(SK::Port), QString::number(box->currentIndex()));
-    WriteSetting(QString(SK::PortName), box->currentText().trimmed());
+    WriteSetting(QString(SK::Port), QString::number(m_panel.portIndex()));
+    WriteSetting(QString(SK::PortName), m_panel.portText());
 }
 
 void LinkController::ConnectSerial()
 {
-    const QString name = m_panel.cboPort->currentText().trimmed();
-    const QString settings =
-        SerialSettings::text(m_panel.cboBps->currentText(), m_panel.cboParity->currentText(),
-                             m_panel.cboDataBit->currentText(), m_panel.cboStopBit->currentText());
+    const QString name = m_panel.portText();
+    const QString settings = m_panel.lineSettingsText();
 
     if (const std::optional<int> number = PortNames::comNumber(name);
         number && *number > PortNames::kHighestComPort) {
@@ -142,11 +132,11 @@ void LinkController::optComm_Click()
 {
     if (!DisconnectSerial()) {
         // The serial port stays connected under its run, so the choice stays with it.
-        m_panel.optComm_1->setChecked(true);
+        m_panel.chooseLink(false);
         return;
     }
     if (m_panel.tcpChosen()) {
-        m_panel.cmdConnect->setEnabled(false);
+        m_panel.setConnectEnabled(false);
         emit tcpChosen();
     }
 }
@@ -177,28 +167,28 @@ bool LinkController::isWatchdogArmed() const
 
 void LinkController::setConnectedState()
 {
-    m_panel.cmdConnect->setEnabled(false);
-    m_panel.cmdDisconnect->setEnabled(true);
+    m_panel.setConnectEnabled(false);
+    m_panel.setDisconnectEnabled(true);
     emit serialConnectedChanged(true);
 }
 
 void LinkController::setDisconnectedState()
 {
-    m_panel.cmdConnect->setEnabled(true);
-    m_panel.cmdDisconnect->setEnabled(false);
+    m_panel.setConnectEnabled(true);
+    m_panel.setDisconnectEnabled(false);
     emit serialConnectedChanged(false);
 }
 
 void LinkController::restoreReconnect()
 {
     const auto on = toBool(ReadSetting(QString(SK::AutoReconnect), QStringLiteral("False")));
-    m_panel.chkReconnect->setChecked(on.value_or(false));
+    m_panel.setReconnectWanted(on.value_or(false));
 }
 
 void LinkController::storeReconnect()
 {
     WriteSetting(QString(SK::AutoReconnect),
-                 m_panel.chkReconnect->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+                 m_panel.reconnectWanted() ? QStringLiteral("True") : QStringLiteral("False"));
 }
 
 void LinkController::stopWaiting()
@@ -224,20 +214,20 @@ void LinkController::tmrReconnect_Timer()
 void LinkController::serialFailed(const QString &description)
 {
     emit serialLost();
-    if (m_panel.chkReconnect->isChecked() && !m_panel.tcpChosen()) {
+    if (m_panel.reconnectWanted() && !m_panel.tcpChosen()) {
         // Waiting for the port: no box; Disconnect stops the waiting, the rest waits disconnected.
         m_waitingPort = m_serial.openedName();
         m_waitingSettings = m_serial.openedSettings();
         emit serialConnectedChanged(false);
-        m_panel.cmdConnect->setEnabled(false);
-        m_panel.cmdDisconnect->setEnabled(true);
+        m_panel.setConnectEnabled(false);
+        m_panel.setDisconnectEnabled(true);
         emit statusText(QStringLiteral("Waiting for %1 to come back (%2)").arg(m_waitingPort, description));
         m_tmrReconnect->start();
         return;
     }
     setDisconnectedState();
     if (m_panel.tcpChosen()) {
-        m_panel.cmdConnect->setEnabled(false);
+        m_panel.setConnectEnabled(false);
         emit tcpChosen();
     }
     showMessage(m_window, description, QMessageBox::Critical, QStringLiteral("Error"));

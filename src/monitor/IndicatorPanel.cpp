@@ -145,6 +145,11 @@ void IndicatorPanel::setLamps(const LampState &lamps)
     setTextColor(lblOverload, lamps.overload ? kOverloadLit : kOverloadOff);
 }
 
+void IndicatorPanel::setSocketState(const QString &text)
+{
+    lblSocketState->setText(text);
+}
+
 QColor textColor(const QLabel *label)
 {
     return label->palette().color(QPalette::WindowText);

@@ -45,6 +45,8 @@ public:
     void setWeight(const QString &text);
     void setIndiColor(const QColor &color);
     void setLamps(const LampState &lamps);
+    // The socket state line at the top of the display ("TCP- Connected").
+    void setSocketState(const QString &text);
 
 private:
     std::unique_ptr<RepaintGate> m_gate;

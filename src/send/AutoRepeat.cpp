@@ -33,9 +33,9 @@ AutoRepeat::AutoRepeat(RepeatPanel &repeatPanel, SendPanel &sendPanel, const Por
     : QObject(window), m_repeatPanel(repeatPanel), m_sendPanel(sendPanel), m_port(port), m_views(views),
       m_data(data), m_window(window)
 {
-    connect(repeatPanel.chkAutoRepeat, &QCheckBox::toggled, this, &AutoRepeat::chkAutoRepeat_Click);
-    connect(repeatPanel.cmdStart, &QPushButton::clicked, this, &AutoRepeat::cmdStart_Click);
-    connect(repeatPanel.cmdEditList, &QPushButton::clicked, this, &AutoRepeat::cmdEditList_Click);
+    connect(&repeatPanel, &RepeatPanel::autoRepeatToggled, this, &AutoRepeat::chkAutoRepeat_Click);
+    connect(&repeatPanel, &RepeatPanel::startClicked, this, &AutoRepeat::cmdStart_Click);
+    connect(&repeatPanel, &RepeatPanel::editListClicked, this, &AutoRepeat::cmdEditList_Click);
 }
 
 AutoRepeat::~AutoRepeat()
@@ -62,7 +62,7 @@ void AutoRepeat::setGoing(RunKind kind, bool going)
     } else {
         m_boxGoing = going;
         // Without "Auto Repeat Send" ticked the button sends the box.
-        const bool armed = m_repeatPanel.chkAutoRepeat->isChecked();
+        const bool armed = m_repeatPanel.autoRepeatTicked();
         m_sendPanel.setSendButtonRole(going   ? SendButtonRole::RepeatStop
                                       : armed ? SendButtonRole::RepeatStart
                                               : SendButtonRole::Send);
@@ -96,8 +96,8 @@ void AutoRepeat::startRun(RunKind kind)
     endRun(kind);
 
     // Delay and count are read here only; changing them during the run has no effect on it.
-    const double seconds = repeatDelaySeconds(m_repeatPanel.cboDelayTime->currentText());
-    const int32_t count = repeatCount(m_repeatPanel.cboCount->currentText());
+    const double seconds = repeatDelaySeconds(m_repeatPanel.choiceText(RepeatPanel::Choice::DelayTime));
+    const int32_t count = repeatCount(m_repeatPanel.choiceText(RepeatPanel::Choice::Count));
     auto run = std::make_shared<Run>(kind == RunKind::List, qint64(std::llround(seconds * 1e9)), count);
     run->timer.setSingleShot(true);
     run->timer.setTimerType(Qt::PreciseTimer);
@@ -192,7 +192,7 @@ void AutoRepeat::tick(RunKind kind)
 
 void AutoRepeat::chkAutoRepeat_Click()
 {
-    if (m_repeatPanel.chkAutoRepeat->isChecked()) {
+    if (m_repeatPanel.autoRepeatTicked()) {
         m_repeatPanel.setRepeatEnabled(true);
         setGoing(RunKind::SendBox, m_boxGoing);
         return;

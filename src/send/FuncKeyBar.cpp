@@ -1,6 +1,7 @@
 #include "send/FuncKeyBar.h"
 
 #include "core/AppData.h"
+#include "core/PanelGeometry.h"
 #include "core/Twips.h"
 #include "send/Sender.h"
 #include "send/frmFuncSet.h"
@@ -9,21 +10,23 @@
 
 namespace kivo {
 
-FuncKeyBar::FuncKeyBar(QWidget *parent) : QObject(parent), m_parent(parent)
+FuncKeyBar::FuncKeyBar(QWidget *parent) : QWidget(parent)
 {
+    setObjectName(QStringLiteral("FuncKeyBar"));
     const int lefts[4] = {9120, 10200, 11280, 12360};
     for (int k = 0; k < 4; ++k) {
-        auto *b = new QPushButton(QStringLiteral("FUNC%1").arg(k + 1), parent);
+        auto *b = new QPushButton(QStringLiteral("FUNC%1").arg(k + 1), this);
         b->setObjectName(QStringLiteral("cmdFuncKey_%1").arg(k));
         b->setGeometry(pxRect(lefts[k], 3000, 1095, 375));
         b->setEnabled(false);
         connect(b, &QPushButton::clicked, this, [this, k] { cmdFuncKey_Click(k); });
-        cmdFuncKey[k] = b;
+        m_cmdFuncKey[k] = b;
     }
-    cmdFuncKeySet = new QPushButton(QStringLiteral("SET"), parent);
-    cmdFuncKeySet->setObjectName(QStringLiteral("cmdFuncKeySet"));
-    cmdFuncKeySet->setGeometry(pxRect(13450, 3000, 495, 375));
-    connect(cmdFuncKeySet, &QPushButton::clicked, this, &FuncKeyBar::cmdFuncKeySet_Click);
+    m_cmdFuncKeySet = new QPushButton(QStringLiteral("SET"), this);
+    m_cmdFuncKeySet->setObjectName(QStringLiteral("cmdFuncKeySet"));
+    m_cmdFuncKeySet->setGeometry(pxRect(13450, 3000, 495, 375));
+    connect(m_cmdFuncKeySet, &QPushButton::clicked, this, &FuncKeyBar::cmdFuncKeySet_Click);
+    fitToChildren(this);
 }
 
 void FuncKeyBar::attach(Sender &sender, AppData &data)
@@ -35,8 +38,8 @@ void FuncKeyBar::attach(Sender &sender, AppData &data)
 void FuncKeyBar::applyKey(int k, const FuncItem &item)
 {
     if (!item.Caption.isEmpty())
-        cmdFuncKey[k]->setText(item.Caption);
-    cmdFuncKey[k]->setEnabled(item.Enabled != 0);
+        m_cmdFuncKey[k]->setText(item.Caption);
+    m_cmdFuncKey[k]->setEnabled(item.Enabled != 0);
 }
 
 void FuncKeyBar::applyKeys()
@@ -61,7 +64,7 @@ void FuncKeyBar::cmdFuncKeySet_Click()
 {
     if (!m_data)
         return;
-    frmFuncSet dialog(*m_data, *this, m_parent->window());
+    frmFuncSet dialog(*m_data, *this, window());
     dialog.exec();
 }
 

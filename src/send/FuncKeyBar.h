@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QObject>
+#include <QWidget>
 
 #include <array>
 
@@ -15,14 +15,11 @@ class Sender;
 
 // The four function-key buttons and "SET" on the tab row. Each key sends its stored string with
 // the keys' framing; "SET" opens the modal "Setting Function Key" dialog.
-class FuncKeyBar : public QObject
+class FuncKeyBar : public QWidget
 {
     Q_OBJECT
 public:
     explicit FuncKeyBar(QWidget *parent);
-
-    std::array<QPushButton *, 4> cmdFuncKey{};
-    QPushButton *cmdFuncKeySet = nullptr;
 
     // The keys need the send operation and the key table; until attached they do nothing.
     void attach(Sender &sender, AppData &data);
@@ -37,7 +34,8 @@ public:
     void cmdFuncKeySet_Click();
 
 private:
-    QWidget *m_parent;
+    std::array<QPushButton *, 4> m_cmdFuncKey{};
+    QPushButton *m_cmdFuncKeySet = nullptr;
     Sender *m_sender = nullptr;
     AppData *m_data = nullptr;
 };

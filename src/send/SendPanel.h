@@ -2,9 +2,9 @@
 
 #include "core/AppData.h"
 
-#include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include <cstdint>
 
@@ -26,23 +26,11 @@ class frmSendMessage;
 enum class SendButtonRole { Send, RepeatStart, RepeatStop };
 
 // The send format and send form frames and the "Data Send" frame with the send box.
-class SendPanel : public QObject
+class SendPanel : public QWidget
 {
     Q_OBJECT
 public:
     explicit SendPanel(QWidget *controlPanel);
-
-    QGroupBox *Frame2 = nullptr; // "Send Format"
-    QRadioButton *optFormatAscii = nullptr;
-    QRadioButton *optFormatHexa = nullptr;
-    QGroupBox *Frame3 = nullptr; // "Send Form"
-    QRadioButton *optFormMsg = nullptr;
-    QRadioButton *optFormByte = nullptr;
-    QGroupBox *fraDataSend = nullptr;
-    QLineEdit *txtSend = nullptr;
-    QPushButton *cmdSend = nullptr;
-    QPushButton *cmdSendMsg = nullptr;
-    QLabel *lblSendLength = nullptr;
 
     [[nodiscard]] SendFormat sendFormat() const { return m_sendFormat; }
     [[nodiscard]] SendForm sendForm() const { return m_sendForm; }
@@ -59,6 +47,9 @@ public:
 
     // The send group (send box, Send, "Send &Msg...", the Data Send frame) switched together.
     void setSendEnabled(bool on);
+    // What Edit > "&Send Message..." copies and does.
+    [[nodiscard]] bool isSendMsgEnabled() const;
+    void clickSendMsg();
 
     // Click handling of the option buttons: the format options empty the send box.
     void optFormatAscii_Click();
@@ -89,6 +80,17 @@ signals:
     void repeatStartRequested();
 
 private:
+    QGroupBox *m_Frame2 = nullptr; // "Send Format"
+    QRadioButton *m_optFormatAscii = nullptr;
+    QRadioButton *m_optFormatHexa = nullptr;
+    QGroupBox *m_Frame3 = nullptr; // "Send Form"
+    QRadioButton *m_optFormMsg = nullptr;
+    QRadioButton *m_optFormByte = nullptr;
+    QGroupBox *m_fraDataSend = nullptr;
+    QLineEdit *m_txtSend = nullptr;
+    QPushButton *m_cmdSend = nullptr;
+    QPushButton *m_cmdSendMsg = nullptr;
+    QLabel *m_lblSendLength = nullptr;
     SendFormat m_sendFormat = SendFormat::Ascii;
     SendForm m_sendForm = SendForm::Message;
     SendButtonRole m_role = SendButtonRole::Send;
