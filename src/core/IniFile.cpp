@@ -192,6 +192,12 @@ bool storableEntry(QStringView sectionName, QStringView keyName, QStringView val
            !keyName.contains(u'=') && keyName.front() != u';' && keyName.front() != u'[';
 }
 
+// One table entry per section and key: keys never hold '=', so the last '=' separates the two.
+QString entryName(const QString &foldedSection, const QString &foldedKey)
+{
+    return foldedSection + u'=' + foldedKey;
+}
+
 // Case-insensitive names as hash keys: each code point simply case-folded, as the comparison of
 // names does it.
 QString foldedName(QStringView name)
@@ -345,18 +351,19 @@ bool WriteIniEntries(const QList<IniEntry> &entries, const QString &fileName)
 IniDocument::IniDocument(const QByteArray &bytes)
 {
     const QList<RawLine> lines = splitLines(bytes);
-    QHash<QString, QString> *section = nullptr;
+    // The current section by name: a pointer into the table would not survive its growing.
+    std::optional<QString> section;
     for (const RawLine &raw : lines) {
         if (!section && !canBeHeader(raw.text))
             continue;
         const ParsedLine line = parseLine(raw.text);
         if (line.kind == LineKind::Section) {
-            section = &m_sections[foldedName(line.name)];
+            section = foldedName(line.name);
         } else if (line.kind == LineKind::Key && section) {
             // The first occurrence of a key wins, also across repeated sections.
-            const QString name = foldedName(line.name);
-            if (!section->contains(name))
-                section->insert(name, storedValue(QStringView(line.text).sliced(line.valueStart)));
+            const QString at = entryName(*section, foldedName(line.name));
+            if (!m_values.contains(at))
+                m_values.insert(at, storedValue(QStringView(line.text).sliced(line.valueStart)));
         }
     }
 }
@@ -371,10 +378,11 @@ IniDocument IniDocument::read(const QString &fileName)
 
 QString IniDocument::value(const QString &section, const QString &key) const
 {
-    const auto s = m_sections.constFind(foldedName(trimBlanks(section)));
-    if (s == m_sections.constEnd())
+    // No key in a file holds '=', and a query with one must not reach into another section.
+    const QStringView keyName = trimBlanks(key);
+    if (keyName.contains(u'='))
         return {};
-    return s->value(foldedName(trimBlanks(key)));
+    return m_values.value(entryName(foldedName(trimBlanks(section)), foldedName(keyName)));
 }
 
 } // namespace kivo

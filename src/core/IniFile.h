@@ -61,8 +61,8 @@ public:
     [[nodiscard]] QString value(const QString &section, const QString &key) const;
 
 private:
-    // Folded section name -> folded key name -> value.
-    QHash<QString, QHash<QString, QString>> m_sections;
+    // "section=key", both names case-folded -> value.
+    QHash<QString, QString> m_values;
 };
 
 } // namespace kivo

@@ -68,6 +68,7 @@ private slots:
         row("missing file", QByteArray(), "S/k", "");
         row("CR-only line ends", "[S]\rSTX=-1\rCRLF=True\r", "S/CRLF", "True");
         row("mixed line ends", "[S]\r\na=1\rb=2\nk=3", "S/k", "3");
+        row("query key with equals", "[a=b]\nc=1\n", "a/b=c", "");
         row("vertical tab before header", "\v[S]\nk=1\n", "S/k", "1");
     }
     void readFindsTheValue()
