@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps configure build test run clean
+.PHONY: deps configure build test run clean sanitize sanitize-units sanitize-fuzz
 
 deps:
 	@bash scripts/install-deps
@@ -20,5 +20,16 @@ test: build
 run: build
 	@bash scripts/run-demo $(BUILD_DIR)
 
+# The suite under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan), then 20 s of every
+# fuzzer on its corpus (build-fuzz, clang). The two halves run on their own as well.
+sanitize:
+	@bash scripts/sanitize all
+
+sanitize-units:
+	@bash scripts/sanitize units
+
+sanitize-fuzz:
+	@bash scripts/sanitize fuzz
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-asan build-fuzz
