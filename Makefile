@@ -6,7 +6,7 @@ LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPIL
 GENERATOR = $(shell test -f $(BUILD_DIR)/CMakeCache.txt || { command -v ninja >/dev/null 2>&1 && echo -G Ninja; })
 LOG = $(BUILD_DIR)/make.log
 
-.PHONY: deps configure build test run package clean
+.PHONY: deps configure build test run package clean sanitize sanitize-units sanitize-fuzz
 
 deps:
 	@bash scripts/install-deps
@@ -39,5 +39,16 @@ package: build
 	@cd $(BUILD_DIR) && cpack -G DEB
 	@lintian $(BUILD_DIR)/kivo_*.deb && echo "lintian: no errors"
 
+# The suite under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan), then 20 s of every
+# fuzzer on its corpus (build-fuzz, clang). The two halves run on their own as well.
+sanitize:
+	@bash scripts/sanitize all
+
+sanitize-units:
+	@bash scripts/sanitize units
+
+sanitize-fuzz:
+	@bash scripts/sanitize fuzz
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-asan build-fuzz

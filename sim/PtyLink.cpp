@@ -1,6 +1,5 @@
 #include "PtyLink.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -56,7 +55,6 @@ bool PtyLink::open(const QString &linkPath, QString *error)
             *error = QStringLiteral("%1 exists and is not a symbolic link").arg(linkPath);
             return false;
         }
-        QDir().mkpath(info.absolutePath());
         if (::symlink(QFile::encodeName(m_devicePath).constData(), QFile::encodeName(linkPath).constData()) !=
             0) {
             *error = QStringLiteral("cannot make the link %1: %2")

@@ -32,6 +32,11 @@ bool SignalPipe::install()
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal asks the run to end like SIGTERM does.
+    ::sigaction(SIGHUP, &action, nullptr);
+    // A reader that went away (output piped into head) shows as a failed write instead, so the
+    // run can still stop cleanly and remove its link.
+    ::signal(SIGPIPE, SIG_IGN);
     return true;
 }
 
@@ -48,6 +53,7 @@ SignalPipe::~SignalPipe()
 {
     ::signal(SIGINT, SIG_DFL);
     ::signal(SIGTERM, SIG_DFL);
+    ::signal(SIGHUP, SIG_DFL);
     m_notifier.reset();
     for (int &fd : g_pipe) {
         if (fd >= 0)

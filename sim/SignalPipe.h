@@ -7,13 +7,14 @@
 
 namespace kivosim {
 
-// Turns SIGINT and SIGTERM into a Qt signal: the handler only writes the signal number into a
+// Turns SIGINT, SIGTERM and SIGHUP into a Qt signal: the handler only writes the signal number into a
 // socket pair, and a notifier reads it on the event loop, where stopping cleanly is safe.
 class SignalPipe : public QObject
 {
     Q_OBJECT
 public:
-    // Catches the signals from now on, before the event loop exists; the constructor calls it too.
+    // Catches the signals from now on, before the event loop exists, and ignores SIGPIPE; the
+    // constructor calls it too.
     static bool install();
 
     explicit SignalPipe(QObject *parent = nullptr);

@@ -1,5 +1,7 @@
 #include "SimOptions.h"
 
+#include <QFileInfo>
+
 #include <cmath>
 #include <limits>
 
@@ -84,6 +86,9 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
                 o.ptyLink = arguments.at(++i);
             if (hasInlineValue && value.isEmpty())
                 return bad(QStringLiteral("a link path"));
+            // The link goes into a folder that exists; a typo must not create a tree of folders.
+            if (!o.ptyLink.isEmpty() && !QFileInfo(QFileInfo(o.ptyLink).absolutePath()).isDir())
+                return fail(QStringLiteral("the folder of link %1 does not exist").arg(o.ptyLink));
         } else if (name == QLatin1String("--layout")) {
             if (!takeValue())
                 return missing();

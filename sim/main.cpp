@@ -7,10 +7,11 @@
 #include <cstdio>
 
 // Lines go out one by one and unbuffered, so a script or a test reading the pipe sees each at once.
-static void printLine(FILE *stream, const QString &line)
+// Returns false when the line could not be written (the reader has gone).
+static bool printLine(FILE *stream, const QString &line)
 {
-    std::fputs((line + QLatin1Char('\n')).toLocal8Bit().constData(), stream);
-    std::fflush(stream);
+    const bool written = std::fputs((line + QLatin1Char('\n')).toLocal8Bit().constData(), stream) >= 0;
+    return std::fflush(stream) == 0 && written;
 }
 
 int main(int argc, char *argv[])
@@ -35,8 +36,11 @@ int main(int argc, char *argv[])
 
     kivosim::SignalPipe signalPipe;
     kivosim::Simulator simulator(parsed.options);
-    QObject::connect(&simulator, &kivosim::Simulator::output, &app,
-                     [](const QString &line) { printLine(stdout, line); });
+    // With nobody left to read the output, the run ends as on SIGTERM.
+    QObject::connect(&simulator, &kivosim::Simulator::output, &app, [&simulator](const QString &line) {
+        if (!printLine(stdout, line))
+            simulator.stop();
+    });
     QObject::connect(&simulator, &kivosim::Simulator::finished, &app, [] { QCoreApplication::exit(0); });
     QObject::connect(&signalPipe, &kivosim::SignalPipe::caught, &simulator, &kivosim::Simulator::stop);
 

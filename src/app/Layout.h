@@ -24,6 +24,7 @@ struct ViewLayout
     bool barVisible = false;
     TwipRect ascRuler;
     TwipRect hexRuler;
+    bool operator==(const ViewLayout &) const = default;
 };
 
 namespace LayoutConst {
@@ -38,7 +39,13 @@ inline constexpr int DragMargin = 500; // the drag line stays this far from eith
 // bar for the height), so the layout rules can be applied to a client area.
 inline constexpr int FrameWidth = 120;
 inline constexpr int FrameHeight = 1065;
+// No view is ever wider than this: Qt's largest widget (16777215 pixels) at 15 twips a pixel.
+inline constexpr float MaxSplitPos = 251'658'225.0f;
 } // namespace LayoutConst
+
+// The splitter position as the layout uses it: a stored value that is not finite, negative or
+// wider than any view can be is taken as none chosen (0).
+[[nodiscard]] float usableSplitPos(float splitPos);
 
 // Applies the layout rules to `previous` and returns the result. A size the rules make negative
 // is refused: that value keeps its previous setting, as a control would. Windows narrower than

@@ -319,7 +319,7 @@ void frmMain::startUp()
     const auto sendFormat = toInt16(ReadSetting(settingKey(SK::SendFormat), QStringLiteral("1")));
     const auto sendForm = toInt16(ReadSetting(settingKey(SK::SendForm), QStringLiteral("2")));
     if (const auto v = toFloat32(ReadSetting(settingKey(SK::SplitPos), QStringLiteral("0"))))
-        m_splitPos = *v;
+        m_splitPos = usableSplitPos(*v);
     if (const auto v = toInt16(ReadSetting(settingKey(SK::IndicatorMode), QStringLiteral("0"))))
         m_data.iIndicatorMode = *v;
     if (const auto v = toInt16(ReadSetting(settingKey(SK::IndicatorID), QStringLiteral("0"))))

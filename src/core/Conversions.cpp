@@ -139,8 +139,14 @@ std::optional<float> toFloat32(const QString &text)
     const std::optional<double> value = wholeNumber(text);
     if (!value || !std::isfinite(*value))
         return std::nullopt;
-    if (std::fabs(*value) > double(std::numeric_limits<float>::max()))
-        return std::nullopt;
+    // Up to half a unit in the last place above the largest float still rounds to it (that is how
+    // the largest float is written with nine digits); beyond that the value does not fit.
+    constexpr double floatMax = std::numeric_limits<float>::max();
+    if (std::fabs(*value) > floatMax) {
+        if (std::fabs(*value) >= floatMax + 0x1p103)
+            return std::nullopt;
+        return *value > 0 ? std::numeric_limits<float>::max() : -std::numeric_limits<float>::max();
+    }
     return static_cast<float>(*value);
 }
 

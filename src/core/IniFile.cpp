@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QList>
 #include <QSaveFile>
 
@@ -29,9 +30,9 @@ QStringView trimBlanks(QStringView text)
     return text.sliced(begin, end - begin);
 }
 
-// One line of the file as bytes: its text and its line end ("\r\n", "\n", or none on a last line
-// without one). Lines are split at LF bytes only, which no ASCII-based code page uses inside a
-// multi-byte character.
+// One line of the file as bytes: its text and its line end ("\r\n", "\n", "\r", or none on a last
+// line without one). CR, LF and CR LF all end a line; none of these bytes occurs inside a multi-byte
+// character of an ASCII-based code page.
 struct RawLine
 {
     QByteArrayView text;
@@ -41,19 +42,31 @@ struct RawLine
 QList<RawLine> splitLines(const QByteArray &bytes)
 {
     QList<RawLine> lines;
-    const QByteArrayView all(bytes);
+    const char *const data = bytes.constData();
+    const qsizetype size = bytes.size();
     qsizetype pos = 0;
-    while (pos < all.size()) {
-        const qsizetype lf = all.indexOf('\n', pos);
-        if (lf < 0) {
-            lines.append({all.sliced(pos), {}});
-            break;
-        }
-        const qsizetype textEnd = (lf > pos && all[lf - 1] == '\r') ? lf - 1 : lf;
-        lines.append({all.sliced(pos, textEnd - pos), all.sliced(textEnd, lf + 1 - textEnd)});
-        pos = lf + 1;
+    while (pos < size) {
+        qsizetype textEnd = pos;
+        while (textEnd < size && data[textEnd] != '\n' && data[textEnd] != '\r')
+            ++textEnd;
+        qsizetype next = textEnd;
+        if (next < size)
+            next += (data[next] == '\r' && next + 1 < size && data[next + 1] == '\n') ? 2 : 1;
+        lines.append(
+            {QByteArrayView(data + pos, textEnd - pos), QByteArrayView(data + textEnd, next - textEnd)});
+        pos = next;
     }
     return lines;
+}
+
+// Whether a line's bytes can hold a section header: its first byte that is not a blank is '['.
+// Only such lines need decoding outside the section being looked for.
+bool canBeHeader(QByteArrayView raw)
+{
+    qsizetype first = 0;
+    while (first < raw.size() && isBlank(QLatin1Char(raw[first])))
+        ++first;
+    return first < raw.size() && raw[first] == '[';
 }
 
 enum class LineKind { Other, Section, Key };
@@ -114,10 +127,7 @@ KeyLocation locate(const QList<RawLine> &lines, QStringView section, QStringView
         // Only the bytes of lines that can matter are decoded: a line's first byte tells whether it
         // can be a section header, and keys matter only inside the section.
         const QByteArrayView raw = lines[i].text;
-        qsizetype first = 0;
-        while (first < raw.size() && (raw[first] == ' ' || raw[first] == '\t'))
-            ++first;
-        if (!inSection && (first == raw.size() || raw[first] != '['))
+        if (!inSection && !canBeHeader(raw))
             continue;
         ParsedLine line = parseLine(raw);
         if (line.kind == LineKind::Section) {
@@ -167,9 +177,44 @@ QString writtenValue(const QString &value)
     return value;
 }
 
+// Section and key names must stay one line that reads back as the same section or key; a NUL would
+// end the value for other readers of the file.
 bool fitsOnOneLine(QStringView text)
 {
     return !text.contains(u'\n') && !text.contains(u'\r') && !text.contains(QChar(0));
+}
+
+bool storableEntry(QStringView sectionName, QStringView keyName, QStringView value)
+{
+    // A key that begins with ';' or '[' would read back as a comment or a section header.
+    return !sectionName.isEmpty() && !keyName.isEmpty() && fitsOnOneLine(sectionName) &&
+           fitsOnOneLine(keyName) && !value.contains(QChar(0)) && !sectionName.contains(u']') &&
+           !keyName.contains(u'=') && keyName.front() != u';' && keyName.front() != u'[';
+}
+
+// One table entry per section and key: keys never hold '=', so the last '=' separates the two.
+QString entryName(const QString &foldedSection, const QString &foldedKey)
+{
+    return foldedSection + u'=' + foldedKey;
+}
+
+// Case-insensitive names as hash keys: each code point simply case-folded, as the comparison of
+// names does it.
+QString foldedName(QStringView name)
+{
+    QString folded;
+    folded.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t u = name[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            const char32_t folded32 = QChar::toCaseFolded(QChar::surrogateToUcs4(u, name[i + 1].unicode()));
+            folded += QChar::fromUcs4(folded32);
+            ++i;
+        } else {
+            folded += QChar(char16_t(QChar::toCaseFolded(char32_t(u))));
+        }
+    }
+    return folded;
 }
 
 std::optional<QByteArray> readWhole(const QString &fileName)
@@ -199,30 +244,40 @@ QString ReadIni(const QString &section, const QString &key, const QString &fileN
     return storedValue(QStringView(line.text).sliced(line.valueStart));
 }
 
-bool WriteIni(const QString &section, const QString &key, const QString &value, const QString &fileName)
+QString iniStoredText(const QString &value)
 {
-    // A line break would split the entry and could forge other sections or keys.
+    if (!value.contains(u'\r') && !value.contains(u'\n'))
+        return value;
+    QString text;
+    text.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n')
+            ++i;
+        text += (value[i] == u'\r' || value[i] == u'\n') ? QChar(u' ') : value[i];
+    }
+    return text;
+}
+
+std::optional<QByteArray> withIniValue(const QByteArray &old, const QString &section, const QString &key,
+                                       const QString &value)
+{
     const QStringView sectionName = trimBlanks(section);
     const QStringView keyName = trimBlanks(key);
-    if (sectionName.isEmpty() || keyName.isEmpty() || !fitsOnOneLine(section) || !fitsOnOneLine(key) ||
-        !fitsOnOneLine(value) || sectionName.contains(u']') || keyName.contains(u'='))
-        return false;
+    if (!storableEntry(sectionName, keyName, value))
+        return std::nullopt;
 
-    const std::optional<QByteArray> old = readWhole(fileName);
-    if (!old || QFileInfo(fileName).isDir())
-        return false;
-
-    const QList<RawLine> lines = splitLines(*old);
-    const qsizetype firstLf = old->indexOf('\n');
-    const QByteArray eol = firstLf >= 0 && (firstLf == 0 || old->at(firstLf - 1) != '\r') ? "\n" : "\r\n";
+    const QList<RawLine> lines = splitLines(old);
+    // New lines end as the file's first line does; a new file gets CR LF.
+    const QByteArrayView eol =
+        !lines.isEmpty() && !lines.front().end.isEmpty() ? lines.front().end : QByteArrayView("\r\n");
     const CodePage &codePage = CodePage::system();
 
     QList<ParsedLine> found;
     const KeyLocation loc = locate(lines, sectionName, keyName, &found);
-    const QByteArray newValue = codePage.encode(writtenValue(value));
+    const QByteArray newValue = codePage.encode(writtenValue(iniStoredText(value)));
 
     QByteArray out;
-    out.reserve(old->size() + newValue.size() + 64);
+    out.reserve(old.size() + newValue.size() + 64);
 
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const RawLine &line = lines[i];
@@ -241,7 +296,7 @@ bool WriteIni(const QString &section, const QString &key, const QString &value, 
             // The new entry takes over this line's ending, so a file without a final line end
             // stays that way.
             out += line.text;
-            out += line.end.isEmpty() ? QByteArrayView(eol) : line.end;
+            out += line.end.isEmpty() ? eol : line.end;
             out += codePage.encode(keyName.toString() + u'=') + newValue;
             out += line.end;
             continue;
@@ -253,10 +308,31 @@ bool WriteIni(const QString &section, const QString &key, const QString &value, 
     if (!loc.sectionLine) {
         if (!lines.isEmpty() && lines.back().end.isEmpty())
             out += eol;
-        out += codePage.encode(u'[' + sectionName.toString() + u']') + eol;
-        out += codePage.encode(keyName.toString() + u'=') + newValue + eol;
+        out += codePage.encode(u'[' + sectionName.toString() + u']');
+        out += eol;
+        out += codePage.encode(keyName.toString() + u'=') + newValue;
+        out += eol;
     }
+    return out;
+}
 
+bool WriteIni(const QString &section, const QString &key, const QString &value, const QString &fileName)
+{
+    return WriteIniEntries({{section, key, value}}, fileName);
+}
+
+bool WriteIniEntries(const QList<IniEntry> &entries, const QString &fileName)
+{
+    const std::optional<QByteArray> old = readWhole(fileName);
+    if (!old || QFileInfo(fileName).isDir())
+        return false;
+    QByteArray out = *old;
+    for (const IniEntry &entry : entries) {
+        std::optional<QByteArray> next = withIniValue(out, entry.section, entry.key, entry.value);
+        if (!next)
+            return false;
+        out = std::move(*next);
+    }
     if (out == *old)
         return true;
 
@@ -270,6 +346,43 @@ bool WriteIni(const QString &section, const QString &key, const QString &value, 
         return false;
     }
     return file.commit();
+}
+
+IniDocument::IniDocument(const QByteArray &bytes)
+{
+    const QList<RawLine> lines = splitLines(bytes);
+    // The current section by name: a pointer into the table would not survive its growing.
+    std::optional<QString> section;
+    for (const RawLine &raw : lines) {
+        if (!section && !canBeHeader(raw.text))
+            continue;
+        const ParsedLine line = parseLine(raw.text);
+        if (line.kind == LineKind::Section) {
+            section = foldedName(line.name);
+        } else if (line.kind == LineKind::Key && section) {
+            // The first occurrence of a key wins, also across repeated sections.
+            const QString at = entryName(*section, foldedName(line.name));
+            if (!m_values.contains(at))
+                m_values.insert(at, storedValue(QStringView(line.text).sliced(line.valueStart)));
+        }
+    }
+}
+
+IniDocument IniDocument::read(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return IniDocument();
+    return IniDocument(file.readAll());
+}
+
+QString IniDocument::value(const QString &section, const QString &key) const
+{
+    // No key in a file holds '=', and a query with one must not reach into another section.
+    const QStringView keyName = trimBlanks(key);
+    if (keyName.contains(u'='))
+        return {};
+    return m_values.value(entryName(foldedName(trimBlanks(section)), foldedName(keyName)));
 }
 
 } // namespace kivo

@@ -9,13 +9,13 @@ namespace kivo {
 namespace K = ListFileKeys;
 
 namespace {
-int16_t readNumber(const QString &section, int row, const QString &file)
+int16_t readNumber(const IniDocument &doc, QLatin1StringView section, int row)
 {
-    return leadingInt16(ReadIni(section, K::rowKey(row + 1), file)).value_or(0);
+    return leadingInt16(doc.value(QString(section), K::rowKey(row + 1))).value_or(0);
 }
-QString readText(const QString &section, int row, const QString &file)
+QString readText(const IniDocument &doc, QLatin1StringView section, int row)
 {
-    return ReadIni(section, K::rowKey(row + 1), file);
+    return doc.value(QString(section), K::rowKey(row + 1));
 }
 } // namespace
 
@@ -43,28 +43,42 @@ void readCrlfFlag(const QString &text, bool &flag)
 
 void loadStoredStrings(AppData &d, const QString &file)
 {
-    for (int r = 0; r < AppData::kRepeatRows; ++r) {
-        d.RepeatList[r].String = readText(QString(K::AutoString), r, file);
-        d.RepeatList[r].Mode = readNumber(QString(K::AutoMode), r, file);
-        d.RepeatList[r].Enabled = readNumber(QString(K::AutoSendEnable), r, file);
+    loadStoredStrings(d, IniDocument::read(file));
+}
 
-        d.MesgList[r].strMesg = readText(QString(K::MesgString), r, file);
-        d.MesgList[r].strDesc = readText(QString(K::MesgDesc), r, file);
-        d.MesgList[r].iMode = readNumber(QString(K::MesgMode), r, file);
+void loadStoredStrings(AppData &d, const IniDocument &doc)
+{
+    for (int r = 0; r < AppData::kRepeatRows; ++r) {
+        d.RepeatList[r].String = readText(doc, K::AutoString, r);
+        d.RepeatList[r].Mode = readNumber(doc, K::AutoMode, r);
+        d.RepeatList[r].Enabled = readNumber(doc, K::AutoSendEnable, r);
+
+        d.MesgList[r].strMesg = readText(doc, K::MesgString, r);
+        d.MesgList[r].strDesc = readText(doc, K::MesgDesc, r);
+        d.MesgList[r].iMode = readNumber(doc, K::MesgMode, r);
 
         if (r < AppData::kFuncKeys) {
-            d.FuncKeys[r].Caption = readText(QString(K::FuncKeyCap), r, file);
-            d.FuncKeys[r].String = readText(QString(K::FuncString), r, file);
-            d.FuncKeys[r].Mode = readNumber(QString(K::FuncMode), r, file);
-            d.FuncKeys[r].Enabled = readNumber(QString(K::FuncSendEnable), r, file);
+            d.FuncKeys[r].Caption = readText(doc, K::FuncKeyCap, r);
+            d.FuncKeys[r].String = readText(doc, K::FuncString, r);
+            d.FuncKeys[r].Mode = readNumber(doc, K::FuncMode, r);
+            d.FuncKeys[r].Enabled = readNumber(doc, K::FuncSendEnable, r);
         }
     }
-    readStxFlag(ReadIni(QString(K::AutoString), QString(K::STX), file), d.AutoSTX);
-    readCrlfFlag(ReadIni(QString(K::AutoString), QString(K::CRLF), file), d.AutoCRLF);
-    readStxFlag(ReadIni(QString(K::MesgString), QString(K::STX), file), d.bMesgSTX);
-    readCrlfFlag(ReadIni(QString(K::MesgString), QString(K::CRLF), file), d.bMesgCRLF);
-    readStxFlag(ReadIni(QString(K::FuncString), QString(K::STX), file), d.FuncSTX);
-    readCrlfFlag(ReadIni(QString(K::FuncString), QString(K::CRLF), file), d.FuncCRLF);
+    readStxFlag(doc.value(QString(K::AutoString), QString(K::STX)), d.AutoSTX);
+    readCrlfFlag(doc.value(QString(K::AutoString), QString(K::CRLF)), d.AutoCRLF);
+    readStxFlag(doc.value(QString(K::MesgString), QString(K::STX)), d.bMesgSTX);
+    readCrlfFlag(doc.value(QString(K::MesgString), QString(K::CRLF)), d.bMesgCRLF);
+    readStxFlag(doc.value(QString(K::FuncString), QString(K::STX)), d.FuncSTX);
+    readCrlfFlag(doc.value(QString(K::FuncString), QString(K::CRLF)), d.FuncCRLF);
+}
+
+bool saveMessageDescription(AppData &d, int row, const QString &text, const QString &file)
+{
+    if (row < 0 || row >= AppData::kMesgRows)
+        return false;
+    // Memory holds what the file will give back at the next start.
+    d.MesgList[row].strDesc = iniStoredText(text);
+    return WriteIni(QString(K::MesgDesc), K::rowKey(row + 1), d.MesgList[row].strDesc, file);
 }
 
 } // namespace kivo

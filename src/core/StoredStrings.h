@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AppData.h"
+#include "core/IniFile.h"
 
 #include <QString>
 
@@ -10,6 +11,13 @@ namespace kivo {
 // keys give empty texts and zero modes; a framing value that does not convert leaves its flag
 // as it was.
 void loadStoredStrings(AppData &data, const QString &listFile);
+// The same from a list file already read (the file is read once, not once per key).
+void loadStoredStrings(AppData &data, const IniDocument &listFile);
+
+// Stores the description of message `row` (0-based) as the list file keeps it (line breaks as
+// blanks) in memory and in the file. Returns false when the file could not be written.
+[[nodiscard]] bool saveMessageDescription(AppData &data, int row, const QString &text,
+                                          const QString &listFile);
 
 // The written forms of the framing options: an STX flag as "-1"/"0", a line-end flag as
 // "True"/"False". Both read back through their own conversion.

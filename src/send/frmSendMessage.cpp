@@ -293,9 +293,8 @@ void frmSendMessage::cmdSave_Click()
     const int n = m_descRow;
     if (n < 0 || n >= kRows)
         return;
-    m_data.MesgList[n].strDesc = txtDesc->toPlainText().trimmed();
     const QString file = listFilePath();
-    if (WriteIni(QString(K::MesgDesc), K::rowKey(n + 1), m_data.MesgList[n].strDesc, file))
+    if (saveMessageDescription(m_data, n, txtDesc->toPlainText().trimmed(), file))
         showMessage(this, QStringLiteral("Save Complete!"), QMessageBox::Information, appTitle());
     else
         showMessage(this, QStringLiteral("설명을 목록 파일에 저장하지 못했습니다.\n%1").arg(file),

@@ -45,8 +45,9 @@ QString SumCheck(QStringView hex)
 std::optional<qint64> fieldValue(double value, int size)
 {
     // Half to even, as the number boxes' values have always been rounded.
+    // 2^63 is where qint64 ends; double(maxForSize(8)) rounds up to it, so it is tested apart.
     const double r = std::nearbyint(value);
-    if (!(r >= 0 && r <= double(maxForSize(size))))
+    if (size <= 0 || !(r >= 0 && r <= double(maxForSize(size)) && r < 0x1p63))
         return std::nullopt;
     return qint64(r);
 }
@@ -63,7 +64,8 @@ std::optional<QString> readFrame(char letter, qint64 count, qint64 address)
     if (!addressField || !countField)
         return std::nullopt;
     const QString body = *addressField + QStringLiteral("2C") + *countField + QStringLiteral("3A");
-    const QString command = QStringLiteral("52") + QString::number(uchar(letter), 16).toUpper();
+    const QString command = QStringLiteral("52") +
+                            QString::number(uchar(letter), 16).toUpper().rightJustified(2, QLatin1Char('0'));
     return command + body + SumCheck(body) + QStringLiteral("0D");
 }
 

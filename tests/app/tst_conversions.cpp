@@ -54,6 +54,10 @@ private slots:
         row("-32769", "-32769 - - true -32769");
         row("1e999", "inf - - true -");
         row("1e39", "1e+39 - - true -");
+        // The largest float as nine digits write it reads back; half a step beyond it does not.
+        row("3.40282347e+38", "3.40282347e+38 - - true 3.4028234663852886e+38");
+        row("-3.40282347e+38", "-3.40282347e+38 - - true -3.4028234663852886e+38");
+        row("3.4028236e38", "3.4028236e+38 - - true -");
         row("2955.5", "2955.5 2956 2956 true 2955.5");
         row("True", "0 - 0 true -");
         row(" fALSE ", "0 - 0 false -");

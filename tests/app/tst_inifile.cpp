@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+using kivo::IniDocument;
 using kivo::ReadIni;
 using kivo::WriteIni;
 
@@ -65,6 +66,10 @@ private slots:
             "ok");
         row("backslashes kept", "[S]\nk=C:\\dir\\n\n", "S/k", "C:\\dir\\n");
         row("missing file", QByteArray(), "S/k", "");
+        row("CR-only line ends", "[S]\rSTX=-1\rCRLF=True\r", "S/CRLF", "True");
+        row("mixed line ends", "[S]\r\na=1\rb=2\nk=3", "S/k", "3");
+        row("query key with equals", "[a=b]\nc=1\n", "a/b=c", "");
+        row("vertical tab before header", "\v[S]\nk=1\n", "S/k", "1");
     }
     void readFindsTheValue()
     {
@@ -73,6 +78,8 @@ private slots:
         if (!content.isNull())
             putFile(path(), content);
         QTEST(ReadIni(at.section(u'/', 0, 0), at.section(u'/', 1), path()), "value");
+        // The parsed document reads every value as ReadIni does.
+        QTEST(IniDocument::read(path()).value(at.section(u'/', 0, 0), at.section(u'/', 1)), "value");
     }
 
     void writeChangesOnlyItsOwnLineAndReadsBack_data()
@@ -103,6 +110,10 @@ private slots:
         row("lone quote", "[S]\n", "S/k", "\"", "[S]\nk=\"\n");
         row("empty", "[S]\n", "S/k", "", "[S]\nk=\n");
         row("korean", "[S]\n", "S/k", QStringLiteral("무게 확인"), "[S]\nk=무게 확인\n");
+        row("CR-only file keeps its other lines", "[S]\rSTX=-1\rCRLF=True", "S/STX", "0",
+            "[S]\rSTX=0\rCRLF=True");
+        row("new key ends as the first line", "[S]\rk=1\r", "S/j", "2", "[S]\rk=1\rj=2\r");
+        row("mixed line ends kept", "[S]\r\nk=1\rj=2\n", "S/m", "3", "[S]\r\nk=1\rj=2\nm=3\n");
         row("32767 characters", "[S]\n", "S/k", QString(32767, u'x'),
             "[S]\nk=" + QByteArray(32767, 'x') + "\n");
     }
@@ -118,10 +129,48 @@ private slots:
         QCOMPARE(ReadIni(at.section(u'/', 0, 0), at.section(u'/', 1), path()), value);
     }
 
-    void lineBreakInValueCannotForgeEntries()
+    // A description typed on several lines is stored whole, on one line, and cannot forge entries.
+    void lineBreaksInValueAreStoredAsBlanks_data()
     {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("forged section") << "x\r\n[FuncString]\r\nString1=evil"
+                                        << "x [FuncString] String1=evil";
+        QTest::newRow("LF and CR") << "a\nb\rc"
+                                   << "a b c";
+        QTest::newRow("closing break") << "end\n"
+                                       << "end ";
+    }
+    void lineBreaksInValueAreStoredAsBlanks()
+    {
+        QFETCH(QString, value);
         putFile(path(), sample);
-        QVERIFY(!WriteIni("AutoString", "String1", "x\r\n[FuncString]\r\nString1=evil", path()));
+        QVERIFY(WriteIni("AutoString", "String1", value, path()));
+        QTEST(ReadIni("AutoString", "String1", path()), "stored");
+        QTEST(kivo::iniStoredText(value), "stored");
+        QCOMPARE(ReadIni("FuncString", "String1", path()), QStringLiteral("F1"));
+        QCOMPARE(fileBytes(path()).count('\n'), sample.count('\n'));
+    }
+
+    // Entries that would read back as something else leave the file as it was, also in a batch.
+    void entriesThatWouldNotReadBackAreRefused_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("key read as comment") << ";k"
+                                             << "v";
+        QTest::newRow("key read as header") << "[k"
+                                            << "]";
+        QTest::newRow("NUL in value") << "k" << QString(QChar(0));
+    }
+    void entriesThatWouldNotReadBackAreRefused()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        putFile(path(), sample);
+        QVERIFY(!WriteIni("AutoString", key, value, path()));
+        QVERIFY(!kivo::WriteIniEntries({{"AutoString", "String1", "changed"}, {"AutoString", key, value}},
+                                       path()));
         QCOMPARE(fileBytes(path()), sample);
     }
 
@@ -160,7 +209,7 @@ private slots:
     {
         QByteArray garbage(10 * 1024 * 1024, Qt::Uninitialized);
         QRandomGenerator(12345).fillRange(reinterpret_cast<quint32 *>(garbage.data()), garbage.size() / 4);
-        garbage.replace('\n', '\0').replace('[', '\0');
+        garbage.replace('\n', '\0').replace('\r', '\0').replace('[', '\0');
         const QByteArray before = garbage + "\r\n[S]\r\nj=" + garbage.first(1000);
         putFile(path(), before);
         QVERIFY(WriteIni("S", "k", "v", path()));

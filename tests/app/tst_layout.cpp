@@ -2,6 +2,8 @@
 
 #include "app/Layout.h"
 
+#include <limits>
+
 using namespace kivo;
 
 class tst_Layout : public QObject
@@ -52,6 +54,26 @@ private slots:
         QCOMPARE(l.hyper, l.asc);
         // Switching back restores the split at the chosen position.
         QCOMPARE(computeLayout(12000, 9000, 3, 4000.0f, l).asc.width, 4000);
+    }
+
+    // A stored position no view can have (a damaged or hand-edited setting) would push the hex view
+    // out of sight, or overflow the sums; it counts as none chosen.
+    void absurdSplitPositionSplitsTheWindowInTwo_data()
+    {
+        QTest::addColumn<float>("splitPos");
+        QTest::newRow("largest float") << std::numeric_limits<float>::max();
+        QTest::newRow("near the int limit") << 2147483520.0f;
+        QTest::newRow("beyond any screen") << 1e9f;
+        QTest::newRow("infinite") << std::numeric_limits<float>::infinity();
+        QTest::newRow("not a number") << std::numeric_limits<float>::quiet_NaN();
+        QTest::newRow("negative") << -4000.0f;
+    }
+    void absurdSplitPositionSplitsTheWindowInTwo()
+    {
+        QFETCH(float, splitPos);
+        const ViewLayout l = computeLayout(12000, 9000, 3, splitPos, {});
+        QCOMPARE(l, computeLayout(12000, 9000, 3, 0.0f, {}));
+        QCOMPARE(usableSplitPos(splitPos), 0.0f);
     }
 
     void negativeSizesAreRefusedAndKeepPreviousValues()

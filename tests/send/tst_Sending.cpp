@@ -473,6 +473,22 @@ private slots:
         QCOMPARE(b.messages[2].icon, QMessageBox::Warning);
     }
 
+    // A description typed on several lines was refused by the list file and reported as unsaved.
+    void multiLineDescriptionIsSavedWholeAndMemoryMatchesTheFile()
+    {
+        Bench b(true, [](AppData &d) { d.MesgList[0] = MesgRecord{QStringLiteral("hello"), QString(), 1}; });
+        frmSendMessage *dlg = b.openSendMessage();
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QApplication::sendEvent(dlg->lblString[0], &enter);
+        dlg->txtDesc->setPlainText(QStringLiteral("first line\nsecond\r\nthird"));
+        dlg->cmdSave->click();
+        const QString stored = QStringLiteral("first line second third");
+        QCOMPARE(ReadIni("MesgDesc", "String1", kivotest::listFilePath()), stored);
+        QCOMPARE(b.w->data().MesgList[0].strDesc, stored);
+        QCOMPARE(b.messages.size(), 1);
+        QCOMPARE(b.messages[0].text, QStringLiteral("Save Complete!"));
+    }
+
     void sendMessageWindowSizesKeysAndSingleInstance()
     {
         Bench b(true, tenMessages);

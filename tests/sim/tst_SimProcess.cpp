@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <unistd.h>
 
 // The real kivo-sim executable, as scripts and users run it.
 class SimProcessTest : public QObject
@@ -62,13 +63,14 @@ private slots:
         QTest::addColumn<int>("signalNumber");
         QTest::newRow("SIGTERM") << int(SIGTERM);
         QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
     }
 
     void signalStopsCleanlyAndRemovesLink()
     {
         QFETCH(int, signalNumber);
         QTemporaryDir dir;
-        const QString link = dir.filePath(QStringLiteral("demo/ttyKIVO0"));
+        const QString link = dir.filePath(QStringLiteral("ttyKIVO0"));
         QProcess sim;
         sim.start(QStringLiteral(KIVO_SIM_EXE), {"--pty", link, "--tcp", "0", "--rate", "50"});
         QByteArray out;
@@ -93,6 +95,40 @@ private slots:
         QVERIFY2(sent.hasMatch(), qPrintable(last));
         // Slots missed while the machine stalls the process are skipped, so only require a stream.
         QVERIFY(sent.captured(1).toInt() >= 1);
+    }
+
+    // Output piped into a reader that has gone (head): the run stops cleanly instead of dying on
+    // SIGPIPE with its link left behind.
+    void lostReaderStopsTheRunAndRemovesLink()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("ttyKIVO0"));
+        int fds[2];
+        QVERIFY(::pipe(fds) == 0);
+        ::close(fds[0]);
+        const int out = fds[1];
+        QProcess sim;
+        sim.setChildProcessModifier([out] { ::dup2(out, STDOUT_FILENO); });
+        sim.start(QStringLiteral(KIVO_SIM_EXE), {"--pty", link, "--rate", "50"});
+        const bool finished = sim.waitForFinished(5000);
+        ::close(out);
+        QVERIFY(finished);
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sim.exitCode(), 0);
+        QVERIFY(!QFileInfo(link).isSymLink());
+    }
+
+    // A mistyped link folder is refused like any bad option, and no folder is made for it.
+    void linkIntoMissingFolderIsRefused()
+    {
+        QTemporaryDir dir;
+        QProcess sim;
+        sim.start(QStringLiteral(KIVO_SIM_EXE), {"--pty", dir.filePath(QStringLiteral("no/such/link"))});
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 2);
+        const QByteArray error = sim.readAllStandardError();
+        QVERIFY(error.startsWith("kivo-sim: ") && error.count('\n') == 1);
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("no"))));
     }
 
     void secondsLimitEndsTheRun()

@@ -28,6 +28,34 @@ private slots:
         QTEST(HexField(value, size).value_or(QString()), "field");
     }
 
+    void fieldValueRefusesSizesAndValuesNoFieldHolds_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<qint64>("result"); // -1: refused
+        QTest::newRow("no bytes") << 1.0 << 0 << qint64(-1);
+        QTest::newRow("negative size") << 1.0 << -1 << qint64(-1);
+        QTest::newRow("2^63 in 8 bytes") << 0x1p63 << 8 << qint64(-1);
+        QTest::newRow("largest double below 2^63") << 0x1.fffffffffffffp62 << 8 << qint64(0x7FFFFFFFFFFFFC00);
+    }
+    void fieldValueRefusesSizesAndValuesNoFieldHolds()
+    {
+        QFETCH(double, value);
+        QFETCH(int, size);
+        QTEST(fieldValue(value, size).value_or(-1), "result");
+    }
+
+    void readFrameKeepsTwoDigitsForALowLetter()
+    {
+        QCOMPARE(readFrame('\x05', 4, 0x10054).value_or(QString()), QStringLiteral("5205"
+                                                                                   "00010054"
+                                                                                   "2C"
+                                                                                   "0004"
+                                                                                   "3A"
+                                                                                   "BF"
+                                                                                   "0D"));
+    }
+
     void sumCheckKeepsLowByteOfPairSum_data()
     {
         QTest::addColumn<QString>("hex");
