@@ -7,7 +7,7 @@
 #include <csignal>
 
 // The real kivo-sim executable, as scripts and users run it.
-class SimProcessTest : public QObject
+class tst_SimProcess : public QObject
 {
     Q_OBJECT
 private slots:
@@ -113,5 +113,5 @@ private slots:
         QVERIFY2(sent.captured(1).toInt() >= 5 && sent.captured(1).toInt() <= 11, out.constData());
     }
 };
-QTEST_GUILESS_MAIN(SimProcessTest)
+QTEST_GUILESS_MAIN(tst_SimProcess)
 #include "tst_SimProcess.moc"

@@ -57,7 +57,7 @@ struct Rig
 
 } // namespace
 
-class SimStreamTest : public QObject
+class tst_SimStream : public QObject
 {
     Q_OBJECT
 private slots:
@@ -174,5 +174,5 @@ private slots:
         ::close(fd);
     }
 };
-QTEST_GUILESS_MAIN(SimStreamTest)
+QTEST_GUILESS_MAIN(tst_SimStream)
 #include "tst_SimStream.moc"

@@ -77,7 +77,7 @@ QStringList split(const QString &line)
 
 } // namespace
 
-class TestKivoProcess : public QObject
+class tst_KivoProcess : public QObject
 {
     Q_OBJECT
 
@@ -263,5 +263,5 @@ private slots:
     }
 };
 
-KIVO_TEST_MAIN(TestKivoProcess)
+KIVO_TEST_MAIN(tst_KivoProcess)
 #include "tst_KivoProcess.moc"

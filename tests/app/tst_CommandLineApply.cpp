@@ -47,7 +47,7 @@ struct Window
 
 } // namespace
 
-class TestCommandLineApply : public QObject
+class tst_CommandLineApply : public QObject
 {
     Q_OBJECT
 
@@ -167,5 +167,5 @@ private slots:
     }
 };
 
-KIVO_TEST_MAIN(TestCommandLineApply)
+KIVO_TEST_MAIN(tst_CommandLineApply)
 #include "tst_CommandLineApply.moc"

@@ -43,7 +43,7 @@ QStringList args(const QString &line)
 
 } // namespace
 
-class TestCommandLine : public QObject
+class tst_CommandLine : public QObject
 {
     Q_OBJECT
 
@@ -154,5 +154,5 @@ private slots:
     }
 };
 
-KIVO_TEST_MAIN(TestCommandLine)
+KIVO_TEST_MAIN(tst_CommandLine)
 #include "tst_CommandLine.moc"
