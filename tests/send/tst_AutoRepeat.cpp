@@ -367,7 +367,7 @@ private:
     void expectNoFurtherSends()
     {
         const QByteArray sent = m_sent;
-        QTest::qWait(50);
+        QTest::qWait(50); // several 0.01 s delays
         QCOMPARE(m_sent, sent);
     }
     QPushButton *cmdStart() const { return button(*m_w, "cmdStart"); }

@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(match.captured(3), link);
         QCOMPARE(QFileInfo(link).symLinkTarget(), match.captured(2));
 
-        QTest::qWait(300);
+        QTest::qWait(300); // let the stream run before the signal ends it
         ::kill(pid_t(sim.processId()), signalNumber);
         QVERIFY(sim.waitForFinished(5000));
         QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
