@@ -5,6 +5,7 @@
 // user's real files.
 
 #include "core/ListFileLocation.h"
+#include "core/MessageBox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,6 +34,45 @@ inline void resetStores()
     QFile::remove(listFilePath());
     QDir(sandboxDir() + QStringLiteral("/config")).removeRecursively();
     QDir().mkpath(sandboxDir() + QStringLiteral("/config"));
+}
+
+// A control under root by its object name. A missing control is a broken test, not a finding:
+// the program stops there and names what it looked for.
+template <class T> T *control(const QObject &root, const char *name)
+{
+    T *found = root.findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no %s named \"%s\" under \"%s\"", T::staticMetaObject.className(), name,
+               qPrintable(root.objectName()));
+    return found;
+}
+
+// Every message box shown while it lives, instead of the box.
+struct MessageLog
+{
+    QList<kivo::MessageRecord> boxes;
+    MessageLog()
+    {
+        kivo::setMessageRecorder([this](const kivo::MessageRecord &r) { boxes << r; });
+    }
+    ~MessageLog() { kivo::setMessageRecorder({}); }
+    MessageLog(const MessageLog &) = delete;
+    MessageLog &operator=(const MessageLog &) = delete;
+};
+
+// A box as one line, so a test states its icon, title and text in one comparison:
+// "Warning|Error|text" (Information, Warning, Critical or NoIcon).
+inline QString describe(const kivo::MessageRecord &r)
+{
+    static const char *const icons[] = {"NoIcon", "Information", "Warning", "Critical", "Question"};
+    return QStringLiteral("%1|%2|%3").arg(QLatin1String(icons[int(r.icon)]), r.title, r.text);
+}
+inline QStringList describe(const QList<kivo::MessageRecord> &boxes)
+{
+    QStringList out;
+    for (const kivo::MessageRecord &r : boxes)
+        out << describe(r);
+    return out;
 }
 
 } // namespace kivotest

@@ -9,7 +9,7 @@ using namespace kivo;
 
 // The links' own rules and the serial byte path; connecting, refusals, unplugging and the TCP link
 // as the window shows them are the controller test's.
-class LinksTest : public QObject
+class tst_Links : public QObject
 {
     Q_OBJECT
 private slots:
@@ -74,5 +74,5 @@ private slots:
     }
 };
 
-KIVO_TEST_MAIN(LinksTest)
+KIVO_TEST_MAIN(tst_Links)
 #include "tst_Links.moc"

@@ -1,35 +1,28 @@
-#include "KivoTest.h"
+#include "MainWindow.h"
+#include "PtyPair.h"
 
-#include "../link/PtyPair.h"
-
-#include "app/frmMain.h"
 #include "core/IniFile.h"
-#include "core/MessageBox.h"
-#include "link/PortPanel.h"
 #include "link/TcpLink.h"
-#include "send/FuncKeyBar.h"
-#include "send/SendPanel.h"
+#include "send/AutoRepeat.h"
+#include "send/Sender.h"
 #include "send/frmFuncSet.h"
 #include "send/frmSendMessage.h"
-#include "traffic/TrafficViews.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QSignalSpy>
+#include <QTabBar>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTextEdit>
 
 #include <functional>
-#include <memory>
 
 using namespace kivo;
+using namespace kivotest;
 
 namespace {
 
@@ -38,40 +31,37 @@ QByteArray bytes(const char *hex)
     return QByteArray::fromHex(hex);
 }
 
-// The real main window, its serial link connected to a pseudo-terminal on which the test plays
-// the indicator, and every message box recorded.
+// The real main window, its serial link connected to a pseudo-terminal, every byte a link accepted
+// recorded and every message box recorded. `table` changes the data after start-up.
 struct Bench
 {
+    MessageLog log;
     PtyPair pty;
-    std::unique_ptr<frmMain> w;
-    QList<MessageRecord> messages;
+    std::unique_ptr<frmMain> w = openWindow();
+    QByteArray sent;
 
     explicit Bench(bool connect = true, const std::function<void(AppData &)> &table = {})
     {
-        setMessageRecorder([this](const MessageRecord &m) { messages << m; });
-        w = std::make_unique<frmMain>();
-        w->setEndProgram([] {});
-        w->show();
         if (table)
             table(w->data());
-        if (connect) {
-            w->portPanel()->cboPort->setEditText(pty.slavePath());
-            w->portPanel()->cmdConnect->click();
-        }
+        QObject::connect(w->dataSender(), &Sender::sent, w.get(),
+                         [this](const LinkChunk &c) { sent += c.bytes; });
+        if (connect)
+            connectSerial(*w, pty.slavePath());
     }
-    ~Bench() { setMessageRecorder({}); }
-
-    SendPanel &send() const { return *w->sendPanel(); }
-    void type(const QString &keys) const { QTest::keyClicks(send().txtSend, keys); }
-    QByteArray arrived() const
+    QLineEdit *box() const { return control<QLineEdit>(*w, "txtSend"); }
+    QPushButton *btn(const char *name) const { return button(*w, name); }
+    void click(const char *option) const { control<QRadioButton>(*w, option)->click(); }
+    void type(const QString &keys) const { QTest::keyClicks(box(), keys); }
+    QString views() const
     {
-        QTest::qWait(30);
-        return pty.deviceReceived();
+        return control<QTextEdit>(*w, "rtfPrintAsc")->toPlainText() +
+               control<QTextEdit>(*w, "rtfPrintHex")->toPlainText();
     }
     frmSendMessage *openSendMessage() const
     {
-        send().cmdSendMsg->click();
-        return send().sendMessageWindow();
+        btn("cmdSendMsg")->click();
+        return topLevel<frmSendMessage>();
     }
 };
 
@@ -88,35 +78,36 @@ class tst_Sending : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { kivotest::resetStores(); }
+    void init() { resetStores(); }
 
+    // The bytes on the wire of the pseudo-terminal are the ones the hex view shows.
     void sendButtonWritesExactlyTheShownBytes_data()
     {
         QTest::addColumn<bool>("hexa");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QByteArray>("wire");
         QTest::addColumn<QString>("hexLine");
         QTest::newRow("ascii AB") << false << "AB" << bytes("4142") << "41 42";
         QTest::newRow("ascii trimmed") << false << "  AB " << bytes("4142") << "41 42";
         QTest::newRow("hexa 0d0A") << true << "0d0A" << bytes("0d0a") << "0d 0A";
     }
-
     void sendButtonWritesExactlyTheShownBytes()
     {
         QFETCH(bool, hexa);
         QFETCH(QString, text);
+        QFETCH(QByteArray, wire);
         QFETCH(QString, hexLine);
         Bench b;
-        b.w->views()->selectTab(ViewTab::Both);
-        b.w->views()->tabPrintSelect_Click();
-        (hexa ? b.send().optFormatHexa : b.send().optFormatAscii)->click();
-        b.send().txtSend->setText(text);
-        b.send().cmdSend->click();
-        QTEST(b.arrived(), "sent");
-        QVERIFY(b.messages.isEmpty());
-        QVERIFY(b.w->views()->rtfPrintHex->toPlainText().contains(QStringLiteral("SEND : ") + hexLine));
-        QVERIFY(b.w->views()->rtfPrintAsc->toPlainText().contains(QStringLiteral("SEND : ")));
-        QCOMPARE(b.send().txtSend->text(), text);
+        control<QTabBar>(*b.w, "tabPrintSelect")->setCurrentIndex(2);
+        b.click(hexa ? "optFormatHexa" : "optFormatAscii");
+        b.box()->setText(text);
+        b.btn("cmdSend")->click();
+        QByteArray got;
+        QTRY_COMPARE(got += b.pty.deviceReceived(), wire);
+        QVERIFY(b.log.boxes.isEmpty());
+        QVERIFY(control<QTextEdit>(*b.w, "rtfPrintHex")->toPlainText().contains("SEND : " + hexLine));
+        QVERIFY(control<QTextEdit>(*b.w, "rtfPrintAsc")->toPlainText().contains(QStringLiteral("SEND : ")));
+        QCOMPARE(b.box()->text(), text);
     }
 
     // Steps: "+x" types x at the end, "-" is a backspace, "=x" pastes x over the box.
@@ -133,68 +124,69 @@ private slots:
         QTest::newRow("hexa paste 414, type 2") << true << QStringList{"=414", "+2"} << bytes("4142");
         QTest::newRow("hexa blank after digit") << true << QStringList{"+4", "+ ", "+1"} << bytes("41");
     }
-
     void byteDataTypingSendsEachNewUnitOnce()
     {
         QFETCH(bool, hexa);
         QFETCH(QStringList, steps);
         Bench b;
-        (hexa ? b.send().optFormatHexa : b.send().optFormatAscii)->click();
-        b.send().optFormByte->click();
+        b.click(hexa ? "optFormatHexa" : "optFormatAscii");
+        b.click("optFormByte");
         for (const QString &step : steps) {
             if (step.startsWith(u'+'))
                 b.type(step.mid(1));
             else if (step == QLatin1String("-"))
-                QTest::keyClick(b.send().txtSend, Qt::Key_Backspace);
+                QTest::keyClick(b.box(), Qt::Key_Backspace);
             else
-                b.send().txtSend->setText(step.mid(1));
+                b.box()->setText(step.mid(1));
         }
-        QTEST(b.arrived(), "sent");
-        b.send().optFormMsg->click(); // Message Data keeps the text and sends nothing while typing
+        QTEST(b.sent, "sent");
+        b.click("optFormMsg"); // Message Data keeps the text and sends nothing while typing
         b.type(QStringLiteral("7"));
-        QVERIFY(b.send().txtSend->text().endsWith(u'7'));
-        QCOMPARE(b.arrived(), QByteArray());
+        QVERIFY(b.box()->text().endsWith(u'7'));
+        QTEST(b.sent, "sent");
     }
 
     void hexaBoxDropsBlanksAndRefusesHalfUnits()
     {
         Bench b;
+        auto *length = control<QLabel>(*b.w, "lblSendLength");
         b.type(QStringLiteral("AB"));
-        b.send().optFormatHexa->click();
-        QCOMPARE(b.send().txtSend->text(), QString());
+        b.click("optFormatHexa");
+        QCOMPARE(b.box()->text(), QString());
         b.type(QStringLiteral("41 42"));
-        QCOMPARE(b.send().txtSend->text(), QStringLiteral("4142"));
-        QCOMPARE(b.send().txtSend->cursorPosition(), 4);
-        QCOMPARE(b.send().lblSendLength->text(), QStringLiteral("Length 2"));
+        QCOMPARE(b.box()->text(), QStringLiteral("4142"));
+        QCOMPARE(b.box()->cursorPosition(), 4);
+        QCOMPARE(length->text(), QStringLiteral("Length 2"));
         b.type(QStringLiteral("4"));
-        QCOMPARE(b.send().lblSendLength->text(), QStringLiteral("Length 2.5"));
-        b.send().cmdSend->click();
-        QTest::keyClick(b.send().txtSend, Qt::Key_Return);
-        QCOMPARE(b.arrived(), QByteArray());
-        b.send().optFormatAscii->click();
-        QVERIFY(!b.send().lblSendLength->isVisibleTo(b.w.get()));
+        QCOMPARE(length->text(), QStringLiteral("Length 2.5"));
+        b.btn("cmdSend")->click();
+        QTest::keyClick(b.box(), Qt::Key_Return);
+        QCOMPARE(b.sent, QByteArray());
+        b.click("optFormatAscii");
+        QVERIFY(!length->isVisibleTo(b.w.get()));
     }
 
+    // Enter in the send box is the Send button in each of its roles: send, start a run, stop it;
+    // not when the button is off.
     void enterClicksSendAlsoAsStartOrStop()
     {
         Bench b;
-        QSignalSpy start(&b.send(), &SendPanel::repeatStartRequested);
-        QSignalSpy stop(&b.send(), &SendPanel::repeatStopRequested);
         b.type(QStringLiteral("AB"));
-        QTest::keyClick(b.send().txtSend, Qt::Key_Return);
-        QCOMPARE(b.arrived(), bytes("4142"));
-        b.send().setSendButtonRole(SendButtonRole::RepeatStart);
-        QTest::keyClick(b.send().txtSend, Qt::Key_Enter);
-        b.send().setSendButtonRole(SendButtonRole::RepeatStop);
-        b.send().txtSend->clear();
-        QTest::keyClick(b.send().txtSend, Qt::Key_Return);
-        QCOMPARE(start.count(), 1);
-        QCOMPARE(stop.count(), 1);
-        b.send().setSendButtonRole(SendButtonRole::Send);
-        b.send().cmdSend->setEnabled(false);
+        QTest::keyClick(b.box(), Qt::Key_Return);
+        QCOMPARE(b.sent, bytes("4142"));
+        choose(*b.w, "cboDelayTime", QStringLiteral("20"));
+        control<QCheckBox>(*b.w, "chkAutoRepeat")->setChecked(true);
+        QTest::keyClick(b.box(), Qt::Key_Enter);
+        QVERIFY(b.w->autoRepeat()->isRunning(RunKind::SendBox));
+        b.box()->clear();
+        QTest::keyClick(b.box(), Qt::Key_Return);
+        QVERIFY(!b.w->autoRepeat()->isRunning(RunKind::SendBox));
+        control<QCheckBox>(*b.w, "chkAutoRepeat")->setChecked(false);
+        b.sent.clear();
+        b.btn("cmdSend")->setEnabled(false);
         b.type(QStringLiteral("C"));
-        QTest::keyClick(b.send().txtSend, Qt::Key_Return);
-        QCOMPARE(b.arrived(), QByteArray());
+        QTest::keyClick(b.box(), Qt::Key_Return);
+        QCOMPARE(b.sent, QByteArray());
     }
 
     void refusedWriteWarnsAndShowsNothing_data()
@@ -203,23 +195,22 @@ private slots:
         QTest::newRow("serial port not open") << false;
         QTest::newRow("socket not connected") << true;
     }
-
     void refusedWriteWarnsAndShowsNothing()
     {
         QFETCH(bool, tcp);
-        Bench b(false, [](AppData &d) { d.FuncKeys[0] = FuncItem{QString(), QStringLiteral("Z"), 1, 1}; });
-        b.w->funcKeyBar()->applyKeys();
+        writeListFile(
+            "[FuncString]\r\nString1=Z\r\n[FuncMode]\r\nString1=1\r\n[FuncSendEnable]\r\nString1=1\r\n");
+        Bench b(false);
         if (tcp)
-            b.w->portPanel()->optComm_0->click();
-        b.w->views()->selectTab(ViewTab::Both);
-        b.w->funcKeyBar()->cmdFuncKey[0]->click();
-        QCOMPARE(b.messages.size(), 1);
-        QCOMPARE(b.messages[0].icon, QMessageBox::Warning);
-        QCOMPARE(b.messages[0].title, QStringLiteral("Kivo"));
-        QVERIFY(!b.messages[0].text.isEmpty() &&
-                !b.messages[0].text.contains(QStringLiteral("Unknown error")));
-        QCOMPARE(b.w->views()->rtfPrintAsc->toPlainText() + b.w->views()->rtfPrintHex->toPlainText(),
-                 QString());
+            b.click("optComm_0");
+        control<QTabBar>(*b.w, "tabPrintSelect")->setCurrentIndex(2);
+        b.btn("cmdFuncKey_0")->click();
+        QCOMPARE(b.log.boxes.size(), 1);
+        QCOMPARE(b.log.boxes[0].icon, QMessageBox::Warning);
+        QCOMPARE(b.log.boxes[0].title, QStringLiteral("Kivo"));
+        QVERIFY(!b.log.boxes[0].text.isEmpty() &&
+                !b.log.boxes[0].text.contains(QStringLiteral("Unknown error")));
+        QCOMPARE(b.views(), QString());
     }
 
     void tcpSendReachesTheServer()
@@ -227,17 +218,17 @@ private slots:
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));
         Bench b(false);
-        b.w->portPanel()->optComm_0->click();
+        b.click("optComm_0");
         TcpLink &tcp = b.w->tcpLink();
         tcp.connectTo(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));
         QTRY_VERIFY(server.hasPendingConnections() && tcp.isReady());
         QTcpSocket *peer = server.nextPendingConnection();
-        b.send().optFormatHexa->click();
+        b.click("optFormatHexa");
         b.type(QStringLiteral("02 41 03"));
-        b.send().cmdSend->click();
+        b.btn("cmdSend")->click();
         QByteArray got;
         QTRY_COMPARE((got += peer->readAll()), bytes("024103"));
-        QVERIFY(b.messages.isEmpty());
+        QVERIFY(b.log.boxes.isEmpty());
     }
 
     void functionKeyFraming_data()
@@ -253,39 +244,43 @@ private slots:
         QTest::newRow("hexa blanks") << "02 41 03" << 2 << false << false << bytes("024103");
         QTest::newRow("empty sends nothing") << "" << 1 << true << true << QByteArray();
     }
-
     void functionKeyFraming()
     {
         QFETCH(QString, string);
         QFETCH(int, mode);
         QFETCH(bool, crlf);
         QFETCH(bool, stx);
-        Bench b(true, [&](AppData &d) {
-            d.FuncKeys[2] = FuncItem{QStringLiteral("K3"), string, int16_t(mode), 1};
-            d.FuncCRLF = crlf;
-            d.FuncSTX = stx;
-        });
-        b.w->funcKeyBar()->applyKeys();
-        b.w->funcKeyBar()->cmdFuncKey[2]->click();
-        QTEST(b.arrived(), "sent");
-        QVERIFY(b.messages.isEmpty());
+        writeListFile(
+            QStringLiteral("[FuncKeyCap]\r\nString3=K3\r\n[FuncString]\r\nString3=%1\r\nCRLF=%2\r\nSTX=%3\r\n"
+                           "[FuncMode]\r\nString3=%4\r\n[FuncSendEnable]\r\nString3=1\r\n")
+                .arg(string, crlf ? "True" : "False", stx ? "-1" : "0", QString::number(mode))
+                .toUtf8());
+        Bench b;
+        b.btn("cmdFuncKey_2")->click();
+        QTEST(b.sent, "sent");
+        QVERIFY(b.log.boxes.isEmpty());
     }
 
     void funcSetApplyWritesMemoryButtonsAndListFile()
     {
-        Bench b(false, [](AppData &d) { d.FuncKeys[1] = FuncItem{QStringLiteral("OLD"), QString(), 1, 1}; });
-        FuncKeyBar &bar = *b.w->funcKeyBar();
-        bar.applyKeys();
-        frmFuncSet dlg(b.w->data(), bar, b.w.get());
-        dlg.chkList[0]->setChecked(true);
-        dlg.txtKeyCaption[0]->setText(QStringLiteral("Zero"));
-        dlg.txtString[0]->setText(QStringLiteral("5A"));
-        dlg.cmdMode[0]->click(); // a missing mode shows Hexa; one click makes it ASCII
-        dlg.chkList[1]->setChecked(false);
-        QVERIFY(!dlg.txtString[1]->isEnabled());
-        dlg.txtKeyCaption[1]->clear();
-        dlg.chkCRLF->setChecked(true);
-        dlg.cmdApply->click();
+        writeListFile(
+            "[FuncKeyCap]\r\nString2=OLD\r\n[FuncMode]\r\nString2=1\r\n[FuncSendEnable]\r\nString2=1\r\n");
+        Bench b(false);
+        QTimer::singleShot(0, this, [] {
+            auto *dlg = qobject_cast<frmFuncSet *>(QApplication::activeModalWidget());
+            QVERIFY(dlg);
+            dlg->chkList[0]->setChecked(true);
+            dlg->txtKeyCaption[0]->setText(QStringLiteral("Zero"));
+            dlg->txtString[0]->setText(QStringLiteral("5A"));
+            dlg->cmdMode[0]->click(); // a missing mode shows Hexa; one click makes it ASCII
+            dlg->chkList[1]->setChecked(false);
+            QVERIFY(!dlg->txtString[1]->isEnabled());
+            dlg->txtKeyCaption[1]->clear();
+            dlg->chkCRLF->setChecked(true);
+            dlg->cmdApply->click();
+            dlg->cmdClose->click();
+        });
+        b.btn("cmdFuncKeySet")->click();
 
         const QString file = kivotest::listFilePath();
         const QStringList written{
@@ -294,15 +289,15 @@ private slots:
             ReadIni("FuncMode", "String2", file),   ReadIni("FuncSendEnable", "String2", file),
             ReadIni("FuncString", "STX", file),     ReadIni("FuncString", "CRLF", file)};
         QCOMPARE(written, (QStringList{"Zero", "5A", "1", "1", "1", "0", "0", "True"}));
-        QCOMPARE(bar.cmdFuncKey[0]->text(), QStringLiteral("Zero"));
-        QVERIFY(bar.cmdFuncKey[0]->isEnabled());
-        QCOMPARE(bar.cmdFuncKey[1]->text(), QStringLiteral("OLD"));
-        QVERIFY(!bar.cmdFuncKey[1]->isEnabled());
-        QVERIFY(b.messages.isEmpty());
+        QCOMPARE(b.btn("cmdFuncKey_0")->text(), QStringLiteral("Zero"));
+        QVERIFY(b.btn("cmdFuncKey_0")->isEnabled());
+        QCOMPARE(b.btn("cmdFuncKey_1")->text(), QStringLiteral("OLD"));
+        QVERIFY(!b.btn("cmdFuncKey_1")->isEnabled());
+        QVERIFY(b.log.boxes.isEmpty());
 
         Bench again(false); // the next start reads back what Apply wrote
-        QCOMPARE(again.w->funcKeyBar()->cmdFuncKey[0]->text(), QStringLiteral("Zero"));
-        QCOMPARE(again.w->funcKeyBar()->cmdFuncKey[1]->text(), QStringLiteral("FUNC2"));
+        QCOMPARE(again.btn("cmdFuncKey_0")->text(), QStringLiteral("Zero"));
+        QCOMPARE(again.btn("cmdFuncKey_1")->text(), QStringLiteral("FUNC2"));
         QVERIFY(again.w->data().FuncCRLF && !again.w->data().FuncSTX);
     }
 
@@ -321,7 +316,6 @@ private slots:
         QTest::newRow("stx only") << "ABC" << 1 << false << true << 2 << bytes("0241424303");
         QTest::newRow("hexa unchanged") << "02 31 32 03" << 2 << true << true << 0 << bytes("02313203");
     }
-
     void messageFramingAndLineEnds()
     {
         QFETCH(QString, message);
@@ -340,7 +334,7 @@ private slots:
             dlg->cmdCRLF->click();
         dlg->cmdMode[2]->click(); // not applied: the button still sends the stored mode
         dlg->cmdBtnNum[2]->click();
-        QTEST(b.arrived(), "sent");
+        QTEST(b.sent, "sent");
         QCOMPARE(dlg->lblDescTitle->text() + dlg->txtDesc->toPlainText(), QStringLiteral("String3third"));
         QVERIFY(dlg->cmdSave->isEnabled());
     }
@@ -359,7 +353,6 @@ private slots:
         QTest::newRow("in the description") << "txtDesc" << int(Qt::Key_5) << true << QByteArray();
         QTest::newRow("empty message") << "cmdBtnNum_0" << int(Qt::Key_7) << false << QByteArray();
     }
-
     void digitShortcutsOnlyOutsideTextBoxes()
     {
         QFETCH(QString, focus);
@@ -376,7 +369,7 @@ private slots:
         auto *target = dlg->findChild<QWidget *>(focus);
         target->setFocus(Qt::TabFocusReason);
         QTest::keyClick(target, Qt::Key(key), keypad ? Qt::KeypadModifier : Qt::NoModifier);
-        QTEST(b.arrived(), "sent");
+        QTEST(b.sent, "sent");
     }
 
     void xorChecksumOfDraggedRange_data()
@@ -399,7 +392,6 @@ private slots:
         row("ascii row", "02 31 32 03", false, 3, 5, true, "", "02 31 32 03");
         row("no selection", "02 31 32 03", true, 3, 0, true, "", "02 31 32 03");
     }
-
     void xorChecksumOfDraggedRange()
     {
         QFETCH(QString, text);
@@ -442,9 +434,9 @@ private slots:
         QVERIFY(!dlg->cmdBtnNum[0]->isEnabled() && dlg->cmdBtnNum[1]->isEnabled());
         QCOMPARE(dlg->cmdBtnNum[1]->toolTip(), QString()); // after Apply: the (empty) description
         dlg->cmdBtnNum[1]->click();
-        QCOMPARE(b.arrived(), bytes("4142"));
+        QCOMPARE(b.sent, bytes("4142"));
 
-        // Hovering row 3 replaces an unsaved edit; Save then writes message 3, trimmed.
+        // Hovering row 10 replaces an unsaved edit; Save then writes message 10, trimmed.
         dlg->txtDesc->setPlainText(QStringLiteral("lost edit"));
         QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
         QApplication::sendEvent(dlg->lblString[9], &enter);
@@ -453,9 +445,7 @@ private slots:
         dlg->cmdSave->click();
         QCOMPARE(ReadIni("MesgDesc", "String10", file), QStringLiteral("tenth"));
         QCOMPARE(ReadIni("MesgDesc", "String2", file), QString());
-        QCOMPARE(b.messages.size(), 1);
-        QCOMPARE(b.messages[0].text, QStringLiteral("Save Complete!"));
-        QCOMPARE(b.messages[0].icon, QMessageBox::Information);
+        QCOMPARE(describe(b.log.boxes), QStringList{"Information|" + appTitle() + "|Save Complete!"});
 
         // A list file that cannot be written: memory changes, and both Save and Apply say it failed.
         QTemporaryDir dir;
@@ -468,9 +458,9 @@ private slots:
         dlg->cmdApply->click();
         setListFilePathOverride(file);
         QCOMPARE(b.w->data().MesgList[9].strDesc, QStringLiteral("kept in memory"));
-        QCOMPARE(b.messages.size(), 3);
-        QCOMPARE(b.messages[1].icon, QMessageBox::Warning);
-        QCOMPARE(b.messages[2].icon, QMessageBox::Warning);
+        QCOMPARE(b.log.boxes.size(), 3);
+        QCOMPARE(b.log.boxes[1].icon, QMessageBox::Warning);
+        QCOMPARE(b.log.boxes[2].icon, QMessageBox::Warning);
     }
 
     // A description typed on several lines was refused by the list file and reported as unsaved.
@@ -508,7 +498,7 @@ private slots:
         QCOMPARE(dlg->size(), frmSendMessage::collapsedSize());
         QCOMPARE(dlg->cmdAssign->text(), QStringLiteral("Show A&ssign (F2)"));
         QVERIFY(!dlg->fraAssign->isVisible());
-        QCOMPARE(b.arrived(), QByteArray());
+        QCOMPARE(b.sent, QByteArray());
 
         QCOMPARE(b.openSendMessage(), dlg.data()); // the one window, edits intact
         QCOMPARE(dlg->txtString[0]->text(), QStringLiteral("unapplied"));

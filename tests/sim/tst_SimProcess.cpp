@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 // The real kivo-sim executable, as scripts and users run it.
-class SimProcessTest : public QObject
+class tst_SimProcess : public QObject
 {
     Q_OBJECT
 private slots:
@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(match.captured(3), link);
         QCOMPARE(QFileInfo(link).symLinkTarget(), match.captured(2));
 
-        QTest::qWait(300);
+        QTest::qWait(300); // let the stream run before the signal ends it
         ::kill(pid_t(sim.processId()), signalNumber);
         QVERIFY(sim.waitForFinished(5000));
         QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
@@ -149,5 +149,5 @@ private slots:
         QVERIFY2(sent.captured(1).toInt() >= 5 && sent.captured(1).toInt() <= 11, out.constData());
     }
 };
-QTEST_GUILESS_MAIN(SimProcessTest)
+QTEST_GUILESS_MAIN(tst_SimProcess)
 #include "tst_SimProcess.moc"

@@ -57,7 +57,7 @@ struct Rig
 
 } // namespace
 
-class SimStreamTest : public QObject
+class tst_SimStream : public QObject
 {
     Q_OBJECT
 private slots:
@@ -68,7 +68,7 @@ private slots:
         QVERIFY(!rig.nextFrames(1).isEmpty());
         const qint64 begin = rig.arrivals.last();
         const qsizetype first = rig.frames.size();
-        QTest::qWait(2000);
+        QTest::qWait(2000); // the rate is measured over a fixed window
         qsizetype inWindow = 0;
         for (qsizetype i = first; i < rig.arrivals.size(); ++i)
             inWindow += rig.arrivals.at(i) - begin <= 2000 ? 1 : 0;
@@ -109,14 +109,14 @@ private slots:
         rig.client.write("\x02S\x03");
         QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD S off")));
         QVERIFY(!rig.sim->streaming());
-        QTest::qWait(100);
+        QTest::qWait(100); // frames already sent before the stop arrive
         const qsizetype stopped = rig.frames.size();
-        QTest::qWait(400);
+        QTest::qWait(400); // a stopped stream must send nothing
         QCOMPARE(rig.frames.size(), stopped);
 
         rig.client.write("W\r\n"); // one frame on demand while the stream is off
         QTRY_COMPARE(rig.frames.size(), stopped + 1);
-        QTest::qWait(200);
+        QTest::qWait(200); // one frame on demand, no more
         QCOMPARE(rig.frames.size(), stopped + 1);
 
         rig.client.write("S\r\n");
@@ -135,7 +135,7 @@ private slots:
     void maxRateSendsOnlyWholeFramesFast()
     {
         Rig rig(0, Layout::Bytes10);
-        QTest::qWait(500);
+        QTest::qWait(500); // the flat-out rate is measured over a fixed time
         rig.sim->stop();
         QTRY_VERIFY(rig.output.last().startsWith(QLatin1String("SENT ")));
         QTRY_COMPARE(rig.client.state(), QAbstractSocket::UnconnectedState);
@@ -174,5 +174,5 @@ private slots:
         ::close(fd);
     }
 };
-QTEST_GUILESS_MAIN(SimStreamTest)
+QTEST_GUILESS_MAIN(tst_SimStream)
 #include "tst_SimStream.moc"

@@ -6,7 +6,7 @@
 
 using namespace kivosim;
 
-class SimUnitsTest : public QObject
+class tst_SimUnits : public QObject
 {
     Q_OBJECT
 private slots:
@@ -110,5 +110,5 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(found, commands, 1000);
     }
 };
-QTEST_GUILESS_MAIN(SimUnitsTest)
+QTEST_GUILESS_MAIN(tst_SimUnits)
 #include "tst_SimUnits.moc"

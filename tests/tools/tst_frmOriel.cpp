@@ -1,10 +1,9 @@
 #include "tools/frmOriel.h"
 
-#include "../link/PtyPair.h"
-#include "KivoTest.h"
+#include "MainWindow.h"
+#include "PtyPair.h"
 #include "app/frmMain.h"
 #include "core/MessageBox.h"
-#include "link/PortPanel.h"
 #include "traffic/TrafficViews.h"
 
 #include <QComboBox>
@@ -17,11 +16,7 @@ using namespace kivo;
 namespace {
 frmOriel *findForm()
 {
-    frmOriel *found = nullptr;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *f = qobject_cast<frmOriel *>(w); f && f->isVisible())
-            found = f;
-    return found;
+    return kivotest::topLevel<frmOriel>();
 }
 } // namespace
 
@@ -60,17 +55,17 @@ private slots:
         PtyPair pty;
         frmMain main;
         main.setEndProgram([] {});
-        main.portPanel()->cboPort->setEditText(pty.slavePath());
-        main.portPanel()->cmdConnect->click();
+        kivotest::connectSerial(main, pty.slavePath());
         main.views()->selectTab(ViewTab::Hexa);
-        main.cmdOriel()->click();
+        kivotest::button(main, "cmdOriel")->click();
         QTest::mouseClick(findForm()->findChild<QPushButton *>(button), Qt::LeftButton);
         QByteArray received;
         QTRY_COMPARE((received += pty.deviceReceived()), bytes);
         QVERIFY(m_messages.isEmpty());
         // The frame shows in the hex view as a SEND line like any other send.
-        QVERIFY(main.views()->rtfPrintHex->toPlainText().contains(
-            QStringLiteral("SEND : ") + QString::fromLatin1(bytes.toHex(' ').toUpper())));
+        QVERIFY(kivotest::control<QTextEdit>(main, "rtfPrintHex")
+                    ->toPlainText()
+                    .contains(QStringLiteral("SEND : ") + QString::fromLatin1(bytes.toHex(' ').toUpper())));
     }
 
     void recordReadsStepTheirBoxAndText2Follows_data()
@@ -154,9 +149,9 @@ private slots:
         auto main = std::make_unique<frmMain>();
         main->setEndProgram([] {});
         main->show();
-        QVERIFY(!main->cmdOriel()->isVisible());
-        main->cmdOriel()->click();
-        main->cmdOriel()->click();
+        QVERIFY(!kivotest::button(*main, "cmdOriel")->isVisible());
+        kivotest::button(*main, "cmdOriel")->click();
+        kivotest::button(*main, "cmdOriel")->click();
         QList<frmOriel *> forms;
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *f = qobject_cast<frmOriel *>(w))

@@ -75,4 +75,4 @@ private slots:
 };
 
 KIVO_TEST_MAIN(tst_Delay)
-#include "tst_delay.moc"
+#include "tst_Delay.moc"

@@ -23,7 +23,7 @@ QByteArray bytesOf(const QString &path)
 } // namespace
 
 // Where the stores live for an installed program and for a profile.
-class TestProfile : public QObject
+class tst_Profile : public QObject
 {
     Q_OBJECT
 
@@ -74,5 +74,5 @@ private slots:
     }
 };
 
-KIVO_TEST_MAIN(TestProfile)
+KIVO_TEST_MAIN(tst_Profile)
 #include "tst_Profile.moc"

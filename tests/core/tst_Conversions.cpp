@@ -17,7 +17,7 @@ template <typename T> QString shown(std::optional<T> value)
 }
 } // namespace
 
-class TestConversions : public QObject
+class tst_Conversions : public QObject
 {
     Q_OBJECT
 
@@ -73,5 +73,5 @@ private slots:
     }
 };
 
-KIVO_TEST_MAIN(TestConversions)
-#include "tst_conversions.moc"
+KIVO_TEST_MAIN(tst_Conversions)
+#include "tst_Conversions.moc"

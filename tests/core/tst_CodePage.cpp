@@ -6,7 +6,7 @@ using kivo::CodePage;
 
 enum Direction { Both, DecodeOnly, EncodeOnly };
 
-class TestCodePage : public QObject
+class tst_CodePage : public QObject
 {
     Q_OBJECT
 
@@ -76,5 +76,5 @@ private slots:
     }
 };
 
-KIVO_TEST_MAIN(TestCodePage)
-#include "tst_codepage.moc"
+KIVO_TEST_MAIN(tst_CodePage)
+#include "tst_CodePage.moc"

@@ -77,7 +77,7 @@ QStringList split(const QString &line)
 
 } // namespace
 
-class TestKivoProcess : public QObject
+class tst_KivoProcess : public QObject
 {
     Q_OBJECT
 
@@ -132,26 +132,19 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("named");
-        QTest::newRow("bps") << "--bps 1234"
-                             << "--bps";
-        QTest::newRow("parity") << "--parity Q"
-                                << "--parity";
-        QTest::newRow("data bits") << "--data-bits 3"
-                                   << "--data-bits";
-        QTest::newRow("stop bits") << "--stop-bits 0"
-                                   << "--stop-bits";
-        QTest::newRow("receive delay") << "--recv-delay 1"
-                                       << "--recv-delay";
-        QTest::newRow("tab") << "--tab list"
-                             << "--tab";
-        QTest::newRow("tcp") << "--tcp localhost"
-                             << "--tcp";
-        QTest::newRow("mode") << "--mode 7"
-                              << "--mode";
-        QTest::newRow("unknown option") << "--speed 9600"
-                                        << "speed";
-        QTest::newRow("missing value") << "--port"
-                                       << "--port";
+        const auto row = [](const char *tag, const char *a, const char *b) {
+            QTest::newRow(tag) << QString(a) << QString(b);
+        };
+        row("bps", "--bps 1234", "--bps");
+        row("parity", "--parity Q", "--parity");
+        row("data bits", "--data-bits 3", "--data-bits");
+        row("stop bits", "--stop-bits 0", "--stop-bits");
+        row("receive delay", "--recv-delay 1", "--recv-delay");
+        row("tab", "--tab list", "--tab");
+        row("tcp", "--tcp localhost", "--tcp");
+        row("mode", "--mode 7", "--mode");
+        row("unknown option", "--speed 9600", "speed");
+        row("missing value", "--port", "--port");
     }
     // The platform plugin named does not exist: had kivo gone on to make its application object
     // (and a window), Qt would abort instead of the exit with status 2.
@@ -263,5 +256,5 @@ private slots:
     }
 };
 
-KIVO_TEST_MAIN(TestKivoProcess)
+KIVO_TEST_MAIN(tst_KivoProcess)
 #include "tst_KivoProcess.moc"

@@ -47,7 +47,7 @@ struct Window
 
 } // namespace
 
-class TestCommandLineApply : public QObject
+class tst_CommandLineApply : public QObject
 {
     Q_OBJECT
 
@@ -63,37 +63,20 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("typed device") << "--port /tmp/ttyNOPE"
-                                      << "cboPort"
-                                      << "/tmp/ttyNOPE";
-        QTest::newRow("bps") << "--bps 115200"
-                             << "cboBps"
-                             << "115200";
-        QTest::newRow("parity") << "--parity e"
-                                << "cboParity"
-                                << "E";
-        QTest::newRow("data bits") << "--data-bits 7"
-                                   << "cboDataBit"
-                                   << "7";
-        QTest::newRow("stop bits") << "--stop-bits 2"
-                                   << "cboStopBit"
-                                   << "2";
-        QTest::newRow("receive delay") << "--recv-delay 0.01"
-                                       << "cboDelay"
-                                       << "0.01";
-        QTest::newRow("tab") << "--tab both"
-                             << "tabPrintSelect"
-                             << "2";
+        const auto row = [](const char *tag, const char *line, const char *control, const char *expected) {
+            QTest::newRow(tag) << QString(line) << QString(control) << QString(expected);
+        };
+        row("typed device", "--port /tmp/ttyNOPE", "cboPort", "/tmp/ttyNOPE");
+        row("bps", "--bps 115200", "cboBps", "115200");
+        row("parity", "--parity e", "cboParity", "E");
+        row("data bits", "--data-bits 7", "cboDataBit", "7");
+        row("stop bits", "--stop-bits 2", "cboStopBit", "2");
+        row("receive delay", "--recv-delay 0.01", "cboDelay", "0.01");
+        row("tab", "--tab both", "tabPrintSelect", "2");
         // The terminal tab's own handling runs: it sets the receive delay to 0 and locks it.
-        QTest::newRow("terminal tab handler runs") << "--recv-delay 0.05 --tab terminal"
-                                                   << "cboDelay"
-                                                   << "0 (disabled)";
-        QTest::newRow("tcp chooses TCP/IP") << "--tcp 127.0.0.1:1"
-                                            << "optComm_0"
-                                            << "checked";
-        QTest::newRow("connect chooses RS232C") << "--connect --port /tmp/ttyNOPE"
-                                                << "optComm_1"
-                                                << "checked";
+        row("terminal tab handler runs", "--recv-delay 0.05 --tab terminal", "cboDelay", "0 (disabled)");
+        row("tcp chooses TCP/IP", "--tcp 127.0.0.1:1", "optComm_0", "checked");
+        row("connect chooses RS232C", "--connect --port /tmp/ttyNOPE", "optComm_1", "checked");
     }
     void optionChoosesTheWindowsEntry()
     {
@@ -167,5 +150,5 @@ private slots:
     }
 };
 
-KIVO_TEST_MAIN(TestCommandLineApply)
+KIVO_TEST_MAIN(tst_CommandLineApply)
 #include "tst_CommandLineApply.moc"

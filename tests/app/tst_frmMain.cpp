@@ -1,11 +1,7 @@
-#include "KivoTest.h"
+#include "MainWindow.h"
 
 #include "app/frmMain.h"
 #include "core/MessageBox.h"
-#include "link/PortPanel.h"
-#include "send/FuncKeyBar.h"
-#include "send/RepeatPanel.h"
-#include "send/SendPanel.h"
 #include "traffic/SplitterBar.h"
 #include "traffic/TrafficViews.h"
 
@@ -23,8 +19,15 @@
 #include <memory>
 
 using namespace kivo;
+using kivotest::button;
+using kivotest::control;
 
 namespace {
+
+QComboBox *combo(const QObject &w, const char *name)
+{
+    return control<QComboBox>(w, name);
+}
 
 std::unique_ptr<frmMain> openWindow()
 {
@@ -66,69 +69,69 @@ private slots:
     void freshInstallStartsWithDesignDefaults()
     {
         auto w = openWindow();
-        PortPanel *p = w->portPanel();
         QCOMPARE(w->windowTitle(), QStringLiteral("Kivo v0.992"));
         const QList<QSize> iconSizes = w->windowIcon().availableSizes();
         QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
-        RepeatPanel *r = w->repeatPanel();
         const QStringList choices{
-            p->cboParity->currentText(),  p->cboDataBit->currentText(),  p->cboStopBit->currentText(),
-            p->cboBps->currentText(),     p->cboDelay->currentText(),    r->cboDelayTime->currentText(),
-            r->cboDelayTime->itemText(9), r->cboDelayTime->itemText(37), r->cboCount->currentText()};
+            combo(*w, "cboParity")->currentText(),  combo(*w, "cboDataBit")->currentText(),
+            combo(*w, "cboStopBit")->currentText(), combo(*w, "cboBps")->currentText(),
+            combo(*w, "cboDelay")->currentText(),   combo(*w, "cboDelayTime")->currentText(),
+            combo(*w, "cboDelayTime")->itemText(9), combo(*w, "cboDelayTime")->itemText(37),
+            combo(*w, "cboCount")->currentText()};
         QCOMPARE(choices, (QStringList{"N", "8", "1", "9600", "0.03", "0.01", "0.1", "20", "Endless"}));
-        const QList<int> counts{p->cboBps->count(), p->cboDelay->count(), r->cboDelayTime->count(),
-                                r->cboCount->count()};
+        const QList<int> counts{combo(*w, "cboBps")->count(), combo(*w, "cboDelay")->count(),
+                                combo(*w, "cboDelayTime")->count(), combo(*w, "cboCount")->count()};
         QCOMPARE(counts, (QList<int>{14, 12, 38, 13}));
-        QVERIFY(w->sendPanel()->optFormatAscii->isChecked() && w->sendPanel()->optFormMsg->isChecked());
+        QVERIFY(control<QRadioButton>(*w, "optFormatAscii")->isChecked() &&
+                control<QRadioButton>(*w, "optFormMsg")->isChecked());
         QCOMPARE(w->views()->selectedTab(), ViewTab::Ascii);
-        QVERIFY(p->optComm_1->isChecked());
-        const QList<bool> enabled{p->cmdConnect->isEnabled(), p->cmdDisconnect->isEnabled(),
-                                  r->chkAutoRepeat->isEnabled(), w->sendPanel()->cmdSend->isEnabled(),
-                                  r->cmdStart->isEnabled()};
+        QVERIFY(control<QRadioButton>(*w, "optComm_1")->isChecked());
+        const QList<bool> enabled{button(*w, "cmdConnect")->isEnabled(),
+                                  button(*w, "cmdDisconnect")->isEnabled(),
+                                  control<QCheckBox>(*w, "chkAutoRepeat")->isEnabled(),
+                                  button(*w, "cmdSend")->isEnabled(), button(*w, "cmdStart")->isEnabled()};
         QCOMPARE(enabled, (QList<bool>{true, false, false, false, false}));
         for (int k = 0; k < 4; ++k) {
-            QCOMPARE(w->funcKeyBar()->cmdFuncKey[k]->text(), QStringLiteral("FUNC%1").arg(k + 1));
-            QVERIFY(!w->funcKeyBar()->cmdFuncKey[k]->isEnabled());
+            QCOMPARE(button(*w, qPrintable(QStringLiteral("cmdFuncKey_%1").arg(k)))->text(),
+                     QStringLiteral("FUNC%1").arg(k + 1));
+            QVERIFY(!button(*w, qPrintable(QStringLiteral("cmdFuncKey_%1").arg(k)))->isEnabled());
         }
-        QVERIFY(!w->cmdOriel()->isVisible());
+        QVERIFY(!button(*w, "cmdOriel")->isVisible());
     }
 
     void choicesSurviveShutDownAndRestart()
     {
         {
             auto w = openWindow();
-            PortPanel *p = w->portPanel();
-            p->cboParity->setCurrentIndex(4);
-            p->cboDataBit->setCurrentIndex(3);
-            p->cboStopBit->setCurrentIndex(1);
-            p->cboBps->setCurrentIndex(13);
-            p->cboDelay->setCurrentIndex(0);
-            w->sendPanel()->optFormatHexa->click();
-            w->sendPanel()->optFormByte->click();
-            w->repeatPanel()->cboDelayTime->setCurrentIndex(20);
-            w->repeatPanel()->cboCount->setCurrentIndex(5);
-            w->views()->tabPrintSelect->setCurrentIndex(2);
+            combo(*w, "cboParity")->setCurrentIndex(4);
+            combo(*w, "cboDataBit")->setCurrentIndex(3);
+            combo(*w, "cboStopBit")->setCurrentIndex(1);
+            combo(*w, "cboBps")->setCurrentIndex(13);
+            combo(*w, "cboDelay")->setCurrentIndex(0);
+            control<QRadioButton>(*w, "optFormatHexa")->click();
+            control<QRadioButton>(*w, "optFormByte")->click();
+            combo(*w, "cboDelayTime")->setCurrentIndex(20);
+            combo(*w, "cboCount")->setCurrentIndex(5);
+            control<QTabBar>(*w, "tabPrintSelect")->setCurrentIndex(2);
             w->SizeControls(4005.0f);
-            p->optComm_0->click();
+            control<QRadioButton>(*w, "optComm_0")->click();
             w->close();
         }
         auto w = openWindow();
-        PortPanel *p = w->portPanel();
-        const QStringList line{p->cboParity->currentText(),
-                               p->cboDataBit->currentText(),
-                               p->cboStopBit->currentText(),
-                               p->cboBps->currentText(),
-                               p->cboDelay->currentText(),
-                               w->repeatPanel()->cboDelayTime->currentText(),
-                               w->repeatPanel()->cboCount->currentText()};
+        const QStringList line{
+            combo(*w, "cboParity")->currentText(),  combo(*w, "cboDataBit")->currentText(),
+            combo(*w, "cboStopBit")->currentText(), combo(*w, "cboBps")->currentText(),
+            combo(*w, "cboDelay")->currentText(),   combo(*w, "cboDelayTime")->currentText(),
+            combo(*w, "cboCount")->currentText()};
         QCOMPARE(line, (QStringList{"S", "5", "1.5", "256000", "0", "3", "500"}));
-        QVERIFY(w->sendPanel()->optFormatHexa->isChecked() && w->sendPanel()->optFormByte->isChecked());
+        QVERIFY(control<QRadioButton>(*w, "optFormatHexa")->isChecked() &&
+                control<QRadioButton>(*w, "optFormByte")->isChecked());
         QCOMPARE(w->views()->selectedTab(), ViewTab::Both);
         QCOMPARE(w->splitPos(), 4005.0f);
-        QVERIFY(p->optComm_0->isChecked());
+        QVERIFY(control<QRadioButton>(*w, "optComm_0")->isChecked());
         // TCP/IP chosen: Connect off, the send controls usable.
-        QVERIFY(!p->cmdConnect->isEnabled());
-        QVERIFY(w->sendPanel()->cmdSend->isEnabled());
+        QVERIFY(!button(*w, "cmdConnect")->isEnabled());
+        QVERIFY(button(*w, "cmdSend")->isEnabled());
     }
 
     void corruptStoreAndListFileStartNormally_data()
@@ -161,11 +164,11 @@ private slots:
         auto w = openWindow();
         // An unusable stored index leaves its list as the fixed fill left it: no selection, except
         // the lists that start with one.
-        QTEST(w->portPanel()->cboParity->currentIndex(), "parity");
-        QTEST(w->portPanel()->cboBps->currentIndex(), "bps");
-        QCOMPARE(w->portPanel()->cboDataBit->currentText(), QStringLiteral("8"));
-        QCOMPARE(w->portPanel()->cboDelay->currentText(), QStringLiteral("0.03"));
-        QCOMPARE(w->repeatPanel()->cboCount->currentText(), QStringLiteral("Endless"));
+        QTEST(combo(*w, "cboParity")->currentIndex(), "parity");
+        QTEST(combo(*w, "cboBps")->currentIndex(), "bps");
+        QCOMPARE(combo(*w, "cboDataBit")->currentText(), QStringLiteral("8"));
+        QCOMPARE(combo(*w, "cboDelay")->currentText(), QStringLiteral("0.03"));
+        QCOMPARE(combo(*w, "cboCount")->currentText(), QStringLiteral("Endless"));
         QCOMPARE(w->views()->selectedTab(), ViewTab::Ascii);
         QCOMPARE(w->splitPos(), 0.0f);
         QVERIFY(!w->data().FuncSTX);
@@ -178,12 +181,12 @@ private slots:
                   "String2=1\r\n[FuncString]\r\nSTX=-1\r\n[AutoString]\r\nCRLF=True\r\n"
                   "[MesgString]\r\nSTX=1\r\n");
         auto w = openWindow();
-        QCOMPARE(w->funcKeyBar()->cmdFuncKey[0]->text(), QStringLiteral("ZERO"));
-        QVERIFY(w->funcKeyBar()->cmdFuncKey[0]->isEnabled());
+        QCOMPARE(button(*w, "cmdFuncKey_0")->text(), QStringLiteral("ZERO"));
+        QVERIFY(button(*w, "cmdFuncKey_0")->isEnabled());
         // An empty stored caption keeps the design caption; Enabled still decides.
-        QCOMPARE(w->funcKeyBar()->cmdFuncKey[1]->text(), QStringLiteral("FUNC2"));
-        QVERIFY(w->funcKeyBar()->cmdFuncKey[1]->isEnabled());
-        QVERIFY(!w->funcKeyBar()->cmdFuncKey[2]->isEnabled());
+        QCOMPARE(button(*w, "cmdFuncKey_1")->text(), QStringLiteral("FUNC2"));
+        QVERIFY(button(*w, "cmdFuncKey_1")->isEnabled());
+        QVERIFY(!button(*w, "cmdFuncKey_2")->isEnabled());
         QVERIFY(w->data().FuncSTX);
         QVERIFY(w->data().AutoCRLF);
         // Only -1 switches an STX option on.
@@ -209,8 +212,8 @@ private slots:
         QCOMPARE(enabled(), (QList<bool>{true, false, false}));
 
         // The items follow the buttons only when their menu opens.
-        w->portPanel()->cmdConnect->setEnabled(false);
-        w->portPanel()->cmdDisconnect->setEnabled(true);
+        button(*w, "cmdConnect")->setEnabled(false);
+        button(*w, "cmdDisconnect")->setEnabled(true);
         w->SetSendEnabled(true);
         QCOMPARE(enabled(), (QList<bool>{true, false, false}));
         emit file->aboutToShow();
@@ -227,30 +230,31 @@ private slots:
     void splitterDragIsLimitedAndRemembered()
     {
         auto w = openWindow();
-        w->views()->tabPrintSelect->setCurrentIndex(2);
-        SplitterBar *bar = w->views()->picSize;
+        control<QTabBar>(*w, "tabPrintSelect")->setCurrentIndex(2);
+        auto *bar = control<SplitterBar>(*w, "picSize");
         QVERIFY(bar->isVisible());
         const int barLeft = bar->x();
 
         sendMouse(bar, QEvent::MouseButtonPress, 1, Qt::LeftButton);
         QVERIFY(w->isSplitDragging());
-        QVERIFY(w->views()->picSplitter->isVisible());
+        QVERIFY(control<QFrame>(*w, "picSplitter")->isVisible());
         sendMouse(bar, QEvent::MouseMove, -2000, Qt::LeftButton);
-        QCOMPARE(w->views()->picSplitter->x(), 500 / 15);
+        QCOMPARE(control<QFrame>(*w, "picSplitter")->x(), 500 / 15);
         // 267 px is 4005 twips.
         sendMouse(bar, QEvent::MouseMove, 267 - barLeft, Qt::LeftButton);
-        QCOMPARE(w->views()->picSplitter->x(), 267);
+        QCOMPARE(control<QFrame>(*w, "picSplitter")->x(), 267);
         sendMouse(bar, QEvent::MouseButtonRelease, 267 - barLeft, Qt::NoButton);
 
         QVERIFY(!w->isSplitDragging());
-        QVERIFY(!w->views()->picSplitter->isVisible());
+        QVERIFY(!control<QFrame>(*w, "picSplitter")->isVisible());
         QCOMPARE(w->splitPos(), 4005.0f);
-        QCOMPARE(w->views()->rtfPrintAsc->width(), 267);
+        QCOMPARE(control<QTextEdit>(*w, "rtfPrintAsc")->width(), 267);
 
         // Hexa hides the bar and gives the hex view the ASCII view's rectangle.
-        w->views()->tabPrintSelect->setCurrentIndex(1);
+        control<QTabBar>(*w, "tabPrintSelect")->setCurrentIndex(1);
         QVERIFY(!bar->isVisible());
-        QCOMPARE(w->views()->rtfPrintHex->geometry(), w->views()->rtfPrintAsc->geometry());
+        QCOMPARE(control<QTextEdit>(*w, "rtfPrintHex")->geometry(),
+                 control<QTextEdit>(*w, "rtfPrintAsc")->geometry());
     }
 
     void exitRunsShutDownOnce()
@@ -259,7 +263,7 @@ private slots:
         int ends = 0;
         w->setEndProgram([&ends] { ++ends; });
         w->show();
-        w->portPanel()->cboBps->setCurrentIndex(2);
+        combo(*w, "cboBps")->setCurrentIndex(2);
         w->findChild<QAction *>(QStringLiteral("mnuFile_Exit"))->trigger();
         w->close();
         QCOMPARE(ends, 1);
@@ -271,4 +275,4 @@ private slots:
 };
 
 KIVO_TEST_MAIN(tst_frmMain)
-#include "tst_frmmain.moc"
+#include "tst_frmMain.moc"

@@ -116,4 +116,4 @@ private slots:
 };
 
 KIVO_TEST_MAIN(tst_Layout)
-#include "tst_layout.moc"
+#include "tst_Layout.moc"

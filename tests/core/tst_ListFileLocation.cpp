@@ -5,7 +5,7 @@
 
 using kivo::resolveListFilePath;
 
-class TestListFileLocation : public QObject
+class tst_ListFileLocation : public QObject
 {
     Q_OBJECT
 
@@ -47,5 +47,5 @@ private slots:
     }
 };
 
-KIVO_TEST_MAIN(TestListFileLocation)
-#include "tst_listfilelocation.moc"
+KIVO_TEST_MAIN(tst_ListFileLocation)
+#include "tst_ListFileLocation.moc"

@@ -4,7 +4,7 @@
 
 using namespace kivo;
 
-class TestRepeatSchedule : public QObject
+class tst_RepeatSchedule : public QObject
 {
     Q_OBJECT
 private slots:
@@ -77,5 +77,5 @@ private slots:
     }
 };
 
-KIVO_TEST_MAIN(TestRepeatSchedule)
+KIVO_TEST_MAIN(tst_RepeatSchedule)
 #include "tst_RepeatSchedule.moc"

@@ -43,7 +43,7 @@ QStringList args(const QString &line)
 
 } // namespace
 
-class TestCommandLine : public QObject
+class tst_CommandLine : public QObject
 {
     Q_OBJECT
 
@@ -52,46 +52,31 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("nothing") << ""
-                                 << "";
-        QTest::newRow("device path") << "--port /dev/ttyUSB0"
-                                     << "port=/dev/ttyUSB0";
-        QTest::newRow("every bit rate end") << "--bps 110"
-                                            << "bps=110";
-        QTest::newRow("highest bit rate") << "--bps 256000"
-                                          << "bps=256000";
-        QTest::newRow("parity in lower case") << "--parity o"
-                                              << "parity=O";
-        QTest::newRow("data bits low end") << "--data-bits 4"
-                                           << "data=4";
-        QTest::newRow("one and a half stop bits") << "--stop-bits 1.5"
-                                                  << "stop=1.5";
-        QTest::newRow("receive delay") << "--recv-delay 0.2"
-                                       << "delay=0.2";
-        QTest::newRow("tab names map to tab order") << "--tab hexa"
-                                                    << "tab=2";
-        QTest::newRow("terminal tab") << "--tab TERMINAL"
-                                      << "tab=4";
-        QTest::newRow("tcp endpoint") << "--tcp 192.168.0.20:4001"
-                                      << "tcp=192.168.0.20|4001";
-        QTest::newRow("tcp host name") << "--tcp scale-3.lab:23"
-                                       << "tcp=scale-3.lab|23";
-        QTest::newRow("tcp IPv6 in brackets") << "--tcp [::1]:4001"
-                                              << "tcp=::1|4001";
-        QTest::newRow("mode by index") << "--mode 1"
-                                       << "mode=1";
-        QTest::newRow("mode by name, any case") << "--mode \"and 18BYTE\""
-                                                << "mode=2";
-        QTest::newRow("flags") << "--connect --monitor"
-                               << "connect monitor";
-        QTest::newRow("value after =") << "--bps=19200 --profile=/tmp/p"
-                                       << "bps=19200 profile=/tmp/p";
-        QTest::newRow("last of a repeated option wins") << "--bps 300 --bps 600"
-                                                        << "bps=600";
-        QTest::newRow("everything")
-            << "--port COM3 --bps 9600 --parity N --data-bits 8 --stop-bits 1 --recv-delay 0.03 --tab both "
-               "--mode 0 --monitor --profile bench"
-            << "port=COM3 bps=9600 parity=N data=8 stop=1 delay=0.03 tab=3 mode=0 monitor profile=bench";
+        const auto row = [](const char *tag, const char *a, const char *b) {
+            QTest::newRow(tag) << QString(a) << QString(b);
+        };
+        row("nothing", "", "");
+        row("device path", "--port /dev/ttyUSB0", "port=/dev/ttyUSB0");
+        row("every bit rate end", "--bps 110", "bps=110");
+        row("highest bit rate", "--bps 256000", "bps=256000");
+        row("parity in lower case", "--parity o", "parity=O");
+        row("data bits low end", "--data-bits 4", "data=4");
+        row("one and a half stop bits", "--stop-bits 1.5", "stop=1.5");
+        row("receive delay", "--recv-delay 0.2", "delay=0.2");
+        row("tab names map to tab order", "--tab hexa", "tab=2");
+        row("terminal tab", "--tab TERMINAL", "tab=4");
+        row("tcp endpoint", "--tcp 192.168.0.20:4001", "tcp=192.168.0.20|4001");
+        row("tcp host name", "--tcp scale-3.lab:23", "tcp=scale-3.lab|23");
+        row("tcp IPv6 in brackets", "--tcp [::1]:4001", "tcp=::1|4001");
+        row("mode by index", "--mode 1", "mode=1");
+        row("mode by name, any case", "--mode \"and 18BYTE\"", "mode=2");
+        row("flags", "--connect --monitor", "connect monitor");
+        row("value after =", "--bps=19200 --profile=/tmp/p", "bps=19200 profile=/tmp/p");
+        row("last of a repeated option wins", "--bps 300 --bps 600", "bps=600");
+        row("everything",
+            "--port COM3 --bps 9600 --parity N --data-bits 8 --stop-bits 1 --recv-delay 0.03 --tab both "
+            "--mode 0 --monitor --profile bench",
+            "port=COM3 bps=9600 parity=N data=8 stop=1 delay=0.03 tab=3 mode=0 monitor profile=bench");
     }
     void goodValuesBecomeTheWindowsEntries()
     {
@@ -154,5 +139,5 @@ private slots:
     }
 };
 
-KIVO_TEST_MAIN(TestCommandLine)
+KIVO_TEST_MAIN(tst_CommandLine)
 #include "tst_CommandLine.moc"

@@ -1,12 +1,10 @@
-#include "../link/PtyPair.h"
-#include "KivoTest.h"
+#include "FakeLink.h"
+#include "MainWindow.h"
+#include "PtyPair.h"
 
-#include "app/frmMain.h"
-#include "core/MessageBox.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "link/LinkController.h"
-#include "link/PortPanel.h"
 #include "link/SerialLink.h"
 #include "monitor/FrameCollector.h"
 #include "monitor/IndicatorPanel.h"
@@ -16,19 +14,16 @@
 #include "send/Sender.h"
 #include "traffic/ReceivePipeline.h"
 
-#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 
 using namespace kivo;
+using namespace kivotest;
 
 namespace {
-
-const QString kDelayRefused =
-    QStringLiteral("이 기능을 사용하려면 Recv Delay 값의 범위를 0.04이하로 조정하세요.");
 
 // A frame of the mode (0: 22 bytes, 1: 10 bytes without status, 2: 18 bytes) around an
 // eight-byte weight field.
@@ -38,27 +33,38 @@ QByteArray frame(int mode, const QByteArray &weight, const QByteArray &status = 
     return mode == 1 ? w + "\r\n" : status + (mode == 0 ? ",GS,01," + w + " kg\r\n" : ",GS," + w + "kg\r\n");
 }
 
-// The window monitoring in a mode over one link, and the indicator's end of that link.
+// The window monitoring in a mode over one link, and the indicator's end of that link: a fake
+// link in place of the window's own, or the real one on a pseudo-terminal or a loopback server.
 struct Bench
 {
-    explicit Bench(bool tcp, int mode = 0) : tcp(tcp)
+    Bench(bool tcp, int mode, bool real = false) : tcp(tcp), real(real)
     {
         w.data().iIndicatorMode = int16_t(mode);
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        w.data().strWinSockIP = QStringLiteral("127.0.0.1");
-        w.data().strWinSockPort = QString::number(server.serverPort());
-        (tcp ? w.portPanel()->optComm_0 : w.portPanel()->optComm_1)->click();
-        QVERIFY(tcp || w.serialLink().open(pty.slavePath(), QStringLiteral("9600,N,8,1")));
-        panel()->cmdMonOn->click();
-        QTRY_VERIFY(!tcp || server.hasPendingConnections());
+        control<QRadioButton>(w, tcp ? "optComm_0" : "optComm_1")->click();
+        if (real) {
+            QVERIFY(server.listen(QHostAddress::LocalHost));
+            w.data().strWinSockIP = QStringLiteral("127.0.0.1");
+            w.data().strWinSockPort = QString::number(server.serverPort());
+            QVERIFY(tcp || w.serialLink().open(pty.slavePath(), QStringLiteral("9600,N,8,1")));
+        } else { // read at once: the Recv Delay's gathering is the traffic test's
+            w.monitor()->setLinkHooks({});
+            tcp ? w.receivePipeline()->setTcpLink(&fake) : w.receivePipeline()->setSerialLink(&fake);
+            choose(w, "cboDelay", QStringLiteral("0"));
+        }
+        button(w, "cmdMonOn")->click();
+        QTRY_VERIFY(!tcp || !real || server.hasPendingConnections());
         peer = server.nextPendingConnection();
     }
-    void send(const QByteArray &bytes) { tcp ? void(peer->write(bytes)) : pty.deviceSends(bytes); }
+    void send(const QByteArray &bytes)
+    {
+        !real ? fake.deviceSends(bytes) : tcp ? void(peer->write(bytes)) : pty.deviceSends(bytes);
+    }
     RxBuffers &rx() { return tcp ? w.tcpBuffers() : w.serialBuffers(); }
-    IndicatorPanel *panel() const { return w.indicatorPanel(); }
-    QString shown() const { return panel()->lblIndi->text(); }
+    QLabel *label(const char *name) const { return control<QLabel>(w, name); }
+    QString shown() const { return label("lblIndi")->text(); }
 
-    bool tcp;
+    bool tcp, real;
+    FakeLink fake;
     PtyPair pty;
     QTcpServer server;
     QTcpSocket *peer = nullptr;
@@ -72,12 +78,11 @@ QString setting(QLatin1StringView key)
 
 } // namespace
 
-class TestMonitoring : public QObject
+class tst_Monitoring : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { kivotest::resetStores(); }
-    void cleanup() { setMessageRecorder({}); }
+    void init() { resetStores(); }
 
     void framesDriveDisplayAndLamps_data()
     {
@@ -86,7 +91,7 @@ private slots:
         QTest::addColumn<QByteArray>("chunk");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>(
-            "lamps"); // S, O: Stable, Overload lit after the chunk (Overload is lit before it)
+            "lamps"); // S, O: Stable, Overload lit after the chunk (Overload is lit before)
         QTest::addColumn<int>("found");
         QTest::addColumn<int>("dropped");
         const auto row = [](const char *tag, int mode, const QByteArray &chunk, const char *shown,
@@ -119,16 +124,16 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(int, found);
         QFETCH(int, dropped);
-        Bench b(tcp, mode);
-        b.panel()->setLamps(LampState{false, true});
-        b.send(chunk);
-        QTRY_COMPARE(int(b.rx().bytesDropped), dropped);
-        QTRY_COMPARE(int(b.rx().framesFound), found);
-        QTRY_COMPARE(b.shown(), shown);
-        QCOMPARE(textColor(b.panel()->lblIndi), IndicatorPanel::kReadyColor);
         QFETCH(QString, lamps);
-        QCOMPARE(textColor(b.panel()->lblStable) == IndicatorPanel::kStableLit, lamps.contains(u'S'));
-        QCOMPARE(textColor(b.panel()->lblOverload) == IndicatorPanel::kOverloadLit, lamps.contains(u'O'));
+        Bench b(tcp, mode);
+        b.w.findChild<IndicatorPanel *>()->setLamps(LampState{false, true});
+        b.send(chunk);
+        QCOMPARE(int(b.rx().bytesDropped), dropped);
+        QCOMPARE(int(b.rx().framesFound), found);
+        QCOMPARE(b.shown(), shown);
+        QCOMPARE(textColor(b.label("lblIndi")), IndicatorPanel::kReadyColor);
+        QCOMPARE(textColor(b.label("lblStable")) == IndicatorPanel::kStableLit, lamps.contains(u'S'));
+        QCOMPARE(textColor(b.label("lblOverload")) == IndicatorPanel::kOverloadLit, lamps.contains(u'O'));
     }
 
     void frameSplitAtEveryBytePositionIsFound_data()
@@ -139,8 +144,25 @@ private slots:
             for (int mode = 0; mode < 3; ++mode)
                 QTest::addRow("%s mode %d", tcp ? "TCP" : "serial", mode) << tcp << mode;
     }
+    void frameSplitAtEveryBytePositionIsFound()
+    {
+        QFETCH(bool, tcp);
+        QFETCH(int, mode);
+        Bench b(tcp, mode);
+        const int length = int(frame(mode, "").size());
+        for (int cut = 1; cut < length; ++cut) {
+            const QByteArray f = frame(mode, QByteArray::number(cut) + ".500");
+            b.send(f.left(cut));
+            QCOMPARE(b.rx().bytMonBuf.size(), cut);
+            b.send(f.mid(cut));
+            QCOMPARE(int(b.rx().framesFound), cut);
+            QCOMPARE(b.shown(), QString::number(cut) + QStringLiteral(".500"));
+        }
+        QCOMPARE(b.rx().bytesDropped, 0u);
+    }
+
     // A consumer of the seams (a log, statistics) must see every byte both ways with its link and
-    // time, and every frame as a typed reading, without touching anything else.
+    // time, and every frame as a typed reading, without touching anything else; over the real links.
     void seamsCarryEveryChunkFrameAndDroppedByte_data()
     {
         QTest::addColumn<bool>("tcp");
@@ -150,7 +172,7 @@ private slots:
     void seamsCarryEveryChunkFrameAndDroppedByte()
     {
         QFETCH(bool, tcp);
-        Bench b(tcp);
+        Bench b(tcp, 0, true);
         const QString endpoint = tcp ? QStringLiteral("tcp:127.0.0.1:%1").arg(b.server.serverPort())
                                      : QStringLiteral("serial:") + b.pty.slavePath();
         QList<LinkChunk> received, sent;
@@ -202,46 +224,29 @@ private slots:
         QVERIFY(!readings[2].weight && !readings[2].stable && !readings[2].overload);
     }
 
-    void frameSplitAtEveryBytePositionIsFound()
-    {
-        QFETCH(bool, tcp);
-        QFETCH(int, mode);
-        Bench b(tcp, mode);
-        const int length = int(frame(mode, "").size());
-        for (int cut = 1; cut < length; ++cut) {
-            const QByteArray f = frame(mode, QByteArray::number(cut) + ".500");
-            b.send(f.left(cut));
-            QTRY_COMPARE(b.rx().bytMonBuf.size(), cut);
-            b.send(f.mid(cut));
-            QTRY_COMPARE(int(b.rx().framesFound), cut);
-            QCOMPARE(b.shown(), QString::number(cut) + QStringLiteral(".500"));
-        }
-        QCOMPARE(b.rx().bytesDropped, 0u);
-    }
-
     void monOffDuringTcpStreamStopsFramesWatchdogAndSocket()
     {
-        Bench b(true);
+        Bench b(true, 0, true);
         QCOMPARE(b.shown(), QStringLiteral("READY"));
-        QCOMPARE(textColor(b.panel()->lblIndi), IndicatorPanel::kReadyColor);
+        QCOMPARE(textColor(b.label("lblIndi")), IndicatorPanel::kReadyColor);
         QTimer stream;
         int n = 0;
         QObject::connect(&stream, &QTimer::timeout, [&] { b.send(frame(0, QByteArray::number(++n))); });
         stream.start(5);
         QTRY_VERIFY(b.rx().framesFound > 5);
         QVERIFY(b.w.links()->isWatchdogArmed());
-        QCOMPARE(textColor(b.panel()->lblStable), IndicatorPanel::kStableLit);
-        b.panel()->cmdMonOff->click();
+        QCOMPARE(textColor(b.label("lblStable")), IndicatorPanel::kStableLit);
+        button(b.w, "cmdMonOff")->click();
         const quint64 found = b.rx().framesFound;
         QTRY_COMPARE(b.peer->state(), QAbstractSocket::UnconnectedState);
         stream.stop();
-        QTest::qWait(50);
+        QTest::qWait(50); // frames still on their way must not be counted
         QCOMPARE(b.rx().framesFound, found);
         QCOMPARE(b.rx().strWeight, QString::number(found)); // every frame found, the last one kept
         QCOMPARE(b.shown(), QStringLiteral("8888888"));
-        QCOMPARE(textColor(b.panel()->lblIndi), IndicatorPanel::kIdleColor);
-        QCOMPARE(textColor(b.panel()->lblStable), IndicatorPanel::kStableOff);
-        QCOMPARE(textColor(b.panel()->lblOverload), IndicatorPanel::kOverloadOff);
+        QCOMPARE(textColor(b.label("lblIndi")), IndicatorPanel::kIdleColor);
+        QCOMPARE(textColor(b.label("lblStable")), IndicatorPanel::kStableOff);
+        QCOMPARE(textColor(b.label("lblOverload")), IndicatorPanel::kOverloadOff);
         QVERIFY(!b.w.links()->isWatchdogArmed());
         QVERIFY(!b.w.data().bMonitor);
     }
@@ -261,28 +266,25 @@ private slots:
     {
         QFETCH(QString, delay);
         QFETCH(bool, tcp);
+        QFETCH(QString, ip);
+        MessageLog log;
         int connects = 0, closes = 0, discards = 0;
-        m_messages.clear();
-        setMessageRecorder([this](const MessageRecord &m) { m_messages << m; });
         frmMain w;
         w.monitor()->setLinkHooks({[&] { ++connects; }, [&] { ++closes; }, [&] { ++discards; }});
-        (tcp ? w.portPanel()->optComm_0 : w.portPanel()->optComm_1)->click();
-        QFETCH(QString, ip);
+        control<QRadioButton>(w, tcp ? "optComm_0" : "optComm_1")->click();
         w.data().strWinSockIP = ip;
-        w.portPanel()->cboDelay->setCurrentIndex(w.portPanel()->cboDelay->findText(delay));
-        w.indicatorPanel()->cmdMonOn->click();
-        w.indicatorPanel()->cmdMonOn->click();
+        choose(w, "cboDelay", delay);
+        button(w, "cmdMonOn")->click();
+        button(w, "cmdMonOn")->click();
         const bool refused = delay.toDouble() > 0.04;
         QTEST(connects, "connects");
         QCOMPARE(discards, refused ? 2 : 0);
         QCOMPARE(w.data().bMonitor, !refused);
-        QCOMPARE(w.indicatorPanel()->lblIndi->text() == QStringLiteral("READY"), !refused);
-        QCOMPARE(m_messages.size(), refused ? 2 : 0);
-        const MessageRecord message = m_messages.value(0);
-        QCOMPARE(message.text, refused ? kDelayRefused : QString());
-        QCOMPARE(message.icon, refused ? QMessageBox::Warning : QMessageBox::NoIcon);
-        QCOMPARE(message.title, refused ? appTitle() : QString());
-        w.indicatorPanel()->cmdMonOff->click();
+        QCOMPARE(control<QLabel>(w, "lblIndi")->text() == QStringLiteral("READY"), !refused);
+        const QString box =
+            "Warning|" + appTitle() + "|이 기능을 사용하려면 Recv Delay 값의 범위를 0.04이하로 조정하세요.";
+        QCOMPARE(describe(log.boxes), refused ? (QStringList{box, box}) : QStringList());
+        button(w, "cmdMonOff")->click();
         QCOMPARE(closes, 1);
     }
 
@@ -312,11 +314,10 @@ private slots:
             QTest::keyClick(dlg->cboID->lineEdit(), Qt::Key_Return); // Enter is OK
             QCOMPARE(dlg->cboID->count(), 100);                      // typing added no entry
         });
-        w.indicatorPanel()->cmdMonSet->click();
-        QCOMPARE(setting(SettingsKeys::IndicatorID), QString::number(id));
-        QCOMPARE(setting(SettingsKeys::IndicatorMode), QStringLiteral("2"));
-        QCOMPARE(setting(SettingsKeys::WinSockIP), QStringLiteral("  10.0.0.7 "));
-        QCOMPARE(setting(SettingsKeys::WinSockPort), QStringLiteral(" 4001"));
+        button(w, "cmdMonSet")->click();
+        const QStringList stored{setting(SettingsKeys::IndicatorID), setting(SettingsKeys::IndicatorMode),
+                                 setting(SettingsKeys::WinSockIP), setting(SettingsKeys::WinSockPort)};
+        QCOMPARE(stored, (QStringList{QString::number(id), "2", "  10.0.0.7 ", " 4001"}));
         QCOMPARE(w.data().iIndicatorID, id);
         QCOMPARE(w.data().iIndicatorMode, 2);
         QCOMPARE(w.data().strWinSockIP, QStringLiteral("10.0.0.7"));
@@ -347,10 +348,7 @@ private slots:
                      ok ? QStringLiteral("9.9.9.9") : QStringLiteral("<none>"));
         }
     }
-
-private:
-    QList<MessageRecord> m_messages;
 };
 
-KIVO_TEST_MAIN(TestMonitoring)
-#include "testMonitoring.moc"
+KIVO_TEST_MAIN(tst_Monitoring)
+#include "tst_Monitoring.moc"

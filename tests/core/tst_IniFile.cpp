@@ -29,7 +29,7 @@ const QByteArray sample = "; list file\r\n[AutoString]\r\nString1=ABC\r\nUnknown
 
 } // namespace
 
-class TestIniFile : public QObject
+class tst_IniFile : public QObject
 {
     Q_OBJECT
 
@@ -218,5 +218,5 @@ private slots:
     }
 };
 
-KIVO_TEST_MAIN(TestIniFile)
-#include "tst_inifile.moc"
+KIVO_TEST_MAIN(tst_IniFile)
+#include "tst_IniFile.moc"

@@ -1,0 +1,73 @@
+#pragma once
+
+// The real main window for tests, reached only through its controls' object names and its
+// controllers.
+
+#include "KivoTest.h"
+
+#include "app/frmMain.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+#include <memory>
+
+namespace kivotest {
+
+// The window shown offscreen; ending the program after shut-down does nothing.
+inline std::unique_ptr<frmMain> openWindow()
+{
+    auto w = std::make_unique<frmMain>();
+    w->setEndProgram([] {});
+    w->show();
+    return w;
+}
+
+inline QPushButton *button(const QObject &root, const char *name)
+{
+    return control<QPushButton>(root, name);
+}
+
+// Selects the entry with that text in the named list (none when it has no such entry).
+inline void choose(const QObject &root, const char *list, const QString &text)
+{
+    auto *box = control<QComboBox>(root, list);
+    box->setCurrentIndex(box->findText(text));
+}
+
+// Chooses the line parameters by their listed texts, types the port's name and clicks Connect.
+inline void connectSerial(const QObject &w, const QString &port,
+                          const QString &settings = QStringLiteral("9600,N,8,1"))
+{
+    const QStringList f = settings.split(u',');
+    int i = 0;
+    for (const char *list : {"cboBps", "cboParity", "cboDataBit", "cboStopBit"})
+        choose(w, list, f.value(i++));
+    auto *cboPort = control<QComboBox>(w, "cboPort");
+    cboPort->setCurrentIndex(-1);
+    cboPort->setEditText(port);
+    button(w, "cmdConnect")->click();
+}
+
+} // namespace kivotest
+
+namespace kivotest {
+
+// The visible top-level window of that class (a form the window opened without a parent), if any.
+template <class T> T *topLevel()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *found = qobject_cast<T *>(w); found && found->isVisible())
+            return found;
+    return nullptr;
+}
+
+// Writes the list file that the next start-up reads.
+inline void writeListFile(const QByteArray &content)
+{
+    QFile f(listFilePath());
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+}
+
+} // namespace kivotest
