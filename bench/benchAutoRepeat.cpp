@@ -13,7 +13,9 @@
 #include "send/RepeatPanel.h"
 #include "traffic/TrafficViews.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -36,6 +38,11 @@
 using namespace kivo;
 
 namespace {
+
+template <class T> T *find(QWidget &w, const char *name)
+{
+    return w.findChild<T *>(QString::fromLatin1(name));
+}
 
 double clockSeconds(clockid_t clock)
 {
@@ -114,7 +121,7 @@ struct RunResult
 
 RunResult run(frmMain &w, FarEnd &far, int delayIndex, int seconds)
 {
-    w.repeatPanel()->cboDelayTime->setCurrentIndex(delayIndex);
+    find<QComboBox>(w, "cboDelayTime")->setCurrentIndex(delayIndex);
     far.restart();
     RunResult r;
     const double cpu0 = far.programCpuSeconds();
@@ -127,9 +134,9 @@ RunResult run(frmMain &w, FarEnd &far, int delayIndex, int seconds)
         lastCpu = now;
     });
     tenSeconds.start(10000);
-    w.repeatPanel()->cmdStart->click();
+    find<QAbstractButton>(w, "cmdStart")->click();
     waitMs(seconds * 1000);
-    w.repeatPanel()->cmdStart->click();
+    find<QAbstractButton>(w, "cmdStart")->click();
     tenSeconds.stop();
     r.cpu = far.programCpuSeconds() - cpu0;
     waitMs(100);
@@ -167,19 +174,19 @@ int main(int argc, char *argv[])
     w.setEndProgram([] {});
     w.show();
     // Connected the way the user connects: the pty's path typed into the port box.
-    w.portPanel()->optComm_1->click();
-    w.portPanel()->cboParity->setCurrentText(QStringLiteral("N"));
-    w.portPanel()->cboDataBit->setCurrentText(QStringLiteral("8"));
-    w.portPanel()->cboPort->setEditText(QString::fromLocal8Bit(name));
-    w.portPanel()->cmdConnect->click();
-    if (!w.portPanel()->cmdDisconnect->isEnabled())
+    find<QAbstractButton>(w, "optComm_1")->click();
+    find<QComboBox>(w, "cboParity")->setCurrentText(QStringLiteral("N"));
+    find<QComboBox>(w, "cboDataBit")->setCurrentText(QStringLiteral("8"));
+    find<QComboBox>(w, "cboPort")->setEditText(QString::fromLocal8Bit(name));
+    find<QAbstractButton>(w, "cmdConnect")->click();
+    if (!find<QAbstractButton>(w, "cmdDisconnect")->isEnabled())
         return 1;
     w.views()->selectTab(static_cast<ViewTab>(tab));
     w.views()->tabPrintSelect_Click();
     w.data().RepeatList[0] = AutoItem{QStringLiteral("A"), storedValue(SendFormat::Ascii), 1};
-    w.repeatPanel()->chkAutoRepeat->setChecked(true);
-    w.portPanel()->cboDelay->setCurrentIndex(0);
-    w.repeatPanel()->cboCount->setCurrentIndex(0); // Endless
+    find<QAbstractButton>(w, "chkAutoRepeat")->setChecked(true);
+    find<QComboBox>(w, "cboDelay")->setCurrentIndex(0);
+    find<QComboBox>(w, "cboCount")->setCurrentIndex(0); // Endless
     FarEnd far(master);
     waitMs(300);
 
@@ -227,7 +234,7 @@ int main(int argc, char *argv[])
     std::printf("1 s Endless, %d s: %zu sends; program CPU %.4f s (%.3f %%)\n", slowSeconds,
                 slow.arrivals.size(), slow.cpu, 100.0 * slow.cpu / slowSeconds);
     std::printf("idle, %d s: program CPU %.4f s (%.3f %%)\n", slowSeconds, idle, 100.0 * idle / slowSeconds);
-    w.portPanel()->cmdDisconnect->click();
+    find<QAbstractButton>(w, "cmdDisconnect")->click();
     ::close(slave);
     return 0;
 }

@@ -10,7 +10,9 @@
 #include "traffic/ReceivePipeline.h"
 #include "traffic/TrafficViews.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QTabBar>
@@ -24,6 +26,11 @@
 #include <utility>
 
 namespace {
+
+template <class T> T *find(QWidget &w, const char *name)
+{
+    return w.findChild<T *>(QString::fromLatin1(name));
+}
 
 constexpr int kFrameBytes = 22;
 
@@ -113,7 +120,7 @@ int main(int argc, char *argv[])
     window.show();
     FeedLink link;
     window.receivePipeline()->setSerialLink(&link);
-    QComboBox *delay = window.portPanel()->cboDelay;
+    QComboBox *delay = find<QComboBox>(window, "cboDelay");
     delay->setCurrentIndex(delay->findText(QStringLiteral("0")));
     window.views()->tabPrintSelect->setCurrentIndex(2); // "Both"
     app.processEvents();

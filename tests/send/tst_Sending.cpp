@@ -475,8 +475,8 @@ private slots:
         const QString stored = QStringLiteral("first line second third");
         QCOMPARE(ReadIni("MesgDesc", "String1", kivotest::listFilePath()), stored);
         QCOMPARE(b.w->data().MesgList[0].strDesc, stored);
-        QCOMPARE(b.messages.size(), 1);
-        QCOMPARE(b.messages[0].text, QStringLiteral("Save Complete!"));
+        QCOMPARE(b.log.boxes.size(), 1);
+        QCOMPARE(b.log.boxes[0].text, QStringLiteral("Save Complete!"));
     }
 
     void sendMessageWindowSizesKeysAndSingleInstance()
