@@ -44,49 +44,41 @@ public:
     kivo::RxBuffers &serialBuffers() { return m_serialBuffers; }
     kivo::RxBuffers &tcpBuffers() { return m_tcpBuffers; }
 
-    kivo::PortPanel *portPanel() const { return m_portPanel; }
-    kivo::SendPanel *sendPanel() const { return m_sendPanel; }
-    kivo::RepeatPanel *repeatPanel() const { return m_repeatPanel; }
-    kivo::IndicatorPanel *indicatorPanel() const { return m_indicatorPanel; }
-    kivo::FuncKeyBar *funcKeyBar() const { return m_funcKeyBar; }
     kivo::TrafficViews *views() const { return m_views; }
     kivo::MonitorController *monitor() const { return m_monitor; }
     kivo::ReceivePipeline *receivePipeline() const { return m_receivePipeline; }
     // SendData and the send area's handlers.
     kivo::Sender *dataSender() const { return m_sender; }
-    QPushButton *cmdOriel() const { return m_cmdOriel; }
     // The link strip's behaviour and the two links it owns.
     kivo::LinkController *links() const { return m_links; }
     kivo::SerialLink &serialLink() const;
     kivo::TcpLink &tcpLink() const;
     kivo::AutoRepeat *autoRepeat() const { return m_autoRepeat; }
 
-    // The send group (send box, Send, "Send &Msg...", the Data Send frame) and the auto-repeat
-    // group switched together.
+    // The send group (send box, Send, "Send &Msg...", the Data Send frame) switched together.
     void SetSendEnabled(bool on);
-    void SetRepeatEnabled(bool on);
 
     // The splitter position in twips (0: none chosen) and the drag state.
     [[nodiscard]] float splitPos() const { return m_splitPos; }
     [[nodiscard]] bool isSplitDragging() const { return m_splitDrag; }
     // Sets the ASCII view's width in the "Both" layout and lays the window out again.
     void SizeControls(float x);
-    // Runs the layout rules for the current size, tab and splitter position.
-    void Form_Resize();
-    [[nodiscard]] const kivo::ViewLayout &currentLayout() const { return m_layout; }
 
     // What ends the program after shut-down; the default quits the application. Tests replace it.
     void setEndProgram(std::function<void()> end) { m_endProgram = std::move(end); }
-
-    // The handling of the link choice and the serial disconnect, run by start-up and shut-down.
-    void optComm_Click();
-    void DisconnectSerial();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The auto-repeat group switched together.
+    void SetRepeatEnabled(bool on);
+    // Runs the layout rules for the current size, tab and splitter position.
+    void Form_Resize();
+    // The handling of the link choice and the serial disconnect, run by start-up and shut-down.
+    void optComm_Click();
+    void DisconnectSerial();
     void wireControllers();
     void serialConnectedChanged(bool connected);
     void tmrTime_Timer();

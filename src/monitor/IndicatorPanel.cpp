@@ -1,5 +1,7 @@
 #include "monitor/IndicatorPanel.h"
 
+#include "core/PanelGeometry.h"
+
 #include "core/Twips.h"
 #include "monitor/FrameCollector.h"
 #include "monitor/SegmentDisplay.h"
@@ -91,63 +93,69 @@ QLabel *lamp(const QString &caption, const QString &name, QWidget *parent, const
 
 } // namespace
 
-IndicatorPanel::IndicatorPanel(QWidget *controlPanel) : QObject(controlPanel)
+IndicatorPanel::IndicatorPanel(QWidget *controlPanel) : QWidget(controlPanel)
 {
+    setObjectName(QStringLiteral("IndicatorPanel"));
     const int left = px(9120);
-    imgShow = new QLabel(controlPanel);
-    imgShow->setObjectName(QStringLiteral("imgShow"));
-    imgShow->setGeometry(left, kPanelTop, kPanelWidth, kPanelHeight);
-    imgShow->setPixmap(displayPicture(kPanelWidth, kPanelHeight));
+    m_imgShow = new QLabel(this);
+    m_imgShow->setObjectName(QStringLiteral("imgShow"));
+    m_imgShow->setGeometry(left, kPanelTop, kPanelWidth, kPanelHeight);
+    m_imgShow->setPixmap(displayPicture(kPanelWidth, kPanelHeight));
 
-    lblIndi = new SegmentDisplay(QStringLiteral("8888888"), controlPanel);
-    lblIndi->setObjectName(QStringLiteral("lblIndi"));
-    lblIndi->setGeometry(left + 10, kPanelTop + 17, 272, 58);
-    lblIndi->setGhostColor(kIdleColor);
-    setTextColor(lblIndi, kIdleColor);
+    m_lblIndi = new SegmentDisplay(QStringLiteral("8888888"), this);
+    m_lblIndi->setObjectName(QStringLiteral("lblIndi"));
+    m_lblIndi->setGeometry(left + 10, kPanelTop + 17, 272, 58);
+    m_lblIndi->setGhostColor(kIdleColor);
+    setTextColor(m_lblIndi, kIdleColor);
 
-    lblStable = lamp(QStringLiteral("●Stable"), QStringLiteral("lblStable"), controlPanel,
-                     QRect(left + 14, kPanelTop + 78, 80, 18), kStableOff);
-    lblOverload = lamp(QStringLiteral("●Overload"), QStringLiteral("lblOverload"), controlPanel,
-                       QRect(left + 96, kPanelTop + 78, 90, 18), kOverloadOff);
+    m_lblStable = lamp(QStringLiteral("●Stable"), QStringLiteral("lblStable"), this,
+                       QRect(left + 14, kPanelTop + 78, 80, 18), kStableOff);
+    m_lblOverload = lamp(QStringLiteral("●Overload"), QStringLiteral("lblOverload"), this,
+                         QRect(left + 96, kPanelTop + 78, 90, 18), kOverloadOff);
 
-    m_gate = std::make_unique<RepaintGate>(QList<QWidget *>{lblIndi, lblStable, lblOverload});
+    m_gate = std::make_unique<RepaintGate>(QList<QWidget *>{m_lblIndi, m_lblStable, m_lblOverload});
 
-    lblSocketState = new QLabel(QStringLiteral("Socket: "), controlPanel);
-    lblSocketState->setObjectName(QStringLiteral("lblSocketState"));
+    m_lblSocketState = new QLabel(QStringLiteral("Socket: "), this);
+    m_lblSocketState->setObjectName(QStringLiteral("lblSocketState"));
     // Shown in small grey print at the top of the display window.
-    lblSocketState->setGeometry(left + 12, kPanelTop + 5, 200, 14);
-    lblSocketState->setStyleSheet(QStringLiteral("color: rgb(150,150,150); background: transparent;"));
+    m_lblSocketState->setGeometry(left + 12, kPanelTop + 5, 200, 14);
+    m_lblSocketState->setStyleSheet(QStringLiteral("color: rgb(150,150,150); background: transparent;"));
 
-    cmdMonOn = pictureButton(controlPanel, QStringLiteral("cmdMonOn"), QStringLiteral("Mon On"),
-                             QColor(0, 220, 0), 9120);
-    cmdMonOff = pictureButton(controlPanel, QStringLiteral("cmdMonOff"), QStringLiteral("Mon Off"),
-                              QColor(220, 0, 0), 10730);
-    cmdMonSet = pictureButton(controlPanel, QStringLiteral("cmdMonSet"), QStringLiteral("Set"),
-                              QColor(230, 200, 0), 12330);
+    m_cmdMonOn =
+        pictureButton(this, QStringLiteral("cmdMonOn"), QStringLiteral("Mon On"), QColor(0, 220, 0), 9120);
+    m_cmdMonOff =
+        pictureButton(this, QStringLiteral("cmdMonOff"), QStringLiteral("Mon Off"), QColor(220, 0, 0), 10730);
+    m_cmdMonSet =
+        pictureButton(this, QStringLiteral("cmdMonSet"), QStringLiteral("Set"), QColor(230, 200, 0), 12330);
+    fitToChildren(this);
+
+    connect(m_cmdMonOn, &QPushButton::clicked, this, &IndicatorPanel::monOnClicked);
+    connect(m_cmdMonOff, &QPushButton::clicked, this, &IndicatorPanel::monOffClicked);
+    connect(m_cmdMonSet, &QPushButton::clicked, this, &IndicatorPanel::monSetClicked);
 }
 
 void IndicatorPanel::setWeight(const QString &text)
 {
     m_gate->beforeChange();
-    lblIndi->setText(text);
+    m_lblIndi->setText(text);
 }
 
 void IndicatorPanel::setIndiColor(const QColor &color)
 {
     m_gate->beforeChange();
-    setTextColor(lblIndi, color);
+    setTextColor(m_lblIndi, color);
 }
 
 void IndicatorPanel::setLamps(const LampState &lamps)
 {
     m_gate->beforeChange();
-    setTextColor(lblStable, lamps.stable ? kStableLit : kStableOff);
-    setTextColor(lblOverload, lamps.overload ? kOverloadLit : kOverloadOff);
+    setTextColor(m_lblStable, lamps.stable ? kStableLit : kStableOff);
+    setTextColor(m_lblOverload, lamps.overload ? kOverloadLit : kOverloadOff);
 }
 
 void IndicatorPanel::setSocketState(const QString &text)
 {
-    lblSocketState->setText(text);
+    m_lblSocketState->setText(text);
 }
 
 QColor textColor(const QLabel *label)

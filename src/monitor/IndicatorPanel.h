@@ -3,7 +3,7 @@
 #include "traffic/RepaintGate.h"
 
 #include <QColor>
-#include <QObject>
+#include <QWidget>
 
 #include <memory>
 
@@ -17,8 +17,9 @@ class SegmentDisplay;
 struct LampState;
 
 // The indicator read-out on the right of the control panel: the dark display with the weight
-// and its two lamps, the socket state label and the three monitoring buttons.
-class IndicatorPanel : public QObject
+// and its two lamps, the socket state label and the three monitoring buttons. Its controls are its
+// own; the monitoring controller works it through the calls and signals below.
+class IndicatorPanel : public QWidget
 {
     Q_OBJECT
 public:
@@ -32,15 +33,6 @@ public:
     static constexpr QColor kOverloadLit{255, 0, 0};
     static constexpr QColor kOverloadOff{64, 0, 0};
 
-    QLabel *imgShow = nullptr;
-    SegmentDisplay *lblIndi = nullptr;
-    QLabel *lblStable = nullptr;
-    QLabel *lblOverload = nullptr;
-    QLabel *lblSocketState = nullptr;
-    QPushButton *cmdMonOn = nullptr;
-    QPushButton *cmdMonOff = nullptr;
-    QPushButton *cmdMonSet = nullptr;
-
     // The display's changes; painted at most once per repaint interval while frames stream in.
     void setWeight(const QString &text);
     void setIndiColor(const QColor &color);
@@ -48,7 +40,20 @@ public:
     // The socket state line at the top of the display ("TCP- Connected").
     void setSocketState(const QString &text);
 
+signals:
+    void monOnClicked();
+    void monOffClicked();
+    void monSetClicked();
+
 private:
+    QLabel *m_imgShow = nullptr;
+    SegmentDisplay *m_lblIndi = nullptr;
+    QLabel *m_lblStable = nullptr;
+    QLabel *m_lblOverload = nullptr;
+    QLabel *m_lblSocketState = nullptr;
+    QPushButton *m_cmdMonOn = nullptr;
+    QPushButton *m_cmdMonOff = nullptr;
+    QPushButton *m_cmdMonSet = nullptr;
     std::unique_ptr<RepaintGate> m_gate;
 };
 

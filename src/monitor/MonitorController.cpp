@@ -32,9 +32,9 @@ MonitorController::MonitorController(IndicatorPanel &panel, const PortPanel &por
                                      QWidget *window)
     : QObject(window), m_panel(panel), m_port(port), m_data(data), m_window(window)
 {
-    connect(panel.cmdMonOn, &QPushButton::clicked, this, &MonitorController::cmdMonOn_Click);
-    connect(panel.cmdMonOff, &QPushButton::clicked, this, &MonitorController::cmdMonOff_Click);
-    connect(panel.cmdMonSet, &QPushButton::clicked, this, &MonitorController::cmdMonSet_Click);
+    connect(&panel, &IndicatorPanel::monOnClicked, this, &MonitorController::cmdMonOn_Click);
+    connect(&panel, &IndicatorPanel::monOffClicked, this, &MonitorController::cmdMonOff_Click);
+    connect(&panel, &IndicatorPanel::monSetClicked, this, &MonitorController::cmdMonSet_Click);
 }
 
 bool MonitorController::isMonitoring() const
