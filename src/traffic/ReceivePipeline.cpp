@@ -82,7 +82,7 @@ void ReceivePipeline::readSerial()
 {
     if (!m_serial)
         return;
-    m_views.holdViewsPaced();
+    m_views.holdViewsUntilIdle();
     while (m_serial && m_serial->bytesAvailable() > 0) {
         const QByteArray chunk = m_serial->readAll();
         if (chunk.isEmpty())
@@ -129,7 +129,7 @@ void ReceivePipeline::workTcpSlice()
 
     if (!bytes.isEmpty())
         emit received(chunkNow(m_tcp, bytes));
-    m_views.holdViewsPaced();
+    m_views.holdViewsUntilIdle();
     route(bytes, m_tcpBuffers);
     const bool fed = monitoring() && !bytes.isEmpty();
     if (fed) {

@@ -102,18 +102,23 @@ void RichViewWriter::commit()
     QTextDocument *document = m_view->document();
     m_gate.beforeChange();
 
+    // One edit for the whole commit, so the document is laid out once: a cut-back's plain text
+    // replaces the whole view and the new lines follow it.
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
     if (m_replaced) {
-        document->setPlainText(m_plainHead);
+        cursor.select(QTextCursor::Document);
+        cursor.removeSelectedText();
+        cursor.setBlockCharFormat(QTextCharFormat());
+        cursor.insertText(m_plainHead, QTextCharFormat());
         m_replaced = false;
         m_plainHead.clear();
+    } else {
+        cursor.movePosition(QTextCursor::End);
     }
-
-    QTextCursor cursor(document);
-    cursor.setPosition(document->characterCount() - 1);
-    cursor.beginEditBlock();
     for (const PendingLine &p : m_pending) {
         const QTextCharFormat prefixFormat = colourFormat(p.colour);
-        if (!document->isEmpty())
+        if (cursor.position() > 0)
             cursor.insertText(QStringLiteral("\n"), prefixFormat);
         cursor.insertText(p.prefix, prefixFormat);
         if (!p.line.body.isEmpty())
@@ -125,7 +130,11 @@ void RichViewWriter::commit()
     m_pending.clear();
     m_pendingChars = 0;
 
-    m_view->setTextCursor(cursor);
+    // Moving the caret makes the view lay out its last line again to find the caret's place:
+    // skip it when the caret is at the end already (new lines at the end carry it along).
+    const QTextCursor caret = m_view->textCursor();
+    if (caret.hasSelection() || caret.position() != cursor.position())
+        m_view->setTextCursor(cursor);
     QScrollBar *bar = m_view->verticalScrollBar();
     bar->setValue(bar->maximum());
     // Keep the line starts in sight: the rulers above the view do not scroll sideways, so

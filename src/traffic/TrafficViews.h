@@ -68,10 +68,9 @@ public:
     // the same pass add nothing; lines held by a paced hold go in with them.
     void holdViewsUntilIdle();
     // Holds the views for a paced commit: on the next pass of the event loop after a quiet spell,
-    // else one repaint interval after the last commit. Received data and a fast run of repeated
-    // sends are then laid out twenty-five times a second instead of once per read or send; the
-    // screen, repainted at that pace anyway, shows the same, and the views' cut-backs keep what
-    // waits bounded.
+    // else one repaint interval after the last commit. A fast run of repeated sends is then
+    // laid out twenty-five times a second instead of once per send; the screen, repainted at that
+    // pace anyway, shows the same.
     void holdViewsPaced();
     // Commits what a hold keeps back, now.
     void commitHeldLines();
