@@ -15,6 +15,9 @@ namespace kivo {
 namespace {
 
 constexpr char16_t Replacement = 0xFFFD;
+// No code page spends more bytes on one character.
+constexpr size_t kLongestCharacter = 8;
+const QByteArray kUtf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
 
 const char *utf16Name()
 {
@@ -66,7 +69,7 @@ struct Converter
     [[nodiscard]] bool isOpen() const { return toText != iconv_t(-1) && toBytes != iconv_t(-1); }
 };
 
-QString iconvDecode(Converter &conv, const QByteArray &bytes);
+QString iconvDecode(Converter &conv, const QByteArray &bytes, qsizetype *unfinished = nullptr);
 
 Converter *converterFor(const QByteArray &name)
 {
@@ -100,7 +103,9 @@ bool isAscii(const QByteArray &bytes)
     return true;
 }
 
-QString iconvDecode(Converter &conv, const QByteArray &bytes)
+// With `unfinished` set, the bytes of a character that the input ends inside are not replaced but
+// left undecoded, and their count goes there.
+QString iconvDecode(Converter &conv, const QByteArray &bytes, qsizetype *unfinished)
 {
     iconv(conv.toText, nullptr, nullptr, nullptr, nullptr);
 
@@ -131,6 +136,10 @@ QString iconvDecode(Converter &conv, const QByteArray &bytes)
         // EILSEQ: this byte starts no valid character. EINVAL: the input ends inside a character,
         // and each of its remaining bytes is bad on its own.
         const bool truncated = errno == EINVAL;
+        if (truncated && unfinished && inLeft <= kLongestCharacter) {
+            *unfinished = qsizetype(inLeft);
+            break;
+        }
         const qsizetype bad = truncated ? qsizetype(inLeft) : 1;
         ensureRoom(bad);
         for (qsizetype i = 0; i < bad; ++i)
@@ -141,6 +150,36 @@ QString iconvDecode(Converter &conv, const QByteArray &bytes)
     }
     out.truncate(written);
     return out;
+}
+
+// How many bytes at the end of `bytes` start a UTF-8 character that needs more bytes than follow.
+qsizetype utf8UnfinishedTail(QByteArrayView bytes)
+{
+    const qsizetype n = bytes.size();
+    for (qsizetype back = 1; back <= 3 && back <= n; ++back) {
+        const auto c = static_cast<unsigned char>(bytes[n - back]);
+        if ((c & 0xC0) == 0x80)
+            continue; // a continuation byte: look further back for its lead byte
+        int length = 0;
+        if (c >= 0xF0)
+            length = c <= 0xF4 ? 4 : 0;
+        else if (c >= 0xE0)
+            length = 3;
+        else if (c >= 0xC2)
+            length = 2;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
+
+// QString::fromUtf8 drops a leading byte order mark; received bytes must keep every one.
+void appendUtf8(QByteArrayView bytes, QString &out)
+{
+    while (bytes.startsWith(kUtf8Bom)) {
+        out += QChar(0xFEFF);
+        bytes = bytes.sliced(3);
+    }
+    out += QString::fromUtf8(bytes);
 }
 
 QByteArray iconvEncode(Converter &conv, const QString &text)
@@ -222,15 +261,43 @@ QString CodePage::decode(const QByteArray &bytes) const
     if (bytes.isEmpty())
         return {};
     if (m_utf8) {
-        // QString::fromUtf8 drops a leading byte order mark; a received chunk must keep it.
-        if (bytes.startsWith("\xEF\xBB\xBF"))
-            return QChar(0xFEFF) + decode(bytes.sliced(3));
-        return QString::fromUtf8(bytes);
+        QString text;
+        appendUtf8(bytes, text);
+        return text;
     }
     Converter &conv = *converterFor(m_name);
     if (conv.asciiCompatible && isAscii(bytes))
         return QString::fromLatin1(bytes);
     return iconvDecode(conv, bytes);
+}
+
+void TextDecoder::decodeAppend(const QByteArray &bytes, QString &out)
+{
+    if (bytes.isEmpty())
+        return;
+    QByteArray joined;
+    const QByteArray *in = &bytes;
+    if (!m_held.isEmpty()) {
+        joined = m_held + bytes;
+        m_held.clear();
+        in = &joined;
+    }
+    if (m_page.m_utf8) {
+        const qsizetype tail = utf8UnfinishedTail(*in);
+        if (tail > 0)
+            m_held = in->right(tail);
+        appendUtf8(QByteArrayView(*in).chopped(tail), out);
+        return;
+    }
+    Converter &conv = *converterFor(m_page.m_name);
+    if (conv.asciiCompatible && isAscii(*in)) {
+        out += QLatin1StringView(*in);
+        return;
+    }
+    qsizetype unfinished = 0;
+    out += iconvDecode(conv, *in, &unfinished);
+    if (unfinished > 0)
+        m_held = in->right(unfinished);
 }
 
 const CodePage &CodePage::system()

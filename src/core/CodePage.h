@@ -27,9 +27,30 @@ public:
     [[nodiscard]] static const CodePage &system();
 
 private:
+    friend class TextDecoder;
+
     QByteArray m_name;
     bool m_valid = false;
     bool m_utf8 = false;
+};
+
+// Decodes one byte stream that arrives in pieces (a link's reads). A character whose bytes are
+// split between two pieces is held back until its last byte arrives, so the text comes out as if
+// the whole stream had been decoded at once. Keep one per stream and per reader.
+class TextDecoder
+{
+public:
+    explicit TextDecoder(const CodePage &codePage = CodePage::system()) : m_page(codePage) {}
+
+    // Appends the text of `bytes` to `out`; the bytes of an unfinished last character wait.
+    void decodeAppend(const QByteArray &bytes, QString &out);
+
+    // Bytes of an unfinished character waiting for the rest of it.
+    [[nodiscard]] qsizetype heldBytes() const { return m_held.size(); }
+
+private:
+    CodePage m_page;
+    QByteArray m_held;
 };
 
 } // namespace kivo

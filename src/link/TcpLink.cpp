@@ -7,6 +7,9 @@ namespace kivo {
 
 TcpLink::TcpLink(QObject *parent) : Link(parent)
 {
+    // A bounded read buffer: once it is full the socket stops reading, the kernel's window fills
+    // and TCP slows the sender down, instead of a flood piling up in this process.
+    m_socket.setReadBufferSize(kReadBufferBytes);
     connect(&m_socket, &QTcpSocket::readyRead, this, &Link::readyRead);
     connect(&m_socket, &QTcpSocket::errorOccurred, this,
             [this](QAbstractSocket::SocketError) { m_error = true; });

@@ -27,6 +27,9 @@ public:
         Error = 9
     };
 
+    // The most received bytes the socket holds for the program to read.
+    static constexpr qint64 kReadBufferBytes = 64 * 1024;
+
     explicit TcpLink(QObject *parent = nullptr);
     ~TcpLink() override;
 

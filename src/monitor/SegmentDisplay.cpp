@@ -72,17 +72,36 @@ SegmentDisplay::SegmentDisplay(const QString &text, QWidget *parent)
 
 void SegmentDisplay::setGhostColor(const QColor &color)
 {
-    m_ghost = color;
+    m_ghostColor = color;
     update();
+}
+
+SegmentDisplay::Face SegmentDisplay::faceOf(QChar ch) const
+{
+    const auto it = m_faceOf.constFind(ch.unicode());
+    if (it != m_faceOf.constEnd())
+        return *it;
+    const Face face = faceHas(m_seg7, ch) ? Face::Seg7 : faceHas(m_seg14, ch) ? Face::Seg14 : Face::Fixed;
+    m_faceOf.insert(ch.unicode(), face);
+    return face;
+}
+
+const QFont &SegmentDisplay::font(Face face) const
+{
+    switch (face) {
+    case Face::Seg7:
+        return m_seg7;
+    case Face::Seg14:
+        return m_seg14;
+    case Face::Fixed:
+        break;
+    }
+    return m_fixed;
 }
 
 QFont SegmentDisplay::faceFor(QChar ch) const
 {
-    if (faceHas(m_seg7, ch))
-        return m_seg7;
-    if (faceHas(m_seg14, ch))
-        return m_seg14;
-    return m_fixed;
+    return font(faceOf(ch));
 }
 
 void SegmentDisplay::resizeEvent(QResizeEvent *event)
@@ -97,6 +116,7 @@ void SegmentDisplay::fitFonts(int cells)
     if (cells == m_fittedCells)
         return;
     m_fittedCells = cells;
+    m_advance.clear();
     QFont probe = m_seg7;
     probe.setPixelSize(100);
     const qreal advancePerPixel = QFontMetricsF(probe).horizontalAdvance(QLatin1Char('8')) / 100.0;
@@ -114,38 +134,71 @@ void SegmentDisplay::fitFonts(int cells)
     m_fixed.setPixelSize(std::max(6, int(pixelSize / capPerPixel)));
 }
 
+const QPixmap &SegmentDisplay::ghostLayer(int cellCount, qreal left, qreal baseline)
+{
+    const qreal dpr = devicePixelRatioF();
+    const QString key = QStringLiteral("%1 %2 %3 %4 %5")
+                            .arg(width())
+                            .arg(height())
+                            .arg(cellCount)
+                            .arg(m_ghostColor.rgba())
+                            .arg(dpr);
+    if (key == m_ghostKey)
+        return m_ghost;
+    m_ghostKey = key;
+    m_ghost = QPixmap(size() * dpr);
+    m_ghost.setDevicePixelRatio(dpr);
+    m_ghost.fill(Qt::transparent);
+    QPainter p(&m_ghost);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setFont(m_seg7);
+    p.setPen(m_ghostColor);
+    for (int i = 0; i < cellCount; ++i)
+        p.drawText(QPointF(left + i * m_cellWidth, baseline), QStringLiteral("8."));
+    return m_ghost;
+}
+
 void SegmentDisplay::paintEvent(QPaintEvent *)
 {
     const std::vector<Cell> cells = cellsOf(text());
     const int cellCount = std::max<int>(kIdleCells, int(cells.size()));
     fitFonts(cellCount);
 
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
     const qreal baseline = (height() + m_seg7.pixelSize()) / 2.0;
     const qreal right = width() - 1.0;
     const qreal left = right - cellCount * m_cellWidth;
+    const QPixmap &ghost = ghostLayer(cellCount, left, baseline);
 
-    p.setFont(m_seg7);
-    p.setPen(m_ghost);
-    for (int i = 0; i < cellCount; ++i)
-        p.drawText(QPointF(left + i * m_cellWidth, baseline), QStringLiteral("8."));
-
+    QPainter p(this);
+    p.drawPixmap(0, 0, ghost);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
     p.setPen(palette().color(QPalette::WindowText));
     const qreal first = right - qreal(cells.size()) * m_cellWidth;
+    Face current = Face::Seg7;
+    p.setFont(m_seg7);
     for (size_t i = 0; i < cells.size(); ++i) {
         const Cell &cell = cells[i];
         const qreal x = first + qreal(i) * m_cellWidth;
         if (cell.ch != QLatin1Char(' ')) {
-            const QFont face = faceFor(cell.ch);
-            p.setFont(face);
-            const qreal advance = QFontMetricsF(face).horizontalAdvance(cell.ch);
-            p.drawText(QPointF(x + (m_cellWidth - advance) / 2.0, baseline), QString(cell.ch));
+            const Face face = faceOf(cell.ch);
+            if (face != current) {
+                current = face;
+                p.setFont(font(face));
+            }
+            auto advance = m_advance.constFind(cell.ch.unicode());
+            if (advance == m_advance.constEnd())
+                advance =
+                    m_advance.insert(cell.ch.unicode(), QFontMetricsF(font(face)).horizontalAdvance(cell.ch));
+            p.drawText(QPointF(x + (m_cellWidth - *advance) / 2.0, baseline), QString(cell.ch));
         }
         if (!cell.mark.isNull()) {
             // The faces draw a point with no advance, into the cell before it.
-            p.setFont(m_seg7);
+            if (current != Face::Seg7) {
+                current = Face::Seg7;
+                p.setFont(m_seg7);
+            }
             p.drawText(QPointF(x + m_cellWidth, baseline), QString(cell.mark));
         }
     }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QFont>
+#include <QHash>
 #include <QLabel>
+#include <QPixmap>
 
 namespace kivo {
 
@@ -32,14 +34,26 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    enum class Face : quint8 { Seg7, Seg14, Fixed };
+
     void fitFonts(int cells);
+    [[nodiscard]] Face faceOf(QChar ch) const;
+    [[nodiscard]] const QFont &font(Face face) const;
+    // The unlit cells, drawn once per size, cell count and colour: a weight streaming in at
+    // fifty frames a second repaints only its digits.
+    [[nodiscard]] const QPixmap &ghostLayer(int cellCount, qreal left, qreal baseline);
 
     QFont m_seg7;
     QFont m_seg14;
     QFont m_fixed;
-    QColor m_ghost{25, 25, 25};
+    QColor m_ghostColor{25, 25, 25};
     int m_fittedCells = 0;
     qreal m_cellWidth = 0;
+    // Looked up once per character: which face has it, and its advance at the fitted size.
+    mutable QHash<char16_t, Face> m_faceOf;
+    QHash<char16_t, qreal> m_advance;
+    QPixmap m_ghost;
+    QString m_ghostKey;
 };
 
 } // namespace kivo

@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kivo {
@@ -25,6 +26,9 @@ ReceivePipeline::ReceivePipeline(TrafficViews &views, QComboBox *cboDelay, AppDa
 {
     m_gather.setSingleShot(true);
     connect(&m_gather, &QTimer::timeout, this, &ReceivePipeline::readSerial);
+    m_tcpNextSlice.setSingleShot(true);
+    m_tcpNextSlice.setInterval(0);
+    connect(&m_tcpNextSlice, &QTimer::timeout, this, &ReceivePipeline::workTcpSlice);
     connect(m_cboDelay, &QComboBox::currentIndexChanged, this, &ReceivePipeline::cboDelay_Click);
 }
 
@@ -95,32 +99,60 @@ void ReceivePipeline::WinsockMain_DataArrival()
 {
     if (!m_tcp)
         return;
-    const QByteArray bytes = m_tcp->readAll();
+    // While slices are still waiting, the new bytes queue behind them in the socket.
+    if (m_tcpNextSlice.isActive())
+        return;
+    workTcpSlice();
+}
+
+void ReceivePipeline::workTcpSlice()
+{
+    if (!m_tcp) {
+        m_tcpPending.clear();
+        m_tcpDone = 0;
+        return;
+    }
+    // The socket's read buffer is bounded, so what is read here is bounded too; the sender is
+    // slowed by TCP itself while the window works through it.
+    if (m_tcpDone >= m_tcpPending.size()) {
+        m_tcpPending = m_tcp->readAll();
+        m_tcpDone = 0;
+    }
+    const qsizetype take = std::min(kTcpSlice, m_tcpPending.size() - m_tcpDone);
+    const QByteArray bytes =
+        take == m_tcpPending.size() ? m_tcpPending : m_tcpPending.sliced(m_tcpDone, take);
+    m_tcpDone += take;
+    if (m_tcpDone >= m_tcpPending.size()) {
+        m_tcpPending.clear();
+        m_tcpDone = 0;
+    }
+
     if (!bytes.isEmpty())
         emit received(chunkNow(m_tcp, bytes));
     m_views.holdViewsUntilIdle();
     route(bytes, m_tcpBuffers);
     const bool fed = monitoring() && !bytes.isEmpty();
     if (fed) {
-        // Byte by byte, so the frame step sees every frame boundary; the views are held, so the
-        // flush after each byte costs no layout, and nothing yields to the event loop.
-        for (qsizetype i = 0; i < bytes.size(); ++i) {
-            feedMonitor(m_tcp, m_tcpBuffers, bytes.mid(i, 1));
-            flush(m_tcpBuffers);
-        }
+        // The frame step looks at every byte in order, so it finds every frame wherever the
+        // slices end; the views are held, so flushing once after the slice shows the same lines
+        // as flushing after each byte.
+        feedMonitor(m_tcp, m_tcpBuffers, bytes);
+        flush(m_tcpBuffers);
     }
     emit tcpArrivalHandled(fed);
+    if (m_tcpDone < m_tcpPending.size() || (m_tcp && m_tcp->bytesAvailable() > 0))
+        m_tcpNextSlice.start();
 }
 
 void ReceivePipeline::route(const QByteArray &bytes, RxBuffers &buffers)
 {
     const ViewTab tab = m_views.selectedTab();
     if (showsAscii(tab))
-        m_views.AddAscii(bytes, buffers.strAscBuf);
+        m_views.AddAscii(bytes, buffers.strAscBuf, buffers.ascDecoder);
     if (showsHex(tab))
         m_views.AddHexa(bytes, buffers.strHexBuf);
     if (tab == ViewTab::Terminal)
-        m_views.AddHyper(bytes, buffers.strHyperBuf);
+        m_views.AddHyper(bytes, buffers.strHyperBuf, buffers.hyperDecoder);
 }
 
 void ReceivePipeline::flush(RxBuffers &buffers)

@@ -23,8 +23,10 @@ struct RxBuffers;
 //
 // Serial: a nonzero Recv Delay gathers a burst. The first readyRead of a burst starts a single-shot
 // timer, later ones read nothing, and when it fires everything waiting is read as one chunk; with
-// "0" every readyRead reads at once. TCP: every arrival is routed at once and, while monitoring,
-// fed to the frame step byte by byte with the view buffers flushed after each byte.
+// "0" every readyRead reads at once. TCP: what arrives is worked through in slices of at most
+// kTcpSlice bytes with the event loop running between them, so a flood cannot freeze the window;
+// each slice is routed and, while monitoring, fed to the frame step, which looks at every byte in
+// order, and the view buffers are flushed after it.
 class ReceivePipeline : public QObject
 {
     Q_OBJECT
@@ -37,6 +39,9 @@ public:
         std::function<void(const QString &)> showWeight;
     };
 
+    // The most bytes of a TCP arrival worked through before the event loop runs again.
+    static constexpr qsizetype kTcpSlice = 16 * 1024;
+
     ReceivePipeline(TrafficViews &views, QComboBox *cboDelay, AppData &data, RxBuffers &serialBuffers,
                     RxBuffers &tcpBuffers, QObject *parent = nullptr);
 
@@ -47,7 +52,8 @@ public:
 
     // The serial receive event: reads now, or starts or joins the Recv Delay gathering.
     void MSComm1_OnComm();
-    // The TCP data arrival.
+    // The TCP data arrival: works through one slice and leaves the rest for the next passes of
+    // the event loop.
     void WinsockMain_DataArrival();
     // The Recv Delay guard, run on every change of the selector.
     void cboDelay_Click();
@@ -58,12 +64,13 @@ public:
 signals:
     // Every chunk read from either link, before the views and monitoring see it.
     void received(const kivo::LinkChunk &chunk);
-    // A TCP arrival was handled; `fedMonitor` tells whether it fed the frame step (the reconnect
+    // A TCP slice was handled; `fedMonitor` tells whether it fed the frame step (the reconnect
     // watchdog then counts its 3 seconds again, else it stops).
     void tcpArrivalHandled(bool fedMonitor);
 
 private:
     void readSerial();
+    void workTcpSlice();
     void route(const QByteArray &bytes, RxBuffers &buffers);
     void flush(RxBuffers &buffers);
     void feedMonitor(Link *link, RxBuffers &buffers, const QByteArray &piece);
@@ -78,6 +85,11 @@ private:
     QPointer<Link> m_tcp;
     MonitorHook m_hook;
     QTimer m_gather;
+    // TCP bytes read but not yet worked through, from m_tcpDone on, and the pass that takes the
+    // next slice.
+    QByteArray m_tcpPending;
+    qsizetype m_tcpDone = 0;
+    QTimer m_tcpNextSlice;
 };
 
 } // namespace kivo

@@ -41,9 +41,36 @@ RichViewWriter::RichViewWriter(QTextEdit *view) : m_view(view), m_gate(repainted
 
 void RichViewWriter::writeLine(const QString &prefix, const QColor &prefixColour, const QString &buffer)
 {
-    m_pending.push_back({prefix, prefixColour, lineformat::buildLine(buffer)});
+    PendingLine line{prefix, prefixColour, lineformat::buildLine(buffer)};
+    qsizetype length = heldLength();
+    if (const qsizetype drop = lineformat::charsToDrop(length); drop > 0) {
+        // The cut-back turns everything before this line into plain text: fold it in now.
+        if (!m_replaced) {
+            m_plainHead = m_view->document()->toPlainText();
+            m_replaced = true;
+        }
+        for (const PendingLine &p : m_pending) {
+            if (!m_plainHead.isEmpty())
+                m_plainHead += QLatin1Char('\n');
+            m_plainHead += p.prefix;
+            m_plainHead += p.line.body;
+            m_plainHead += lineformat::endMarkText(p.line.mark);
+        }
+        m_pending.clear();
+        m_pendingChars = 0;
+        m_plainHead.remove(0, drop);
+        length = m_plainHead.size();
+    }
+    m_pendingChars += (length > 0 ? 1 : 0) + lineLength(line.prefix, line.line);
+    m_pending.push_back(std::move(line));
     if (m_holds == 0)
         commit();
+}
+
+qsizetype RichViewWriter::heldLength() const
+{
+    const qsizetype base = m_replaced ? m_plainHead.size() : m_view->document()->characterCount() - 1;
+    return base + m_pendingChars;
 }
 
 void RichViewWriter::hold()
@@ -61,6 +88,9 @@ void RichViewWriter::clear()
 {
     m_gate.beforeChange();
     m_pending.clear();
+    m_pendingChars = 0;
+    m_replaced = false;
+    m_plainHead.clear();
     m_view->clear();
 }
 
@@ -72,39 +102,23 @@ void RichViewWriter::commit()
     QTextDocument *document = m_view->document();
     m_gate.beforeChange();
 
-    // Follow the length line by line to find the last cut-back. Everything before it ends up as
-    // plain text, so only the lines after it need their colours.
-    qsizetype length = document->characterCount() - 1;
-    std::size_t lastCut = 0;
-    bool cut = false;
-    for (std::size_t i = 0; i < m_pending.size(); ++i) {
-        if (const qsizetype drop = lineformat::charsToDrop(length); drop > 0) {
-            length -= drop;
-            lastCut = i;
-            cut = true;
-        }
-        length += (length > 0 ? 1 : 0) + lineLength(m_pending[i].prefix, m_pending[i].line);
-    }
-    if (cut) {
-        QString text = document->toPlainText();
-        for (std::size_t i = 0; i < lastCut; ++i) {
-            text.remove(0, lineformat::charsToDrop(text.size()));
-            const PendingLine &p = m_pending[i];
-            if (!text.isEmpty())
-                text += QLatin1Char('\n');
-            text += p.prefix + p.line.body + lineformat::endMarkText(p.line.mark);
-        }
-        text.remove(0, lineformat::charsToDrop(text.size()));
-        document->setPlainText(text);
-    }
-
+    // One edit for the whole commit, so the document is laid out once: a cut-back's plain text
+    // replaces the whole view and the new lines follow it.
     QTextCursor cursor(document);
-    cursor.setPosition(document->characterCount() - 1);
     cursor.beginEditBlock();
-    for (std::size_t i = lastCut; i < m_pending.size(); ++i) {
-        const PendingLine &p = m_pending[i];
+    if (m_replaced) {
+        cursor.select(QTextCursor::Document);
+        cursor.removeSelectedText();
+        cursor.setBlockCharFormat(QTextCharFormat());
+        cursor.insertText(m_plainHead, QTextCharFormat());
+        m_replaced = false;
+        m_plainHead.clear();
+    } else {
+        cursor.movePosition(QTextCursor::End);
+    }
+    for (const PendingLine &p : m_pending) {
         const QTextCharFormat prefixFormat = colourFormat(p.colour);
-        if (!document->isEmpty())
+        if (cursor.position() > 0)
             cursor.insertText(QStringLiteral("\n"), prefixFormat);
         cursor.insertText(p.prefix, prefixFormat);
         if (!p.line.body.isEmpty())
@@ -114,8 +128,13 @@ void RichViewWriter::commit()
     }
     cursor.endEditBlock();
     m_pending.clear();
+    m_pendingChars = 0;
 
-    m_view->setTextCursor(cursor);
+    // Moving the caret makes the view lay out its last line again to find the caret's place:
+    // skip it when the caret is at the end already (new lines at the end carry it along).
+    const QTextCursor caret = m_view->textCursor();
+    if (caret.hasSelection() || caret.position() != cursor.position())
+        m_view->setTextCursor(cursor);
     QScrollBar *bar = m_view->verticalScrollBar();
     bar->setValue(bar->maximum());
     // Keep the line starts in sight: the rulers above the view do not scroll sideways, so

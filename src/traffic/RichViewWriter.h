@@ -12,10 +12,12 @@ class QTextEdit;
 
 namespace kivo {
 
-// Writes RECV and SEND lines into one rich-text view (ASCII or hex). Lines can be held while a
-// received chunk is worked through and then go into the document as one edit, so a 4 KB read
-// costs one layout instead of two hundred; the view's text comes out exactly as if every line had
-// been written on its own, cut-backs included.
+// Writes RECV and SEND lines into one rich-text view (ASCII or hex). Lines can be held while
+// received data is worked through and then go into the document as one edit; the view's text
+// comes out exactly as if every line had been written on its own, cut-backs included. While held,
+// a cut-back folds everything before it into plain text at once, so what waits for the document
+// stays within about twice the view's limit however much arrives, and lines that a later cut-back
+// removes never reach the document.
 class RichViewWriter
 {
 public:
@@ -52,11 +54,18 @@ private:
     };
 
     void commit();
+    // The length the view has with the waiting lines in it.
+    [[nodiscard]] qsizetype heldLength() const;
 
     QTextEdit *m_view;
     RepaintGate m_gate;
     int m_holds = 0;
+    // Since the last commit: when m_replaced, the view's whole text before m_pending is m_plainHead
+    // (a cut-back made it plain); m_pending are the lines after the last cut-back, with colours.
+    bool m_replaced = false;
+    QString m_plainHead;
     std::vector<PendingLine> m_pending;
+    qsizetype m_pendingChars = 0; // separators included
 };
 
 } // namespace kivo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CodePage.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -16,6 +18,11 @@ struct RxBuffers
     QString strHyperBuf;  // decoded text waiting for the terminal view
     QByteArray bytMonBuf; // raw bytes of the frame being collected
     QString strWeight;    // weight text of the last complete frame
+
+    // Each text view decodes the link's stream on its own, so a character split between two reads
+    // waits for its last byte in the decoder of every view that shows it.
+    TextDecoder ascDecoder;
+    TextDecoder hyperDecoder;
 
     // Counters read by tests and benchmarks.
     uint64_t framesFound = 0;

@@ -21,7 +21,17 @@ TerminalViewWriter::TerminalViewWriter(QPlainTextEdit *view) : m_view(view), m_g
 
 void TerminalViewWriter::append(const QString &text)
 {
-    m_pending.append(lineformat::terminalText(text, m_pendingCr));
+    const QString piece = lineformat::terminalText(text, m_pendingCr);
+    const qsizetype length =
+        m_replaced ? m_text.size() : m_view->document()->characterCount() - 1 + m_text.size();
+    if (const qsizetype drop = lineformat::charsToDrop(length); drop > 0) {
+        if (!m_replaced) {
+            m_text.prepend(m_view->toPlainText());
+            m_replaced = true;
+        }
+        m_text.remove(0, drop);
+    }
+    m_text += piece;
     if (m_holds == 0)
         commit();
 }
@@ -33,14 +43,15 @@ void TerminalViewWriter::hold()
 
 void TerminalViewWriter::release()
 {
-    if (m_holds > 0 && --m_holds == 0 && !m_pending.isEmpty())
+    if (m_holds > 0 && --m_holds == 0 && (m_replaced || !m_text.isEmpty()))
         commit();
 }
 
 void TerminalViewWriter::clear()
 {
     m_gate.beforeChange();
-    m_pending.clear();
+    m_text.clear();
+    m_replaced = false;
     m_pendingCr = false;
     m_view->clear();
 }
@@ -50,29 +61,16 @@ void TerminalViewWriter::commit()
     QTextDocument *document = m_view->document();
     m_gate.beforeChange();
 
-    qsizetype length = document->characterCount() - 1;
-    bool cut = false;
-    for (const QString &piece : std::as_const(m_pending)) {
-        if (lineformat::charsToDrop(length) > 0) {
-            cut = true;
-            break;
-        }
-        length += piece.size();
-    }
     QTextCursor cursor(document);
-    if (cut) {
-        QString text = document->toPlainText();
-        for (const QString &piece : std::as_const(m_pending)) {
-            text.remove(0, lineformat::charsToDrop(text.size()));
-            text += piece;
-        }
-        document->setPlainText(text);
+    if (m_replaced) {
+        document->setPlainText(m_text);
         cursor.movePosition(QTextCursor::End);
     } else {
         cursor.movePosition(QTextCursor::End);
-        cursor.insertText(m_pending.join(QString()));
+        cursor.insertText(m_text);
     }
-    m_pending.clear();
+    m_text.clear();
+    m_replaced = false;
 
     m_view->setTextCursor(cursor);
     QScrollBar *bar = m_view->verticalScrollBar();

@@ -3,7 +3,6 @@
 #include "traffic/RepaintGate.h"
 
 #include <QString>
-#include <QStringList>
 
 class QPlainTextEdit;
 
@@ -11,7 +10,8 @@ namespace kivo {
 
 // Appends received text to the terminal-style view: no prefixes, no marks, control characters as
 // they come, and CR LF, CR or LF as one line break each. Like RichViewWriter it can hold text
-// while a chunk is worked through and append it in one edit.
+// while received data is worked through and append it in one edit; a cut-back while held is
+// applied to the waiting text at once, so it stays bounded.
 class TerminalViewWriter
 {
 public:
@@ -36,7 +36,10 @@ private:
     RepaintGate m_gate;
     int m_holds = 0;
     bool m_pendingCr = false;
-    QStringList m_pending;
+    // Since the last commit: when m_replaced, the view's whole text is to become m_text; else
+    // m_text is appended to it.
+    bool m_replaced = false;
+    QString m_text;
 };
 
 } // namespace kivo

@@ -165,9 +165,9 @@ void TrafficViews::tabPrintSelect_Click()
     }
 }
 
-void TrafficViews::AddAscii(const QByteArray &bytes, QString &buffer)
+void TrafficViews::AddAscii(const QByteArray &bytes, QString &buffer, TextDecoder &decoder)
 {
-    buffer += CodePage::system().decode(bytes);
+    decoder.decodeAppend(bytes, buffer);
     if (lineformat::textDue(buffer))
         PrintRecv(rtfPrintAsc, buffer);
 }
@@ -179,9 +179,9 @@ void TrafficViews::AddHexa(const QByteArray &bytes, QString &buffer)
         PrintRecv(rtfPrintHex, buffer);
 }
 
-void TrafficViews::AddHyper(const QByteArray &bytes, QString &buffer)
+void TrafficViews::AddHyper(const QByteArray &bytes, QString &buffer, TextDecoder &decoder)
 {
-    buffer += CodePage::system().decode(bytes);
+    decoder.decodeAppend(bytes, buffer);
     if (lineformat::textDue(buffer))
         PrintHyper(buffer);
 }

@@ -23,6 +23,7 @@ namespace kivo {
 
 class RichViewWriter;
 class SplitterBar;
+class TextDecoder;
 class TerminalViewWriter;
 
 // The lower half of the main window: the view tab strip, the rulers, the three traffic views, the
@@ -45,9 +46,11 @@ public:
 
     // Received bytes into a view buffer of a link (RxBuffers); each prints its line as soon as
     // the buffer is due: 22 characters or a closing CR LF, 66 hex characters or a closing "0D 0A ".
-    void AddAscii(const QByteArray &bytes, QString &buffer);
+    // The text views decode through the link's decoder for that view, which holds back the bytes
+    // of a character that the next read completes.
+    void AddAscii(const QByteArray &bytes, QString &buffer, TextDecoder &decoder);
     void AddHexa(const QByteArray &bytes, QString &buffer);
-    void AddHyper(const QByteArray &bytes, QString &buffer);
+    void AddHyper(const QByteArray &bytes, QString &buffer, TextDecoder &decoder);
 
     // One RECV line from the buffer into rtfPrintAsc or rtfPrintHex; empties the buffer.
     void PrintRecv(QTextEdit *view, QString &buffer);
