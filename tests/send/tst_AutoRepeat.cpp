@@ -131,25 +131,23 @@ private slots:
                 QStringLiteral("%1 edits for %2 sends in %3 ms").arg(edits).arg(shown.size()).arg(elapsed)));
     }
 
-    void untickingEndsBoxRunAndSendReadsSend()
+    // Unticking ends the box run and the button reads Send again; an emptied box does not end a run.
+    void untickingEndsBoxRunButEmptiedBoxKeepsItGoing()
     {
-        control<QLineEdit>(*m_w, "txtSend")->setText(QStringLiteral("  X "));
+        auto *box = control<QLineEdit>(*m_w, "txtSend");
+        auto *tick = control<QCheckBox>(*m_w, "chkAutoRepeat");
+        box->setText(QStringLiteral("  X "));
         cmdSend()->click();
         QCOMPARE(cmdSend()->text(), QStringLiteral("Stop"));
         QTRY_VERIFY(m_sent.size() >= 3);
         QCOMPARE(m_sent, QByteArray(m_sent.size(), 'X'));
-        control<QCheckBox>(*m_w, "chkAutoRepeat")->setChecked(false);
+        tick->setChecked(false);
         QCOMPARE(cmdSend()->text(), QStringLiteral("Send"));
         QVERIFY(!m_w->autoRepeat()->isRunning(RunKind::SendBox));
         expectNoFurtherSends();
-    }
 
-    void emptiedSendBoxKeepsTheRunGoing()
-    {
-        auto *box = control<QLineEdit>(*m_w, "txtSend");
-        box->setText(QStringLiteral("X"));
+        tick->setChecked(true);
         cmdSend()->click();
-        QTRY_VERIFY(m_sent.contains('X'));
         box->clear();
         QTest::qWait(30); // several due sends with nothing to send must not end the run
         QVERIFY(m_w->autoRepeat()->isRunning(RunKind::SendBox));
@@ -172,7 +170,7 @@ private slots:
         QCOMPARE(m_sent.left(7), QByteArray::fromHex("02570D0A034142"));
     }
 
-    void bothRunsGoTogetherAndThroughAModalDialog()
+    void bothRunsGoTogetherThroughAModalDialogAndEndAtShutDown()
     {
         setRow(0, QStringLiteral("L"));
         control<QLineEdit>(*m_w, "txtSend")->setText(QStringLiteral("T"));
@@ -193,7 +191,11 @@ private slots:
         const qsizetype tAfterStop = m_sent.count('T');
         QTRY_VERIFY(m_sent.count('T') > tAfterStop + 20);
         QCOMPARE(m_sent.count('L'), lAfterStop);
-        cmdSend()->click();
+        cmdStart()->click();
+        m_w->close();
+        QCOMPARE(cmdStart()->text(), QStringLiteral("Start"));
+        QCOMPARE(cmdSend()->text(), QStringLiteral("Start"));
+        QVERIFY(!m_w->autoRepeat()->isRunning());
         expectNoFurtherSends();
     }
 
@@ -241,20 +243,6 @@ private slots:
         QCOMPARE(calls, 1);
     }
 
-    void shutDownEndsEveryRun()
-    {
-        setRow(0, QStringLiteral("L"));
-        control<QLineEdit>(*m_w, "txtSend")->setText(QStringLiteral("T"));
-        cmdStart()->click();
-        cmdSend()->click();
-        QTRY_VERIFY(m_sent.size() > 4);
-        m_w->close();
-        QCOMPARE(cmdStart()->text(), QStringLiteral("Start"));
-        QCOMPARE(cmdSend()->text(), QStringLiteral("Start"));
-        QVERIFY(!m_w->autoRepeat()->isRunning());
-        expectNoFurtherSends();
-    }
-
     void editorAppliesToARunningRunAndCloseLosesEdits()
     {
         setRow(0, QStringLiteral("A"));
@@ -292,34 +280,25 @@ private slots:
         QCOMPARE(fileBytes(), file);
     }
 
-    void editorOpensOnceAndAModeClickKeepsTheText()
-    {
-        setRow(0, QStringLiteral("first"));
-        setRow(1, QStringLiteral("second"));
-        frmEditList *ed = openEditor();
-        ed->txtString[0]->setText(QStringLiteral("typed"));
-        QCOMPARE(openEditor(), ed);
-        QCOMPARE(ed->txtString[0]->text(), QStringLiteral("typed"));
-        ed->cmdMode[1]->click();
-        QCOMPARE(ed->cmdMode[1]->text(), QStringLiteral("Hexa"));
-        QCOMPARE(ed->txtString[1]->text(), QStringLiteral("second"));
-    }
-
-    // The list applied in the editor is read back at the next start and its run's bytes reach the
-    // far end of the real wire.
-    void appliedListSurvivesARestart()
+    // The editor opens once with its edits kept, and a mode click keeps a row's text; the list
+    // applied is read back at the next start and its run's bytes reach the far end of the wire.
+    void editorOpensOnceAndAppliedListSurvivesARestart()
     {
         frmEditList *ed = openEditor();
         ed->chkList[4]->setChecked(true);
         ed->txtString[4]->setText(QStringLiteral(" 02 41 03 "));
+        QCOMPARE(openEditor(), ed);
         QCOMPARE(ed->cmdMode[4]->text(), QStringLiteral("Hexa")); // a row never stored reads as Hexa
+        ed->cmdMode[4]->click();
+        QCOMPARE(ed->cmdMode[4]->text(), QStringLiteral("ASCII"));
+        QCOMPARE(ed->txtString[4]->text(), QStringLiteral(" 02 41 03 "));
+        ed->cmdMode[4]->click();
         ed->chkCRLF->setChecked(true);
         ed->chkSTX->setChecked(true);
         ed->cmdApply->click();
-        QCOMPARE(ReadIni(QStringLiteral("AutoString"), QStringLiteral("CRLF"), kivotest::listFilePath()),
-                 QStringLiteral("True"));
-        QCOMPARE(ReadIni(QStringLiteral("AutoString"), QStringLiteral("STX"), kivotest::listFilePath()),
-                 QStringLiteral("-1"));
+        QCOMPARE(ReadIni("AutoString", "CRLF", kivotest::listFilePath()) +
+                     ReadIni("AutoString", "STX", kivotest::listFilePath()),
+                 QStringLiteral("True-1"));
 
         m_w->close();
         m_w.reset();

@@ -1,13 +1,10 @@
 #include "tools/frmAbout.h"
 
-#include "KivoTest.h"
-#include "core/MessageBox.h"
-#include "app/frmMain.h"
+#include "MainWindow.h"
 #include "tools/ProgramListLauncher.h"
 
 #include <QAction>
 #include <QLabel>
-#include <QPushButton>
 
 using namespace kivo;
 
@@ -15,13 +12,6 @@ class tst_frmAbout : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        m_messages.clear();
-        setMessageRecorder([this](const MessageRecord &r) { m_messages << r; });
-    }
-    void cleanup() { setMessageRecorder({}); }
-
     void showsTitleAndBuildVersion()
     {
         frmAbout box;
@@ -67,8 +57,9 @@ private slots:
         QFETCH(QStringList, installed);
         QFETCH(bool, startWorks);
         QFETCH(QString, started);
+        kivotest::MessageLog log;
         QString startedPath;
-        auto launcher = std::make_unique<ProgramListLauncher>(
+        frmAbout box(std::make_unique<ProgramListLauncher>(
             ProgramListLauncher::defaultPrograms(),
             [&](const QString &p) {
                 return installed.contains(p) ? QStringLiteral("/usr/bin/") + p : QString();
@@ -77,31 +68,22 @@ private slots:
                 if (startWorks)
                     startedPath = path;
                 return startWorks;
-            });
-        frmAbout box(std::move(launcher));
+            }));
         box.show();
         box.cmdSysInfo->click();
         QCOMPARE(startedPath, started);
         QVERIFY(box.isVisible());
-        if (started.isEmpty()) {
-            QCOMPARE(m_messages.size(), 1);
-            QCOMPARE(m_messages[0].text, QStringLiteral("지금은 시스템 정보를 사용할 수 없습니다."));
-            QCOMPARE(m_messages[0].icon, QMessageBox::NoIcon);
-            QCOMPARE(m_messages[0].title, QStringLiteral("Kivo"));
-        } else {
-            QVERIFY(m_messages.isEmpty());
-        }
+        QCOMPARE(kivotest::describe(log.boxes),
+                 started.isEmpty()
+                     ? QStringList{QStringLiteral("NoIcon|Kivo|지금은 시스템 정보를 사용할 수 없습니다.")}
+                     : QStringList{});
     }
 
     void helpMenuOpensModalBoxWithoutOwner()
     {
-        frmMain main;
-        main.setEndProgram([] {});
-        main.show();
-        auto *about = main.findChild<QAction *>(QStringLiteral("mnuHelp_About"));
-        QVERIFY(about);
+        auto main = kivotest::openWindow();
         bool sawAbout = false;
-        QWidget *owner = &main;
+        QWidget *owner = main.get();
         QTimer::singleShot(0, this, [&] {
             QWidget *modal = QApplication::activeModalWidget();
             sawAbout = qobject_cast<frmAbout *>(modal) != nullptr;
@@ -110,13 +92,10 @@ private slots:
                 QTest::keyClick(modal, Qt::Key_Escape);
             }
         });
-        about->trigger();
+        kivotest::control<QAction>(*main, "mnuHelp_About")->trigger();
         QVERIFY(sawAbout);
         QCOMPARE(owner, nullptr);
     }
-
-private:
-    QList<MessageRecord> m_messages;
 };
 
 KIVO_TEST_MAIN(tst_frmAbout)
