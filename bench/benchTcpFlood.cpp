@@ -14,10 +14,12 @@
 #include "traffic/RxBuffers.h"
 #include "traffic/TrafficViews.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -131,7 +133,7 @@ int main(int argc, char *argv[])
     w.views()->tabPrintSelect_Click();
     w.data().strWinSockIP = QStringLiteral("127.0.0.1");
     w.data().strWinSockPort = QString::number(ntohs(addr.sin_port));
-    w.portPanel()->optComm_0->click();
+    w.findChild<QAbstractButton *>(QStringLiteral("optComm_0"))->click();
 
     qint64 received = 0;
     QObject::connect(w.receivePipeline(), &ReceivePipeline::received, &app,
@@ -149,7 +151,7 @@ int main(int argc, char *argv[])
     QElapsedTimer wall;
     const double cpu0 = cpuSeconds();
     wall.start();
-    w.indicatorPanel()->cmdMonOn->click();
+    w.findChild<QAbstractButton *>(QStringLiteral("cmdMonOn"))->click();
     bool shot = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &app, [&] {
@@ -181,8 +183,8 @@ int main(int argc, char *argv[])
                 longestClockGap / 1000.0, std::max<qint64>(0, longestClockGap - 1000) / 1000.0);
     std::printf("frames sent %llu, found %llu, display \"%s\"\n", static_cast<unsigned long long>(framesSent),
                 static_cast<unsigned long long>(rx.framesFound),
-                qPrintable(w.indicatorPanel()->lblIndi->text()));
-    w.indicatorPanel()->cmdMonOff->click();
+                qPrintable(w.findChild<QLabel *>(QStringLiteral("lblIndi"))->text()));
+    w.findChild<QAbstractButton *>(QStringLiteral("cmdMonOff"))->click();
     ::close(listener);
     stop = true;
     sender.join();

@@ -1,5 +1,5 @@
-#include "../link/PtyPair.h"
 #include "KivoTest.h"
+#include "PtyPair.h"
 
 #include "app/frmMain.h"
 #include "core/CodePage.h"
@@ -13,6 +13,7 @@
 #include "traffic/TrafficViews.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,6 +27,7 @@
 #include <memory>
 
 using namespace kivo;
+using kivotest::control;
 
 namespace {
 
@@ -67,8 +69,8 @@ private slots:
         m_window->views()->tabPrintSelect->setCurrentIndex(2); // "Both"
         m_window->data().strWinSockIP = QStringLiteral("127.0.0.1");
         m_window->data().strWinSockPort = QString::number(server.serverPort());
-        m_window->portPanel()->optComm_0->click();
-        m_window->indicatorPanel()->cmdMonOn->click();
+        control<QRadioButton>(*m_window, "optComm_0")->click();
+        control<QPushButton>(*m_window, "cmdMonOn")->click();
         QTRY_VERIFY(server.hasPendingConnections());
         QTcpSocket *device = server.nextPendingConnection();
         QTRY_COMPARE(m_window->tcpLink().state(), int(TcpLink::Connected));
@@ -111,7 +113,7 @@ private slots:
                  qPrintable(QStringLiteral("%1 bytes worked through without the event loop running")
                                 .arg(mostBytesBetweenTicks)));
         QCOMPARE(m_window->tcpBuffers().framesFound, quint64(frames));
-        QCOMPARE(m_window->indicatorPanel()->lblIndi->text(), weightOf(frames - 1));
+        QCOMPARE(control<QLabel>(*m_window, "lblIndi")->text(), weightOf(frames - 1));
     }
 
     // "가" is EA B0 80 in UTF-8: its first two bytes in one read and the last in the next must
@@ -133,7 +135,7 @@ private slots:
         PtyPair pty;
         QVERIFY(m_window->serialLink().open(pty.slavePath(), QStringLiteral("9600,N,8,1")));
         m_window->views()->tabPrintSelect->setCurrentIndex(tab - 1);
-        m_window->portPanel()->cboDelay->setCurrentIndex(0); // each piece is read as it comes
+        control<QComboBox>(*m_window, "cboDelay")->setCurrentIndex(0); // each piece is read as it comes
         const auto shown = [&] {
             return tab == 4 ? m_window->views()->rtfHyperView->toPlainText()
                             : m_window->views()->rtfPrintAsc->toPlainText();
