@@ -1,9 +1,17 @@
 #include "KivoTest.h"
 
 #include "app/CommandLine.h"
+#include "app/CommandLineApply.h"
+#include "app/frmMain.h"
+#include "core/SettingsStore.h"
 #include "core/Version.h"
 
+#include <QComboBox>
+#include <QRadioButton>
+#include <QTabBar>
+
 using kivo::parseCommandLine;
+using kivotest::control;
 
 namespace {
 
@@ -41,13 +49,48 @@ QStringList args(const QString &line)
     return QStringList{QStringLiteral("kivo")} + QProcess::splitCommand(line);
 }
 
+kivo::CommandLineOptions parse(const QString &line)
+{
+    const auto parsed = parseCommandLine(args(line));
+    if (parsed.exitCode)
+        qFatal("bad test command line: %s", qPrintable(parsed.text));
+    return parsed.options;
+}
+
+// What a control shows: a list's entry, a tab's index, a radio button's state.
+QString shown(QWidget &window, const QString &name)
+{
+    QObject *o = window.findChild<QObject *>(name);
+    if (auto *box = qobject_cast<QComboBox *>(o))
+        return box->currentText() + (box->isEnabled() ? "" : " (disabled)");
+    if (auto *tabs = qobject_cast<QTabBar *>(o))
+        return QString::number(tabs->currentIndex());
+    if (auto *radio = qobject_cast<QRadioButton *>(o))
+        return radio->isChecked() ? QStringLiteral("checked") : QStringLiteral("unchecked");
+    return QStringLiteral("no control ") + name;
+}
+
+// The window with the command line applied; ending the program does nothing.
+struct Window
+{
+    frmMain w;
+    explicit Window(const QString &line = {})
+    {
+        w.setEndProgram([] {});
+        if (!line.isNull())
+            kivo::applyCommandLine(w, w.data(), parse(line));
+    }
+};
+
 } // namespace
 
+// Parsing the command line, and applying it to the real window.
 class tst_CommandLine : public QObject
 {
     Q_OBJECT
-
 private slots:
+    void init() { kivotest::resetStores(); }
+
     void goodValuesBecomeTheWindowsEntries_data()
     {
         QTest::addColumn<QString>("line");
@@ -136,6 +179,89 @@ private slots:
         const auto version = parseCommandLine(args("-v"));
         QCOMPARE(version.exitCode, std::optional<int>(0));
         QCOMPARE(version.text, QStringLiteral("kivo %1\n").arg(kivo::versionText(kivo::appVersion())));
+    }
+
+    void optionChoosesTheWindowsEntry_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *tag, const char *line, const char *control, const char *expected) {
+            QTest::newRow(tag) << QString(line) << QString(control) << QString(expected);
+        };
+        row("typed device", "--port /tmp/ttyNOPE", "cboPort", "/tmp/ttyNOPE");
+        row("bps", "--bps 115200", "cboBps", "115200");
+        row("parity", "--parity e", "cboParity", "E");
+        row("data bits", "--data-bits 7", "cboDataBit", "7");
+        row("stop bits", "--stop-bits 2", "cboStopBit", "2");
+        row("receive delay", "--recv-delay 0.01", "cboDelay", "0.01");
+        row("tab", "--tab both", "tabPrintSelect", "2");
+        // The terminal tab's own handling runs: it sets the receive delay to 0 and locks it.
+        row("terminal tab handler runs", "--recv-delay 0.05 --tab terminal", "cboDelay", "0 (disabled)");
+        row("tcp chooses TCP/IP", "--tcp 127.0.0.1:1", "optComm_0", "checked");
+        row("connect chooses RS232C", "--connect --port /tmp/ttyNOPE", "optComm_1", "checked");
+    }
+    void optionChoosesTheWindowsEntry()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, control);
+        QFETCH(QString, expected);
+        kivotest::MessageLog log;
+        // Start from TCP/IP so --connect must choose RS232C itself.
+        kivo::WriteSetting(QStringLiteral("COMMTYPE"), QStringLiteral("TCP/IP"));
+        Window win(line);
+        QCOMPARE(shown(win.w, control), expected);
+    }
+
+    // Every value the command line accepts must exist in the window's list, or choosing it would
+    // silently select nothing.
+    void everyAcceptedValueIsInTheWindowsList()
+    {
+        Window win;
+        const std::pair<const char *, QStringList> lists[] = {
+            {"cboBps", kivo::CommandLineLists::bps()},
+            {"cboParity", kivo::CommandLineLists::parity()},
+            {"cboDataBit", kivo::CommandLineLists::dataBits()},
+            {"cboStopBit", kivo::CommandLineLists::stopBits()},
+            {"cboDelay", kivo::CommandLineLists::recvDelay()}};
+        for (const auto &[name, values] : lists) {
+            auto *box = control<QComboBox>(win.w, name);
+            QStringList items;
+            for (int i = 0; i < box->count(); ++i)
+                items << box->itemText(i);
+            QCOMPARE(values, items);
+        }
+        QCOMPARE(control<QTabBar>(win.w, "tabPrintSelect")->count(), kivo::CommandLineLists::tabs().size());
+    }
+
+    void tcpAndModeAreHeldAndStoredLikeTheSettingDialog()
+    {
+        Window win("--tcp scale.lab:4001 --mode \"Orvan 10byte\"");
+        const kivo::AppData &d = win.w.data();
+        QCOMPARE(QStringList({d.strWinSockIP, d.strWinSockPort, QString::number(d.iIndicatorMode)}),
+                 QStringList({"scale.lab", "4001", "1"}));
+        const QStringList stored{kivo::ReadSetting("WinSockIP", {}), kivo::ReadSetting("WinSockPort", {}),
+                                 kivo::ReadSetting("IndicatorMode", {})};
+        QCOMPARE(stored, QStringList({"scale.lab", "4001", "1"}));
+    }
+
+    void captionNamesTheProfile()
+    {
+        const QString plain = Window().w.windowTitle();
+        QCOMPARE(Window("--profile /tmp/profiles/bench-2").w.windowTitle(),
+                 plain + QStringLiteral(" [bench-2]"));
+    }
+
+    // Like the button: a port that cannot be opened shows the usual box, and nothing is pressed
+    // before the event loop runs.
+    void failedConnectShowsConnectFailure()
+    {
+        kivotest::MessageLog log;
+        Window win("--port /nonexistent/tty --connect --monitor");
+        QVERIFY(log.boxes.isEmpty());
+        QTRY_COMPARE(log.boxes.size(), 1);
+        QCOMPARE(kivotest::describe(log.boxes[0]), QStringLiteral("Critical|Error|Connect Failure!"));
+        QTRY_VERIFY(win.w.data().bMonitor);
     }
 };
 

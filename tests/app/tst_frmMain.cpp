@@ -29,6 +29,15 @@ QComboBox *combo(const QObject &w, const char *name)
     return control<QComboBox>(w, name);
 }
 
+// The current texts of the named lists.
+QStringList texts(const QObject &w, std::initializer_list<const char *> lists)
+{
+    QStringList out;
+    for (const char *name : lists)
+        out << combo(w, name)->currentText();
+    return out;
+}
+
 std::unique_ptr<frmMain> openWindow()
 {
     auto w = std::make_unique<frmMain>();
@@ -72,13 +81,11 @@ private slots:
         QCOMPARE(w->windowTitle(), QStringLiteral("Kivo v0.992"));
         const QList<QSize> iconSizes = w->windowIcon().availableSizes();
         QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
-        const QStringList choices{
-            combo(*w, "cboParity")->currentText(),  combo(*w, "cboDataBit")->currentText(),
-            combo(*w, "cboStopBit")->currentText(), combo(*w, "cboBps")->currentText(),
-            combo(*w, "cboDelay")->currentText(),   combo(*w, "cboDelayTime")->currentText(),
-            combo(*w, "cboDelayTime")->itemText(9), combo(*w, "cboDelayTime")->itemText(37),
-            combo(*w, "cboCount")->currentText()};
-        QCOMPARE(choices, (QStringList{"N", "8", "1", "9600", "0.03", "0.01", "0.1", "20", "Endless"}));
+        QCOMPARE(texts(*w, {"cboParity", "cboDataBit", "cboStopBit", "cboBps", "cboDelay", "cboDelayTime",
+                            "cboCount"}),
+                 (QStringList{"N", "8", "1", "9600", "0.03", "0.01", "Endless"}));
+        QCOMPARE(combo(*w, "cboDelayTime")->itemText(9) + ' ' + combo(*w, "cboDelayTime")->itemText(37),
+                 QStringLiteral("0.1 20"));
         const QList<int> counts{combo(*w, "cboBps")->count(), combo(*w, "cboDelay")->count(),
                                 combo(*w, "cboDelayTime")->count(), combo(*w, "cboCount")->count()};
         QCOMPARE(counts, (QList<int>{14, 12, 38, 13}));
@@ -92,9 +99,8 @@ private slots:
                                   button(*w, "cmdSend")->isEnabled(), button(*w, "cmdStart")->isEnabled()};
         QCOMPARE(enabled, (QList<bool>{true, false, false, false, false}));
         for (int k = 0; k < 4; ++k) {
-            QCOMPARE(button(*w, qPrintable(QStringLiteral("cmdFuncKey_%1").arg(k)))->text(),
-                     QStringLiteral("FUNC%1").arg(k + 1));
-            QVERIFY(!button(*w, qPrintable(QStringLiteral("cmdFuncKey_%1").arg(k)))->isEnabled());
+            QPushButton *key = button(*w, qPrintable(QStringLiteral("cmdFuncKey_%1").arg(k)));
+            QVERIFY(key->text() == QStringLiteral("FUNC%1").arg(k + 1) && !key->isEnabled());
         }
         QVERIFY(!button(*w, "cmdOriel")->isVisible());
     }
@@ -103,35 +109,32 @@ private slots:
     {
         {
             auto w = openWindow();
-            combo(*w, "cboParity")->setCurrentIndex(4);
-            combo(*w, "cboDataBit")->setCurrentIndex(3);
-            combo(*w, "cboStopBit")->setCurrentIndex(1);
-            combo(*w, "cboBps")->setCurrentIndex(13);
-            combo(*w, "cboDelay")->setCurrentIndex(0);
+            for (const auto &[list, index] : {std::pair{"cboParity", 4},
+                                              {"cboDataBit", 3},
+                                              {"cboStopBit", 1},
+                                              {"cboBps", 13},
+                                              {"cboDelay", 0},
+                                              {"cboDelayTime", 20},
+                                              {"cboCount", 5}})
+                combo(*w, list)->setCurrentIndex(index);
             control<QRadioButton>(*w, "optFormatHexa")->click();
             control<QRadioButton>(*w, "optFormByte")->click();
-            combo(*w, "cboDelayTime")->setCurrentIndex(20);
-            combo(*w, "cboCount")->setCurrentIndex(5);
             control<QTabBar>(*w, "tabPrintSelect")->setCurrentIndex(2);
             w->SizeControls(4005.0f);
             control<QRadioButton>(*w, "optComm_0")->click();
             w->close();
         }
         auto w = openWindow();
-        const QStringList line{
-            combo(*w, "cboParity")->currentText(),  combo(*w, "cboDataBit")->currentText(),
-            combo(*w, "cboStopBit")->currentText(), combo(*w, "cboBps")->currentText(),
-            combo(*w, "cboDelay")->currentText(),   combo(*w, "cboDelayTime")->currentText(),
-            combo(*w, "cboCount")->currentText()};
-        QCOMPARE(line, (QStringList{"S", "5", "1.5", "256000", "0", "3", "500"}));
+        QCOMPARE(texts(*w, {"cboParity", "cboDataBit", "cboStopBit", "cboBps", "cboDelay", "cboDelayTime",
+                            "cboCount"}),
+                 (QStringList{"S", "5", "1.5", "256000", "0", "3", "500"}));
         QVERIFY(control<QRadioButton>(*w, "optFormatHexa")->isChecked() &&
                 control<QRadioButton>(*w, "optFormByte")->isChecked());
         QCOMPARE(w->views()->selectedTab(), ViewTab::Both);
         QCOMPARE(w->splitPos(), 4005.0f);
         QVERIFY(control<QRadioButton>(*w, "optComm_0")->isChecked());
         // TCP/IP chosen: Connect off, the send controls usable.
-        QVERIFY(!button(*w, "cmdConnect")->isEnabled());
-        QVERIFY(button(*w, "cmdSend")->isEnabled());
+        QVERIFY(!button(*w, "cmdConnect")->isEnabled() && button(*w, "cmdSend")->isEnabled());
     }
 
     void corruptStoreAndListFileStartNormally_data()
@@ -166,9 +169,7 @@ private slots:
         // the lists that start with one.
         QTEST(combo(*w, "cboParity")->currentIndex(), "parity");
         QTEST(combo(*w, "cboBps")->currentIndex(), "bps");
-        QCOMPARE(combo(*w, "cboDataBit")->currentText(), QStringLiteral("8"));
-        QCOMPARE(combo(*w, "cboDelay")->currentText(), QStringLiteral("0.03"));
-        QCOMPARE(combo(*w, "cboCount")->currentText(), QStringLiteral("Endless"));
+        QCOMPARE(texts(*w, {"cboDataBit", "cboDelay", "cboCount"}), (QStringList{"8", "0.03", "Endless"}));
         QCOMPARE(w->views()->selectedTab(), ViewTab::Ascii);
         QCOMPARE(w->splitPos(), 0.0f);
         QVERIFY(!w->data().FuncSTX);
@@ -181,29 +182,23 @@ private slots:
                   "String2=1\r\n[FuncString]\r\nSTX=-1\r\n[AutoString]\r\nCRLF=True\r\n"
                   "[MesgString]\r\nSTX=1\r\n");
         auto w = openWindow();
-        QCOMPARE(button(*w, "cmdFuncKey_0")->text(), QStringLiteral("ZERO"));
-        QVERIFY(button(*w, "cmdFuncKey_0")->isEnabled());
         // An empty stored caption keeps the design caption; Enabled still decides.
-        QCOMPARE(button(*w, "cmdFuncKey_1")->text(), QStringLiteral("FUNC2"));
-        QVERIFY(button(*w, "cmdFuncKey_1")->isEnabled());
+        QCOMPARE(button(*w, "cmdFuncKey_0")->text() + ' ' + button(*w, "cmdFuncKey_1")->text(),
+                 QStringLiteral("ZERO FUNC2"));
+        QVERIFY(button(*w, "cmdFuncKey_0")->isEnabled() && button(*w, "cmdFuncKey_1")->isEnabled());
         QVERIFY(!button(*w, "cmdFuncKey_2")->isEnabled());
-        QVERIFY(w->data().FuncSTX);
-        QVERIFY(w->data().AutoCRLF);
         // Only -1 switches an STX option on.
-        QVERIFY(!w->data().bMesgSTX);
+        QVERIFY(w->data().FuncSTX && w->data().AutoCRLF && !w->data().bMesgSTX);
     }
 
     void menusCopyButtonStatesWhenOpened()
     {
         auto w = openWindow();
-        auto *file = w->findChild<QMenu *>(QStringLiteral("mnuFile"));
-        auto *edit = w->findChild<QMenu *>(QStringLiteral("mnuEdit"));
-        auto *tools = w->findChild<QMenu *>(QStringLiteral("mnuTools"));
-        QVERIFY(file && edit && tools);
+        auto *file = control<QMenu>(*w, "mnuFile");
+        auto *edit = control<QMenu>(*w, "mnuEdit");
         QList<QAction *> items;
         for (const char *name : {"mnuFile_Connect", "mnuFile_Disconnect", "mnuEdit_SendMsg"})
-            items << w->findChild<QAction *>(QLatin1String(name));
-        QVERIFY(!items.contains(nullptr));
+            items << control<QAction>(*w, name);
         const auto enabled = [&items] {
             return QList<bool>{items[0]->isEnabled(), items[1]->isEnabled(), items[2]->isEnabled()};
         };
@@ -220,7 +215,7 @@ private slots:
         emit edit->aboutToShow();
         QCOMPARE(enabled(), (QList<bool>{false, true, true}));
 
-        QVERIFY(!tools->menuAction()->isEnabled());
+        QVERIFY(!control<QMenu>(*w, "mnuTools")->menuAction()->isEnabled());
         QStringList captions;
         for (QAction *a : w->menuBar()->actions())
             captions << a->text();
@@ -235,18 +230,16 @@ private slots:
         QVERIFY(bar->isVisible());
         const int barLeft = bar->x();
 
+        auto *splitter = control<QFrame>(*w, "picSplitter");
         sendMouse(bar, QEvent::MouseButtonPress, 1, Qt::LeftButton);
-        QVERIFY(w->isSplitDragging());
-        QVERIFY(control<QFrame>(*w, "picSplitter")->isVisible());
+        QVERIFY(w->isSplitDragging() && splitter->isVisible());
         sendMouse(bar, QEvent::MouseMove, -2000, Qt::LeftButton);
-        QCOMPARE(control<QFrame>(*w, "picSplitter")->x(), 500 / 15);
+        QCOMPARE(splitter->x(), 500 / 15);
         // 267 px is 4005 twips.
         sendMouse(bar, QEvent::MouseMove, 267 - barLeft, Qt::LeftButton);
-        QCOMPARE(control<QFrame>(*w, "picSplitter")->x(), 267);
+        QCOMPARE(splitter->x(), 267);
         sendMouse(bar, QEvent::MouseButtonRelease, 267 - barLeft, Qt::NoButton);
-
-        QVERIFY(!w->isSplitDragging());
-        QVERIFY(!control<QFrame>(*w, "picSplitter")->isVisible());
+        QVERIFY(!w->isSplitDragging() && !splitter->isVisible());
         QCOMPARE(w->splitPos(), 4005.0f);
         QCOMPARE(control<QTextEdit>(*w, "rtfPrintAsc")->width(), 267);
 
@@ -264,7 +257,7 @@ private slots:
         w->setEndProgram([&ends] { ++ends; });
         w->show();
         combo(*w, "cboBps")->setCurrentIndex(2);
-        w->findChild<QAction *>(QStringLiteral("mnuFile_Exit"))->trigger();
+        control<QAction>(*w, "mnuFile_Exit")->trigger();
         w->close();
         QCOMPARE(ends, 1);
         QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kivo"),

@@ -1,43 +1,22 @@
-#include "KivoTest.h"
+#include "MainWindow.h"
 #include "PtyPair.h"
 
-#include "app/frmMain.h"
-#include "core/MessageBox.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "link/LinkController.h"
 #include "link/SerialLink.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTcpServer>
 
 using namespace kivo;
+using namespace kivotest;
 namespace SK = kivo::SettingsKeys;
 
 namespace {
-
-template <class T> T *control(QWidget &w, const char *name)
-{
-    T *c = w.findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
-void connectTo(frmMain &w, const QString &port)
-{
-    control<QComboBox>(w, "cboBps")->setCurrentText(QStringLiteral("9600"));
-    control<QComboBox>(w, "cboParity")->setCurrentText(QStringLiteral("N"));
-    control<QComboBox>(w, "cboDataBit")->setCurrentText(QStringLiteral("8"));
-    control<QComboBox>(w, "cboStopBit")->setCurrentText(QStringLiteral("1"));
-    control<QComboBox>(w, "cboPort")->setEditText(port);
-    control<QPushButton>(w, "cmdConnect")->click();
-}
 
 QByteArray frame(const QByteArray &weight)
 {
@@ -64,16 +43,15 @@ struct StableName
 class LinkRecoveryTest : public QObject
 {
     Q_OBJECT
-    QList<MessageRecord> m_boxes;
+    std::unique_ptr<MessageLog> m_log;
 
 private slots:
     void init()
     {
-        kivotest::resetStores();
-        m_boxes.clear();
-        setMessageRecorder([this](const MessageRecord &r) { m_boxes << r; });
+        resetStores();
+        m_log = std::make_unique<MessageLog>();
     }
-    void cleanup() { setMessageRecorder({}); }
+    void cleanup() { m_log.reset(); }
 
     // With "Reconnect" ticked a dead port is waited for without a box, connected again under the
     // same name with the same settings, and monitoring goes on as before.
@@ -85,9 +63,9 @@ private slots:
         frmMain w;
         w.setEndProgram({});
         control<QCheckBox>(w, "chkReconnect")->setChecked(true);
-        connectTo(w, name.path());
+        connectSerial(w, name.path());
         QVERIFY(w.serialLink().isOpen());
-        control<QPushButton>(w, "cmdMonOn")->click();
+        button(w, "cmdMonOn")->click();
         auto *display = control<QLabel>(w, "lblIndi");
         first->deviceSends(frame("12.32"));
         QTRY_COMPARE(display->text(), QStringLiteral("12.32"));
@@ -95,19 +73,17 @@ private slots:
         first->unplug();
         auto *status = control<QLabel>(w, "sbrStatus_Link");
         QTRY_VERIFY(!status->isHidden() && status->text().contains(name.path()));
-        QVERIFY(!control<QPushButton>(w, "cmdConnect")->isEnabled());
-        QVERIFY(control<QPushButton>(w, "cmdDisconnect")->isEnabled());
-        QVERIFY(!control<QPushButton>(w, "cmdSend")->isEnabled());
+        QVERIFY(!button(w, "cmdConnect")->isEnabled() && button(w, "cmdDisconnect")->isEnabled() &&
+                !button(w, "cmdSend")->isEnabled());
 
         PtyPair second;
         name.pointAt(second);
         QTRY_VERIFY_WITH_TIMEOUT(w.serialLink().isOpen(), 3000);
-        QVERIFY(!!status->isHidden());
-        QVERIFY(control<QPushButton>(w, "cmdSend")->isEnabled());
+        QVERIFY(status->isHidden() && button(w, "cmdSend")->isEnabled());
         QCOMPARE(w.serialLink().openedSettings(), QStringLiteral("9600,N,8,1"));
         second.deviceSends(frame("45.60"));
         QTRY_COMPARE(display->text(), QStringLiteral("45.60"));
-        QCOMPARE(m_boxes.size(), 0);
+        QCOMPARE(m_log->boxes.size(), 0);
 
         w.close();
         QCOMPARE(ReadSetting(QString(SK::AutoReconnect), QString()), QStringLiteral("True"));
@@ -123,18 +99,17 @@ private slots:
         name.pointAt(*first);
         frmMain w;
         control<QCheckBox>(w, "chkReconnect")->setChecked(true);
-        connectTo(w, name.path());
+        connectSerial(w, name.path());
         first->unplug();
         auto *status = control<QLabel>(w, "sbrStatus_Link");
         QTRY_VERIFY(!status->isHidden());
-        control<QPushButton>(w, "cmdDisconnect")->click();
-        QVERIFY(!!status->isHidden());
-        QVERIFY(control<QPushButton>(w, "cmdConnect")->isEnabled());
+        button(w, "cmdDisconnect")->click();
+        QVERIFY(status->isHidden() && button(w, "cmdConnect")->isEnabled());
         PtyPair second;
         name.pointAt(second);
         QTest::qWait(1300); // longer than one retry: nothing may open the port
         QVERIFY(!w.serialLink().isOpen());
-        QCOMPARE(m_boxes.size(), 0);
+        QCOMPARE(m_log->boxes.size(), 0);
     }
 
     // A refused disconnect (a run goes on the serial port) must not leave "TCP/IP" chosen with
@@ -143,23 +118,22 @@ private slots:
     {
         PtyPair pty;
         frmMain w;
-        connectTo(w, pty.slavePath());
+        connectSerial(w, pty.slavePath());
         control<QCheckBox>(w, "chkAutoRepeat")->setChecked(true);
         auto *delay = control<QComboBox>(w, "cboDelayTime");
         delay->setCurrentIndex(delay->count() - 1); // 20 s: one send, then a long wait
         control<QLineEdit>(w, "txtSend")->setText(QStringLiteral("A"));
-        control<QPushButton>(w, "cmdSend")->click();
+        button(w, "cmdSend")->click();
         QVERIFY(w.links()->serialLink().isOpen());
 
         control<QRadioButton>(w, "optComm_0")->click();
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes[0].text, QStringLiteral("연결을 해제 하시려면 먼저 자동 전송 기능을 중지하십시오."));
-        QVERIFY(control<QRadioButton>(w, "optComm_1")->isChecked());
-        QVERIFY(!control<QRadioButton>(w, "optComm_0")->isChecked());
-        QVERIFY(w.serialLink().isOpen());
-        QVERIFY(!control<QPushButton>(w, "cmdConnect")->isEnabled());
+        QCOMPARE(m_log->boxes.size(), 1);
+        QCOMPARE(m_log->boxes[0].text,
+                 QStringLiteral("연결을 해제 하시려면 먼저 자동 전송 기능을 중지하십시오."));
+        QVERIFY(control<QRadioButton>(w, "optComm_1")->isChecked() && w.serialLink().isOpen());
+        QVERIFY(!button(w, "cmdConnect")->isEnabled());
         QCOMPARE(&w.links()->activeLink(), static_cast<Link *>(&w.serialLink()));
-        QCOMPARE(control<QPushButton>(w, "cmdSend")->text(), QStringLiteral("Stop"));
+        QCOMPARE(button(w, "cmdSend")->text(), QStringLiteral("Stop"));
     }
 
     // The setting dialog stores the endpoint as typed; the next start must still connect to it.
@@ -171,7 +145,7 @@ private slots:
         WriteSetting(QString(SK::WinSockPort), QStringLiteral(" %1").arg(server.serverPort()));
         frmMain w;
         control<QRadioButton>(w, "optComm_0")->click();
-        control<QPushButton>(w, "cmdMonOn")->click();
+        button(w, "cmdMonOn")->click();
         QTRY_VERIFY(server.hasPendingConnections());
         QTRY_COMPARE(control<QLabel>(w, "lblSocketState")->text(), QStringLiteral("TCP- Connected"));
     }
@@ -182,11 +156,12 @@ private slots:
     {
         QTest::addColumn<QString>("stored"); // "" for none
         QTest::addColumn<int>("selected");
-        QTest::newRow("beyond the list") << "7" << -1;
-        QTest::newRow("negative") << "-1" << -1;
-        QTest::newRow("not a number") << "x" << -1;
-        QTest::newRow("second port") << "1" << 1;
-        QTest::newRow("none stored") << "" << 0;
+        for (const auto &[tag, stored, selected] : {std::tuple{"beyond the list", "7", -1},
+                                                    {"negative", "-1", -1},
+                                                    {"not a number", "x", -1},
+                                                    {"second port", "1", 1},
+                                                    {"none stored", "", 0}})
+            QTest::newRow(tag) << QString(stored) << selected;
     }
     void unusablePortIndexLeavesNoSelection()
     {
@@ -194,9 +169,7 @@ private slots:
         if (!stored.isEmpty())
             WriteSetting(QString(SK::Port), stored);
         frmMain w;
-        w.links()->setPortLister([] {
-            return QStringList{QStringLiteral("ttyS0"), QStringLiteral("ttyS1")};
-        });
+        w.links()->setPortLister([] { return QStringList{"ttyS0", "ttyS1"}; });
         w.links()->FillPortList();
         QCOMPARE(control<QComboBox>(w, "cboPort")->currentIndex(), -1);
         w.links()->restorePort();

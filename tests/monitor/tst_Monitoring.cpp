@@ -90,8 +90,7 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<QByteArray>("chunk");
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>(
-            "lamps"); // S, O: Stable, Overload lit after the chunk (Overload is lit before)
+        QTest::addColumn<QString>("lamps"); // S, O lit after the chunk (Overload is lit before)
         QTest::addColumn<int>("found");
         QTest::addColumn<int>("dropped");
         const auto row = [](const char *tag, int mode, const QByteArray &chunk, const char *shown,
@@ -212,13 +211,10 @@ private slots:
 
         QCOMPARE(dropped, 5);
         const WeightReading &r = readings[0];
-        QCOMPARE(r.endpoint, endpoint);
-        QVERIFY(r.time >= before);
-        QCOMPARE(r.layout, 0);
-        QCOMPARE(r.status, QStringLiteral("ST"));
-        QCOMPARE(r.weightText, QStringLiteral("-12.50"));
+        QCOMPARE(QStringList({r.endpoint, QString::number(r.layout), r.status, r.weightText}),
+                 QStringList({endpoint, "0", "ST", "-12.50"}));
         QCOMPARE(r.weight, std::optional<double>(-12.5));
-        QVERIFY(r.stable && !r.overload);
+        QVERIFY(r.time >= before && r.stable && !r.overload);
         QVERIFY(!readings[1].stable && readings[1].overload && readings[1].weight == 3.0);
         QCOMPARE(readings[2].weightText, QStringLiteral("ABC"));
         QVERIFY(!readings[2].weight && !readings[2].stable && !readings[2].overload);
@@ -247,8 +243,7 @@ private slots:
         QCOMPARE(textColor(b.label("lblIndi")), IndicatorPanel::kIdleColor);
         QCOMPARE(textColor(b.label("lblStable")), IndicatorPanel::kStableOff);
         QCOMPARE(textColor(b.label("lblOverload")), IndicatorPanel::kOverloadOff);
-        QVERIFY(!b.w.links()->isWatchdogArmed());
-        QVERIFY(!b.w.data().bMonitor);
+        QVERIFY(!b.w.links()->isWatchdogArmed() && !b.w.data().bMonitor);
     }
 
     void monOnChecksRecvDelayAndConnectsOnlyOverTcpWithAnAddress_data()
@@ -292,9 +287,10 @@ private slots:
     {
         QTest::addColumn<QString>("typedId");
         QTest::addColumn<int>("id"); // -1: no entry matches, none selected on reopening
-        QTest::newRow("ID in the list") << "57" << 57;
-        QTest::newRow("ID beyond the list") << "150" << -1;
-        QTest::newRow("ID with a leading zero") << "05" << -1;
+        for (const auto &[tag, typed, id] : {std::tuple{"ID in the list", "57", 57},
+                                             {"ID beyond the list", "150", -1},
+                                             {"ID with a leading zero", "05", -1}})
+            QTest::newRow(tag) << QString(typed) << id;
     }
     void settingDialogStoresAsTypedAndKeepsTrimmedInMemory()
     {
@@ -318,10 +314,10 @@ private slots:
         const QStringList stored{setting(SettingsKeys::IndicatorID), setting(SettingsKeys::IndicatorMode),
                                  setting(SettingsKeys::WinSockIP), setting(SettingsKeys::WinSockPort)};
         QCOMPARE(stored, (QStringList{QString::number(id), "2", "  10.0.0.7 ", " 4001"}));
-        QCOMPARE(w.data().iIndicatorID, id);
-        QCOMPARE(w.data().iIndicatorMode, 2);
-        QCOMPARE(w.data().strWinSockIP, QStringLiteral("10.0.0.7"));
-        QCOMPARE(w.data().strWinSockPort, QStringLiteral("4001"));
+        const AppData &d = w.data();
+        QCOMPARE(QStringList({QString::number(d.iIndicatorID), QString::number(d.iIndicatorMode),
+                              d.strWinSockIP, d.strWinSockPort}),
+                 (QStringList{QString::number(id), "2", "10.0.0.7", "4001"}));
         QCOMPARE(frmSetting(w.data()).cboID->currentIndex(), id);
     }
 
@@ -334,15 +330,13 @@ private slots:
         for (const int key : {0, int(Qt::Key_Escape), int(Qt::Key_Return)}) {
             frmSetting dlg(data);
             dlg.show();
-            QCOMPARE(dlg.cboMode->currentIndex(), -1);
-            QCOMPARE(dlg.cboID->currentIndex(), -1);
+            QVERIFY(dlg.cboMode->currentIndex() == -1 && dlg.cboID->currentIndex() == -1);
             QCOMPARE(dlg.cboID->currentText(), QString());
             dlg.txtIP->setText(QStringLiteral("9.9.9.9"));
             key ? QTest::keyClick(dlg.txtIP, Qt::Key(key)) : dlg.cmdCancel->click();
             const bool ok = key == Qt::Key_Return;
             QCOMPARE(dlg.result(), ok ? int(QDialog::Accepted) : int(QDialog::Rejected));
-            QCOMPARE(data.iIndicatorMode, ok ? -1 : 7);
-            QCOMPARE(data.iIndicatorID, ok ? -1 : 300);
+            QCOMPARE(QPoint(data.iIndicatorMode, data.iIndicatorID), ok ? QPoint(-1, -1) : QPoint(7, 300));
             QCOMPARE(data.strWinSockIP, ok ? QStringLiteral("9.9.9.9") : QString());
             QCOMPARE(setting(SettingsKeys::WinSockIP),
                      ok ? QStringLiteral("9.9.9.9") : QStringLiteral("<none>"));

@@ -146,14 +146,12 @@ private slots:
         QTRY_COMPARE(asc(), kRecv + "123456");
         selectTab(4);
         auto *cboDelay = control<QComboBox>(*m_w, "cboDelay");
-        QCOMPARE(cboDelay->currentText(), QStringLiteral("0"));
-        QVERIFY(!cboDelay->isEnabled());
+        QVERIFY(cboDelay->currentText() == QStringLiteral("0") && !cboDelay->isEnabled());
         deviceSends("AB");
         QCOMPARE(terminal()->toPlainText(), QStringLiteral("AB"));
         QCOMPARE(asc(), kRecv + "123456");
         selectTab(1);
-        QCOMPARE(cboDelay->currentText(), QStringLiteral("0"));
-        QVERIFY(cboDelay->isEnabled());
+        QVERIFY(cboDelay->currentText() == QStringLiteral("0") && cboDelay->isEnabled());
         QCOMPARE(terminal()->toPlainText(), QStringLiteral("AB"));
     }
 
@@ -211,9 +209,10 @@ private slots:
         for (QWidget *target : views + QList<QWidget *>{box}) {
             box->selectAll();
             QTest::keyClick(target, Qt::Key_X, modifiers);
-            QCOMPARE(view("rtfPrintAsc")->document()->isEmpty(), cleared);
-            QCOMPARE(view("rtfPrintHex")->document()->isEmpty(), cleared);
-            QCOMPARE(terminal()->document()->isEmpty(), cleared);
+            const QList<bool> empty{view("rtfPrintAsc")->document()->isEmpty(),
+                                    view("rtfPrintHex")->document()->isEmpty(),
+                                    terminal()->document()->isEmpty()};
+            QCOMPARE(empty, QList<bool>(3, cleared));
             if (!cleared)
                 continue;
             deviceSends("E");
@@ -286,8 +285,7 @@ private slots:
         auto *tipDelay = control<QTimer>(*m_w, "tmrHexTipDelay");
         drag(7, 15);
         QCOMPARE(view("rtfPrintHex")->textCursor().selectedText(), QStringLiteral("41 42 43"));
-        QCOMPARE(tipText->text(), QStringLiteral("ABC"));
-        QVERIFY(tip->isVisible());
+        QVERIFY(tipText->text() == QStringLiteral("ABC") && tip->isVisible());
         QVERIFY(tip->y() > view("rtfPrintHex")->viewport()->mapTo(tip->parentWidget(), charPos(15)).y());
         mouse(QEvent::MouseMove, 22);
         QCOMPARE(tipText->text(), QStringLiteral("ABC\r\n"));
@@ -299,8 +297,7 @@ private slots:
         mouse(QEvent::MouseButtonPress, 2);
         QVERIFY(tip->isVisible());
         mouse(QEvent::MouseButtonRelease, 2);
-        QVERIFY(!tip->isVisible());
-        QVERIFY(!m_w->views()->bTipArmed);
+        QVERIFY(!tip->isVisible() && !m_w->views()->bTipArmed);
 
         tipDelay->setInterval(100);
         drag(13, 18);
