@@ -9,6 +9,7 @@
 #include "traffic/TrafficViews.h"
 
 #include <QComboBox>
+#include <QMetaMethod>
 
 #include <algorithm>
 #include <cmath>
@@ -65,6 +66,15 @@ bool ReceivePipeline::monitoring() const
     return m_data.bMonitor && m_hook.frameStep;
 }
 
+// The receive seam: every chunk with its link and time. The time and the endpoint are taken only
+// when something listens, as this runs for every read of a stream.
+void ReceivePipeline::announce(Link *link, const QByteArray &bytes)
+{
+    static const QMetaMethod signal = QMetaMethod::fromSignal(&ReceivePipeline::received);
+    if (isSignalConnected(signal))
+        emit received(chunkNow(link, bytes));
+}
+
 void ReceivePipeline::MSComm1_OnComm()
 {
     const double delay = recvDelay();
@@ -87,7 +97,7 @@ void ReceivePipeline::readSerial()
         const QByteArray chunk = m_serial->readAll();
         if (chunk.isEmpty())
             break; // a port that reports bytes but yields none would loop for ever
-        emit received(chunkNow(m_serial, chunk));
+        announce(m_serial, chunk);
         route(chunk, m_serialBuffers);
         if (monitoring())
             feedMonitor(m_serial, m_serialBuffers, chunk);
@@ -128,7 +138,7 @@ void ReceivePipeline::workTcpSlice()
     }
 
     if (!bytes.isEmpty())
-        emit received(chunkNow(m_tcp, bytes));
+        announce(m_tcp, bytes);
     m_views.holdViewsUntilIdle();
     route(bytes, m_tcpBuffers);
     const bool fed = monitoring() && !bytes.isEmpty();

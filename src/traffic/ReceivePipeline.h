@@ -70,6 +70,7 @@ signals:
 
 private:
     void readSerial();
+    void announce(Link *link, const QByteArray &bytes);
     void workTcpSlice();
     void route(const QByteArray &bytes, RxBuffers &buffers);
     void flush(RxBuffers &buffers);
