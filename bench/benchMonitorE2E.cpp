@@ -43,17 +43,13 @@
 #include <map>
 #include <vector>
 
+#include "ProcessStats.h"
+
 using namespace kivo;
 
 namespace {
 
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
+using kivobench::cpuSeconds;
 
 // Runs the event loop until done() holds or the time is up, checking every 20 ms. The loop sleeps
 // between events, so the CPU measured is the window's own and not this harness spinning.
@@ -77,13 +73,7 @@ bool waitFor(const std::function<bool()> &done, int ms)
 // Resident memory in MiB and open descriptors of this process, from /proc.
 double residentMiB()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
+    return kivobench::statusKb("VmRSS:") / 1024.0;
 }
 
 int openDescriptors()
@@ -140,7 +130,9 @@ Run runLink(const QString &sim, bool tcp, double rate, double seconds, int tab, 
     w.show();
     w.views()->selectTab(static_cast<ViewTab>(tab));
     w.views()->tabPrintSelect_Click();
-    auto control = [&w](const char *name) { return w.findChild<QAbstractButton *>(QString::fromLatin1(name)); };
+    auto control = [&w](const char *name) {
+        return w.findChild<QAbstractButton *>(QString::fromLatin1(name));
+    };
     RxBuffers &rx = tcp ? w.tcpBuffers() : w.serialBuffers();
     if (tcp) {
         w.data().strWinSockIP = endpoint.section(QLatin1Char(':'), 0, 0);
@@ -162,8 +154,8 @@ Run runLink(const QString &sim, bool tcp, double rate, double seconds, int tab, 
     QObject::connect(&sampler, &QTimer::timeout, [&] {
         const Sample s{wall.elapsed() / 1000.0, residentMiB(), openDescriptors()};
         run.samples.push_back(s);
-        std::printf("  %s t=%6.0f s  RSS %7.1f MiB  %3d descriptors  found %llu\n", tcp ? "TCP" : "pty", s.seconds,
-                    s.rss, s.fds, static_cast<unsigned long long>(rx.framesFound));
+        std::printf("  %s t=%6.0f s  RSS %7.1f MiB  %3d descriptors  found %llu\n", tcp ? "TCP" : "pty",
+                    s.seconds, s.rss, s.fds, static_cast<unsigned long long>(rx.framesFound));
         std::fflush(stdout);
     });
     if (sampleEvery > 0)
@@ -253,10 +245,10 @@ int main(int argc, char *argv[])
     for (const bool tcp : {true, false}) {
         if (which != QLatin1String("both") && (which == QLatin1String("tcp")) != tcp)
             continue;
-        const Run r = runLink(cli.value(QStringLiteral("sim")), tcp, rate, seconds,
-                              cli.value(QStringLiteral("tab")).toInt(),
-                              !cli.isSet(QStringLiteral("no-monitor")), cli.value(QStringLiteral("shot")),
-                              cli.value(QStringLiteral("sample")).toDouble());
+        const Run r =
+            runLink(cli.value(QStringLiteral("sim")), tcp, rate, seconds,
+                    cli.value(QStringLiteral("tab")).toInt(), !cli.isSet(QStringLiteral("no-monitor")),
+                    cli.value(QStringLiteral("shot")), cli.value(QStringLiteral("sample")).toDouble());
         std::printf(
             "%-4s %5.0f frames/s %5.1f s: sent %lld, found %llu, dropped %llu bytes, CPU %.1f %% of one "
             "core, display \"%s\"\n",
@@ -274,8 +266,8 @@ int main(int argc, char *argv[])
             fdHi = std::max(fdHi, s.fds);
         }
         if (hi >= 0)
-            std::printf("%-4s from 300 s on: RSS %.1f-%.1f MiB (spread %.1f), descriptors %d-%d\n", tcp ? "TCP" : "pty",
-                        lo, hi, hi - lo, fdLo, fdHi);
+            std::printf("%-4s from 300 s on: RSS %.1f-%.1f MiB (spread %.1f), descriptors %d-%d\n",
+                        tcp ? "TCP" : "pty", lo, hi, hi - lo, fdLo, fdHi);
         ok = ok && r.sent > 0 && (cli.isSet(QStringLiteral("no-monitor")) || quint64(r.sent) == r.found);
     }
     for (const auto &[widget, count] : paints.counts)

@@ -36,28 +36,14 @@
 #include <cstdio>
 #include <thread>
 
+#include "ProcessStats.h"
+
 using namespace kivo;
 
 namespace {
 
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long statusKb(const char *key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
+using kivobench::cpuSeconds;
+using kivobench::statusKb;
 
 // One block of whole frames, sent again and again.
 QByteArray frameBlock(int frames)
