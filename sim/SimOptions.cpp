@@ -141,6 +141,17 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
                 return missing();
             if (!toDouble(value, 0.001, 1e9, &o.seconds))
                 return bad(QStringLiteral("seconds above 0"));
+        } else if (name == QLatin1String("--replay")) {
+            if (!takeValue())
+                return missing();
+            if (!QFileInfo(value).isFile())
+                return bad(QStringLiteral("a recording made by kivo (File > Start Log, --log)"));
+            o.replayFile = value;
+        } else if (name == QLatin1String("--speed")) {
+            if (!takeValue())
+                return missing();
+            if (!toDouble(value, 0.01, 1000, &o.speed))
+                return bad(QStringLiteral("a factor 0.01-1000"));
         } else {
             return fail(QStringLiteral("unknown argument '%1'").arg(name));
         }
@@ -185,6 +196,10 @@ QString simHelpText()
         "  --id N            indicator id in the 22-byte frame, 0-99 (default 1)\n"
         "  --frames N        stop after sending N frames\n"
         "  --seconds S       stop after S seconds\n"
+        "  --replay FILE     instead of frames, send the received (RX) bytes of a session log\n"
+        "                    recorded by kivo, with their recorded timing, then stay quiet; starts\n"
+        "                    at once on a pseudo-terminal, else when the first TCP client connects\n"
+        "  --speed X         replay X times as fast (default 1)\n"
         "  --version         print the version and exit\n"
         "  --help            show this text\n"
         "\n"

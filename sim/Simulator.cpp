@@ -35,6 +35,9 @@ Simulator::Simulator(const SimOptions &options, QObject *parent)
             finishStop();
     });
     connect(&m_server, &QTcpServer::newConnection, this, &Simulator::acceptClients);
+    m_replayTimer.setSingleShot(true);
+    m_replayTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_replayTimer, &QTimer::timeout, this, &Simulator::replayTick);
 }
 
 Simulator::~Simulator() = default;
@@ -47,6 +50,8 @@ QString Simulator::ptyDevice() const
 bool Simulator::start(QString *error)
 {
     m_clock.start();
+    if (!m_options.replayFile.isEmpty() && !loadReplay(m_options.replayFile, m_options.speed, &m_replay, error))
+        return false;
     if (m_options.tcpPort >= 0) {
         if (!m_server.listen(QHostAddress::LocalHost, quint16(m_options.tcpPort))) {
             *error = QStringLiteral("cannot listen on 127.0.0.1:%1: %2")
@@ -62,7 +67,8 @@ bool Simulator::start(QString *error)
             m_server.close();
             return false;
         }
-        if (m_options.rate > 0) {
+        // A replay keeps every byte for a terminal that opens the device late.
+        if (m_options.rate > 0 && m_replay.isEmpty()) {
             const int frameBytes = FrameBuilder::frameLength(m_options.layout);
             pty->setStaleLimit(std::max(1024, int(m_options.rate * frameBytes / 2)));
         }
@@ -81,8 +87,41 @@ bool Simulator::start(QString *error)
 
     if (m_options.seconds > 0)
         m_deadline.start(int(std::ceil(m_options.seconds * 1000)));
-    startStream();
+    if (m_replay.isEmpty())
+        startStream();
+    else if (m_pty)
+        startReplay();
     return true;
+}
+
+void Simulator::startReplay()
+{
+    if (m_replayStarted || m_stopping)
+        return;
+    m_replayStarted = true;
+    emit output(QStringLiteral("REPLAY %1 chunks").arg(m_replay.size()));
+    m_replayClock.start();
+    replayTick();
+}
+
+// Sends every chunk that is due, then waits for the next one; timer lateness does not add up, as
+// each chunk is due at its time from the start of the replay.
+void Simulator::replayTick()
+{
+    if (m_stopping)
+        return;
+    const qint64 now = m_replayClock.elapsed();
+    while (m_replayNext < m_replay.size() && m_replay[m_replayNext].atMs <= now) {
+        for (SimLink *link : std::as_const(m_links))
+            link->send(m_replay[m_replayNext].bytes);
+        ++m_replayNext;
+    }
+    if (m_replayNext < m_replay.size()) {
+        m_replayTimer.start(int(m_replay[m_replayNext].atMs - now));
+        return;
+    }
+    // The device stays there, quiet, so the terminal keeps what it shows; a signal or --seconds ends it.
+    emit output(QStringLiteral("REPLAY done"));
 }
 
 void Simulator::stop()
@@ -148,6 +187,8 @@ void Simulator::acceptClients()
         auto *link = new TcpClientLink(socket, this);
         addLink(link);
         emit output(QStringLiteral("CLIENT %1 connected").arg(link->name()));
+        if (!m_replay.isEmpty())
+            startReplay();
     }
     schedulePump();
 }
@@ -194,6 +235,11 @@ void Simulator::onCommand(const QByteArray &text)
     if (m_stopping)
         return;
     const QByteArray command = text.toUpper();
+    // A replay sends what was recorded and nothing else.
+    if (!m_replay.isEmpty()) {
+        emit output(QStringLiteral("CMD %1 ignored during a replay").arg(QString::fromLatin1(text)));
+        return;
+    }
     if (command == "Z") {
         m_zero += grossAt(seconds());
         m_tared = false;

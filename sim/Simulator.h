@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Replay.h"
 #include "SimOptions.h"
 #include "WeightPattern.h"
 
@@ -58,6 +59,8 @@ private:
     [[nodiscard]] qint64 grossAt(double seconds);
     void sendFrame(double seconds, bool onDemand);
     void finishStop();
+    void startReplay();
+    void replayTick();
 
     SimOptions m_options;
     WeightPattern m_pattern;
@@ -80,6 +83,12 @@ private:
     qint64 m_tare = 0;
     bool m_tared = false;
     qint64 m_sent = 0;
+
+    QList<ReplayChunk> m_replay;
+    qsizetype m_replayNext = 0;
+    bool m_replayStarted = false;
+    QElapsedTimer m_replayClock;
+    QTimer m_replayTimer;
 };
 
 } // namespace kivosim

@@ -79,6 +79,7 @@ const OptionSpec kOptions[] = {
      "Monitoring layout: \"Orvan 22byte\" (0), \"Orvan 10byte\" (1) or \"AND 18byte\" (2)."},
     {"connect", nullptr, "Connect the serial port once the window is up."},
     {"monitor", nullptr, "Press Mon On once the window is up."},
+    {"log", "FILE", "Record the session to FILE (appended to), as File > Start Log does."},
     {"profile", "DIR",
      "Keep the settings and the list file kivo.ini in DIR (created if missing) instead of "
      "the user's own."},
@@ -270,6 +271,11 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         if (v->trimmed().isEmpty())
             return badValue(QStringLiteral("profile"), *v, QStringLiteral("a folder"));
         o.profileDir = *v;
+    }
+    if (const auto v = value("log")) {
+        if (v->trimmed().isEmpty())
+            return badValue(QStringLiteral("log"), *v, QStringLiteral("a file name"));
+        o.logFile = *v;
     }
     o.connect = parser.isSet(QStringLiteral("connect"));
     o.monitor = parser.isSet(QStringLiteral("monitor"));

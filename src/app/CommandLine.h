@@ -31,6 +31,7 @@ struct CommandLineOptions
     bool connect = false;
     bool monitor = false;
     QString profileDir; // empty: the user's own stores
+    QString logFile;    // empty: no recording at start
 };
 
 // The outcome of parsing: either options to run with, or a text to print and an exit status

@@ -1,6 +1,7 @@
 #include "app/CommandLineApply.h"
 
 #include "app/Profile.h"
+#include "app/SessionTools.h"
 #include "core/AppData.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
@@ -55,6 +56,12 @@ void applyCommandLine(QWidget &window, AppData &data, const CommandLineOptions &
 {
     if (!o.profileDir.isEmpty())
         window.setWindowTitle(profileCaption(window.windowTitle(), o.profileDir));
+
+    // Recording starts first, so that it holds the connect and everything after it.
+    if (!o.logFile.isEmpty()) {
+        if (auto *tools = window.findChild<SessionTools *>(QStringLiteral("sessionTools")))
+            tools->startLog(o.logFile);
+    }
 
     if (o.port)
         choosePort(window, *o.port);

@@ -1,5 +1,7 @@
 #include "app/frmMain.h"
 
+#include "app/SessionTools.h"
+
 #include "core/Conversions.h"
 #include "core/Delay.h"
 #include "core/Fonts.h"
@@ -20,6 +22,7 @@
 #include "send/Sender.h"
 #include "tools/frmAbout.h"
 #include "tools/frmOriel.h"
+#include "traffic/FindBar.h"
 #include "traffic/ReceivePipeline.h"
 #include "traffic/SplitterBar.h"
 #include "traffic/TrafficViews.h"
@@ -43,6 +46,7 @@
 #include <QTabBar>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolButton>
 
 using namespace kivo;
 namespace SK = kivo::SettingsKeys;
@@ -129,13 +133,14 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_monitor = new MonitorController(*m_indicatorPanel, *m_portPanel, m_data, this);
     m_sender = new Sender(*m_links, *m_views, this);
     m_autoRepeat = new AutoRepeat(*m_repeatPanel, *m_sendPanel, *m_portPanel, *m_views, m_data, this);
+    m_session = new SessionTools(*this, *m_views, this);
 
     buildMenus();
     buildStatusBar();
     qApp->installEventFilter(new ClearShortcutFilter(this));
     wireControllers();
 
-    // Design client area 14130 x 9045 twips.    // Design client area 14130 x 9045 twips.
+    // Design client area 14130 x 9045 twips.
     resize(px(14130), px(9045) + menuBar()->sizeHint().height());
     startUp();
 }
@@ -160,6 +165,9 @@ void frmMain::wireControllers()
     connect(m_receivePipeline, &ReceivePipeline::tcpArrivalHandled, m_links, &LinkController::tcpDataArrived);
     m_monitor->setLinkHooks({[this] { m_links->ConnectTcp(); }, [this] { m_links->CloseTcp(); },
                              [this] { m_links->serialLink().discardInput(); }});
+
+    // Recording: every chunk both ways and the links' events.
+    m_session->watch(*m_receivePipeline, *m_sender, m_links->serialLink(), m_links->tcpLink());
 
     // Sending: the send box, the function keys and the repeat runs all end in SendData.
     m_sendPanel->attach(*m_sender, m_data);
@@ -211,6 +219,8 @@ void frmMain::buildMenus()
     m_mnuFile_Connect = addAction(m_mnuFile, "mnuFile_Connect", QStringLiteral("&Connect"));
     m_mnuFile_Disconnect = addAction(m_mnuFile, "mnuFile_Disconnect", QStringLiteral("&Disconnect"));
     m_mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSep01"));
+    m_session->addFileItems(*m_mnuFile);
+    m_mnuFile->addSeparator();
     m_mnuFile_Exit = addAction(m_mnuFile, "mnuFile_Exit", QStringLiteral("E&xit"));
 
     m_mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -222,6 +232,8 @@ void frmMain::buildMenus()
     m_mnuEdit_Clear = addAction(m_mnuEdit, "mnuEdit_Clear", QStringLiteral("&Clear"));
     m_mnuEdit_Clear->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
     m_mnuEdit_Clear->setShortcutContext(Qt::WindowShortcut);
+    m_mnuEdit->addSeparator();
+    m_session->addEditItems(*m_mnuEdit);
 
     // Switched off in the design and never switched on: shown greyed, its item has no action.
     m_mnuTools = menuBar()->addMenu(QStringLiteral("&Tools"));
@@ -264,6 +276,7 @@ void frmMain::buildStatusBar()
     m_sbrLink->setObjectName(QStringLiteral("sbrStatus_Link"));
     m_sbrLink->hide();
     bar->addWidget(m_sbrLink, 2);
+    m_session->addStatusLabel(*bar);
     for (const char *k : {"CAPS", "NUM", "INS"}) {
         auto *l = new QLabel(QString::fromLatin1(k), bar);
         l->setObjectName(QStringLiteral("sbrStatus_") + QString::fromLatin1(k));
@@ -329,6 +342,7 @@ void frmMain::startUp()
     m_data.strWinSockIP = ReadSetting(settingKey(SK::WinSockIP), QString()).trimmed();
     m_data.strWinSockPort = ReadSetting(settingKey(SK::WinSockPort), QString()).trimmed();
     m_links->restoreReconnect();
+    m_session->restoreSettings();
 
     // Send format and form, with their click handling; an unreadable value counts as Hexa and
     // Message Data.
@@ -368,6 +382,7 @@ void frmMain::shutDown()
     m_autoRepeat->endAllRuns();
     m_links->storePort();
     m_links->storeReconnect();
+    m_session->storeSettings();
     auto choice = [this](PortPanel::Choice c) { return QString::number(m_portPanel->choiceIndex(c)); };
     WriteSetting(settingKey(SK::Parity), choice(PortPanel::Choice::Parity));
     WriteSetting(settingKey(SK::DataBit), choice(PortPanel::Choice::DataBit));
@@ -387,6 +402,8 @@ void frmMain::shutDown()
 
     DisconnectSerial();
     Delay(0.1f);
+    // Last, so that the links' closing is in the log.
+    m_session->stopLog(QStringLiteral("program closed"));
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -470,6 +487,18 @@ void frmMain::applyLayout()
     m_views->picSize->setVisible(m_layout.barVisible);
     m_views->lblAscLen->setGeometry(toPx(m_layout.ascRuler));
     m_views->lblHexLen->setGeometry(toPx(m_layout.hexRuler));
+
+    // The pause button beside the tab strip; the find bar over the right end of the views' top
+    // row (the rulers), where it hides the oldest lines shown, not the newest.
+    const QRect tabs = m_views->tabPrintSelect->geometry();
+    QToolButton *pause = m_session->pauseButton();
+    pause->setGeometry(tabs.right() + px(120), tabs.y(), pause->sizeHint().width() + px(120), tabs.height());
+    const QRect views = toPx(m_layout.hyper).united(toPx(m_layout.asc)).united(toPx(m_layout.hex));
+    FindBar *find = m_session->findBar();
+    const int findWidth = qMin(views.width(), px(6000));
+    find->setGeometry(views.right() - findWidth + 1, toPx(m_layout.ascRuler).y(), findWidth,
+                      find->sizeHint().height());
+    find->raise();
 }
 
 void frmMain::SizeControls(float x)

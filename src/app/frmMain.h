@@ -28,6 +28,7 @@ class PortPanel;
 class ReceivePipeline;
 class RepeatPanel;
 class SendPanel;
+class SessionTools;
 class TrafficViews;
 } // namespace kivo
 
@@ -54,6 +55,8 @@ public:
     kivo::SerialLink &serialLink() const;
     kivo::TcpLink &tcpLink() const;
     kivo::AutoRepeat *autoRepeat() const { return m_autoRepeat; }
+    // Recording, times on the lines, find, save and pause.
+    kivo::SessionTools *sessionTools() const { return m_session; }
 
     // The send group (send box, Send, "Send &Msg...", the Data Send frame) switched together.
     void SetSendEnabled(bool on);
@@ -115,6 +118,7 @@ private:
     QPushButton *m_cmdOriel = nullptr;
     kivo::LinkController *m_links = nullptr;
     kivo::AutoRepeat *m_autoRepeat = nullptr;
+    kivo::SessionTools *m_session = nullptr;
 
     QMenu *m_mnuFile = nullptr;
     QMenu *m_mnuEdit = nullptr;

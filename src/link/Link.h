@@ -39,6 +39,10 @@ signals:
     // The link died under the program (device unplugged, peer gone). It is already closed when
     // this is emitted; the description is the failure's own text.
     void failed(const QString &description);
+    // The link opened (port open, socket connected), and closed again for the reason given
+    // (closed by the program, the failure's own text, the peer going away).
+    void opened();
+    void closed(const QString &reason);
 };
 
 // Bytes that passed on a link in one direction, with the link, its endpoint at that moment and

@@ -16,7 +16,8 @@ SerialLink::~SerialLink()
 {
     // The port's signals must not reach this half-destroyed object while it closes.
     m_port.disconnect(this);
-    close();
+    if (m_port.isOpen())
+        m_port.close();
 }
 
 bool SerialLink::open(const QString &portName, const QString &settingsText, QString *error)
@@ -52,7 +53,7 @@ bool SerialLink::open(const QString &portName, const QString &settingsText, QStr
     if (!applied) {
         why = QStringLiteral("%1 refused the settings %2: %3")
                   .arg(portName, settingsText, m_port.errorString());
-        close();
+        m_port.close();
     }
     if (!m_port.isOpen()) {
         if (error)
@@ -60,13 +61,16 @@ bool SerialLink::open(const QString &portName, const QString &settingsText, QStr
         return false;
     }
     m_port.clearError();
+    emit opened();
     return true;
 }
 
 void SerialLink::close()
 {
-    if (m_port.isOpen())
-        m_port.close();
+    if (!m_port.isOpen())
+        return;
+    m_port.close();
+    emit closed(QStringLiteral("closed"));
 }
 
 bool SerialLink::write(const QByteArray &bytes, QString *error)
@@ -115,6 +119,7 @@ void SerialLink::onError(QSerialPort::SerialPortError error)
     m_failing = true;
     const QString description = m_port.errorString();
     m_port.close();
+    emit closed(description);
     const quint64 openCount = m_openCount;
     QMetaObject::invokeMethod(
         this,

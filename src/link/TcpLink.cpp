@@ -13,6 +13,10 @@ TcpLink::TcpLink(QObject *parent) : Link(parent)
     connect(&m_socket, &QTcpSocket::readyRead, this, &Link::readyRead);
     connect(&m_socket, &QTcpSocket::errorOccurred, this,
             [this](QAbstractSocket::SocketError) { m_error = true; });
+    connect(&m_socket, &QTcpSocket::connected, this, &Link::opened);
+    connect(&m_socket, &QTcpSocket::disconnected, this, [this] {
+        emit closed(m_closing ? QStringLiteral("closed") : m_socket.errorString());
+    });
 }
 
 TcpLink::~TcpLink()
@@ -36,7 +40,9 @@ void TcpLink::connectTo(const QString &host, const QString &portText)
 
 void TcpLink::close()
 {
+    m_closing = true;
     m_socket.abort();
+    m_closing = false;
     m_error = false;
 }
 

@@ -56,6 +56,7 @@ public:
 private:
     QTcpSocket m_socket;
     bool m_error = false;
+    bool m_closing = false; // a disconnect seen now is the program's own close
     QString m_host;
     quint16 m_port = 0;
 };

@@ -22,6 +22,7 @@
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
+#include <QTime>
 #include <QTimer>
 
 #include <algorithm>
@@ -195,17 +196,24 @@ RichViewWriter *TrafficViews::writerOf(QTextEdit *view)
     return nullptr;
 }
 
+QString TrafficViews::linePrefix(const QString &prefix) const
+{
+    if (!m_showTimes)
+        return prefix;
+    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")) + prefix;
+}
+
 void TrafficViews::PrintRecv(QTextEdit *view, QString &buffer)
 {
     if (RichViewWriter *writer = writerOf(view))
-        writer->writeLine(RichViewWriter::kRecvPrefix, RichViewWriter::kRecvColour, buffer);
+        writer->writeLine(linePrefix(RichViewWriter::kRecvPrefix), RichViewWriter::kRecvColour, buffer);
     buffer.clear();
 }
 
 void TrafficViews::PrintSend(QTextEdit *view, const QString &text)
 {
     if (RichViewWriter *writer = writerOf(view))
-        writer->writeLine(RichViewWriter::kSendPrefix, RichViewWriter::kSendColour, text);
+        writer->writeLine(linePrefix(RichViewWriter::kSendPrefix), RichViewWriter::kSendColour, text);
 }
 
 void TrafficViews::PrintHyper(QString &buffer)
@@ -258,6 +266,35 @@ void TrafficViews::commitHeldLines()
     m_sinceCommit.start();
 }
 
+void TrafficViews::setPaused(bool paused)
+{
+    if (paused == m_paused)
+        return;
+    m_paused = paused;
+    // A pause is one more hold of the writers: lines wait, and cut-backs while waiting keep
+    // what waits bounded, so a long pause costs no more memory than a full view.
+    if (paused)
+        holdViews();
+    else
+        releaseViews();
+    emit pausedChanged(paused);
+}
+
+QWidget *TrafficViews::currentView() const
+{
+    switch (selectedTab()) {
+    case ViewTab::Ascii:
+        return rtfPrintAsc;
+    case ViewTab::Hexa:
+        return rtfPrintHex;
+    case ViewTab::Terminal:
+        return rtfHyperView;
+    case ViewTab::Both:
+        break;
+    }
+    return m_lastFocused == rtfPrintHex ? static_cast<QWidget *>(rtfPrintHex) : rtfPrintAsc;
+}
+
 void TrafficViews::mnuEdit_Clear_Click()
 {
     m_ascWriter->clear();
@@ -267,6 +304,8 @@ void TrafficViews::mnuEdit_Clear_Click()
 
 bool TrafficViews::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::FocusIn && (watched == rtfPrintAsc || watched == rtfPrintHex))
+        m_lastFocused = static_cast<QWidget *>(watched);
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const Qt::KeyboardModifiers mods =

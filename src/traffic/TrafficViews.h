@@ -80,6 +80,18 @@ public:
     // Edit > Clear and Ctrl+X in a view: empties the three views (not the receive buffers).
     void mnuEdit_Clear_Click();
 
+    // RECV and SEND lines start with the time they were written, "hh:mm:ss.zzz ", while on.
+    void setShowTimes(bool on) { m_showTimes = on; }
+    [[nodiscard]] bool showTimes() const { return m_showTimes; }
+
+    // While paused the views keep what they show; lines go on arriving and go in at the resume,
+    // exactly as they would have gone in without the pause.
+    void setPaused(bool paused);
+    [[nodiscard]] bool isPaused() const { return m_paused; }
+
+    // The view the tab shows; in "Both" the one that had the focus last, at first the ASCII view.
+    [[nodiscard]] QWidget *currentView() const;
+
     QTabBar *tabPrintSelect = nullptr;
     QLabel *lblAscLen = nullptr;
     QLabel *lblHexLen = nullptr;
@@ -98,12 +110,14 @@ public:
 signals:
     // The views were shown or hidden: the window must run its layout.
     void layoutNeeded();
+    void pausedChanged(bool paused);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     RichViewWriter *writerOf(QTextEdit *view);
+    [[nodiscard]] QString linePrefix(const QString &prefix) const;
     bool hexViewMouse(QEvent *event);
     void showHexTip(const QString &hexText, QPoint pointer);
     void tmrHexTipDelay_Timer();
@@ -114,6 +128,9 @@ private:
     std::unique_ptr<TerminalViewWriter> m_hyperWriter;
     bool m_inHexMouse = false;
     bool m_held = false;
+    bool m_showTimes = false;
+    bool m_paused = false;
+    QWidget *m_lastFocused = nullptr;
     QTimer *m_commitTimer = nullptr;
     QElapsedTimer m_sinceCommit;
 };

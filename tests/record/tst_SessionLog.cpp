@@ -1,0 +1,121 @@
+#include "KivoTest.h"
+
+#include "Replay.h"
+#include "record/LogFile.h"
+#include "record/SessionLog.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+using namespace kivo;
+namespace slog = kivo::sessionlog;
+
+class tst_SessionLog : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Every byte value reads back exactly, whatever the text column makes of it.
+    void everyByteValueRoundTrips()
+    {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        const QDateTime time = QDateTime::fromString(QStringLiteral("2026-12-06T17:03:41.123"), Qt::ISODateWithMs);
+        const QByteArray line = slog::chunkLine(time, slog::Direction::Tx, QStringLiteral("tcp:10.0.0.7:4001"), all,
+                                               QString::fromLatin1(all));
+        QVERIFY(line.startsWith("2026-12-06T17:03:41.123 TX tcp:10.0.0.7:4001 00 01 02 "));
+        QCOMPARE(line.count('\n'), 1);
+        QCOMPARE(line.count('\t'), 1);
+        const auto entry = slog::parseLine(line);
+        QVERIFY(entry);
+        QCOMPARE(entry->bytes, all);
+        QCOMPARE(entry->time, time);
+        QCOMPARE(entry->direction, slog::Direction::Tx);
+        QCOMPARE(entry->link, QStringLiteral("tcp:10.0.0.7:4001"));
+    }
+
+    void textColumnFollowsTheViewsQuestionMarkRule()
+    {
+        const QByteArray line = slog::chunkLine(QDateTime::currentDateTime(), slog::Direction::Rx,
+                                               QStringLiteral("serial:/dev/ttyUSB0"), "x",
+                                               QStringLiteral("A\tb\r\n\x7f\u00e9\u20ac~"));
+        QVERIFY(line.endsWith("\tA?b??\x7f??~\n"));
+    }
+
+    void linesThatAreNotChunksGiveNothing_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("comment") << QByteArray("# 2026-12-06T17:03:41.123 recording started\n");
+        QTest::newRow("blank") << QByteArray("\n");
+        QTest::newRow("bad time") << QByteArray("2026-13-06T17:03:41.123 RX serial:x 41\tA\n");
+        QTest::newRow("bad direction") << QByteArray("2026-12-06T17:03:41.123 XX serial:x 41\tA\n");
+        QTest::newRow("no bytes") << QByteArray("2026-12-06T17:03:41.123 RX serial:x\t\n");
+        QTest::newRow("odd digit") << QByteArray("2026-12-06T17:03:41.123 RX serial:x 41 4\tA\n");
+        QTest::newRow("not hex") << QByteArray("2026-12-06T17:03:41.123 RX serial:x 4G\t?\n");
+        QTest::newRow("no blank between") << QByteArray("2026-12-06T17:03:41.123 RX serial:x 4142\tAB\n");
+    }
+    void linesThatAreNotChunksGiveNothing()
+    {
+        QFETCH(QByteArray, line);
+        QVERIFY(!slog::parseLine(line));
+    }
+
+    // The simulator's replay takes the received chunks only, with their gaps scaled by the speed.
+    void replayTakesReceivedChunksWithScaledTimes()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("s.log"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("# 2026-12-06T10:00:00.000 recording started\n"
+                "2026-12-06T10:00:00.100 RX serial:p 41\tA\n"
+                "2026-12-06T10:00:00.300 TX serial:p 5A\tZ\n"
+                "2026-12-06T10:00:00.500 RX serial:p 42 43\tBC\n"
+                "2026-12-06T10:00:00.400 RX serial:p 44\tD\n");
+        f.close();
+        QList<kivosim::ReplayChunk> chunks;
+        QString error;
+        QVERIFY(kivosim::loadReplay(path, 2.0, &chunks, &error));
+        QCOMPARE(chunks.size(), 3);
+        QCOMPARE(chunks[0].bytes + chunks[1].bytes + chunks[2].bytes, QByteArray("ABCD"));
+        QCOMPARE(chunks[0].atMs, 0);
+        QCOMPARE(chunks[1].atMs, 200); // 400 ms at twice the speed
+        QCOMPARE(chunks[2].atMs, 200); // a time set back counts as no pause
+
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("2026-12-06T10:00:00.300 TX serial:p 5A\tZ\n");
+        f.close();
+        QVERIFY(!kivosim::loadReplay(path, 1.0, &chunks, &error));
+        QVERIFY(error.contains(QLatin1String("no received chunks")));
+    }
+
+    // A file that cannot take more (a full disk) ends the log with one report; what came before
+    // the failure is written, appends after it are dropped.
+    void fullDiskEndsTheFileWithOneReport()
+    {
+        LogFile file;
+        QSignalSpy failed(&file, &LogFile::failed);
+        QString error;
+        QVERIFY(file.open(QStringLiteral("/dev/full"), &error));
+        file.append("one line\n");
+        QTRY_COMPARE(failed.size(), 1);
+        QVERIFY(!file.isOpen());
+        file.append("dropped\n");
+        file.close();
+        QTest::qWait(2 * LogFile::kBatchInterval);
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(!failed.first().first().toString().isEmpty());
+    }
+
+    void missingFolderIsRefusedAtOpen()
+    {
+        LogFile file;
+        QString error;
+        QVERIFY(!file.open(QStringLiteral("/nonexistent-folder/x.log"), &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!file.isOpen());
+    }
+};
+
+KIVO_TEST_MAIN(tst_SessionLog)
+#include "tst_SessionLog.moc"
