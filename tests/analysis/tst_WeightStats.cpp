@@ -1,0 +1,162 @@
+#include "KivoTest.h"
+
+#include "analysis/WeightStats.h"
+
+using namespace kivo;
+
+namespace {
+
+// A reading at `ms` after a fixed start, its weight text as an indicator with two decimals shows it.
+WeightReading reading(qint64 ms, const QString &text, bool stable = true, bool overload = false)
+{
+    static const QDateTime start = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000);
+    WeightReading r;
+    r.time = start.addMSecs(ms);
+    r.weightText = text;
+    r.weight = weightValue(text);
+    r.stable = stable;
+    r.overload = overload;
+    return r;
+}
+
+struct Step
+{
+    qint64 ms;
+    double weight;
+    bool stable;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<Step>)
+
+class tst_WeightStats : public QObject
+{
+    Q_OBJECT
+private slots:
+    // 10, 12, 14 with a reading that is no number and an overload among them; worked by hand:
+    // mean 12, s = sqrt((4 + 0 + 4) / 2) = 2; over the last two, mean 13, s = sqrt(2).
+    void spreadSinceResetAndOverTheLastReadings()
+    {
+        WeightStats stats;
+        stats.setWindow(2);
+        stats.add(reading(0, QStringLiteral("10.00")));
+        stats.add(reading(100, QStringLiteral("--.--"), false));
+        stats.add(reading(200, QStringLiteral("12.00"), false));
+        stats.add(reading(300, QStringLiteral("14.00"), true, true));
+        stats.addDropped(7);
+
+        const auto all = stats.sinceReset();
+        QVERIFY(all);
+        QCOMPARE(all->count, 3);
+        QCOMPARE(all->mean, 12.0);
+        QCOMPARE(all->sd, 2.0);
+        QCOMPARE(all->min, 10.0);
+        QCOMPARE(all->max, 14.0);
+        QCOMPARE(all->current, 14.0);
+        const auto last = stats.lastReadings();
+        QCOMPARE(last->count, 2);
+        QCOMPARE(last->mean, 13.0);
+        QVERIFY(qFuzzyCompare(last->sd, std::sqrt(2.0)));
+        QCOMPARE(last->min, 12.0);
+
+        QCOMPARE(stats.frames(), 4);
+        QCOMPARE(stats.unparsed(), 1);
+        QCOMPARE(stats.overloads(), 1);
+        QCOMPARE(stats.droppedBytes(), 7);
+        QCOMPARE(stats.stableShare(), 0.5);
+        QCOMPARE(stats.framesPerSecond(), 10.0); // 3 intervals in 300 ms
+        QCOMPARE(stats.division(), 0.01);
+
+        stats.reset();
+        QVERIFY(!stats.sinceReset() && !stats.lastReadings());
+        QCOMPARE(stats.frames(), 0);
+        stats.add(reading(0, QStringLiteral("1")));
+        stats.add(reading(50, QStringLiteral("2")));
+        QCOMPARE(stats.lastReadings()->count, 2); // the window survives the reset
+    }
+
+    // d = 0.01 (two decimals shown), band 1 d, hold 1 s.
+    void settlingTimeOfStepResponses_data()
+    {
+        QTest::addColumn<QList<Step>>("steps");
+        QTest::addColumn<qint64>("settlingMs"); // -1: none
+        QTest::addColumn<bool>("stillSettling");
+        QTest::newRow("clean step") << QList<Step>{{0, 0, true}, {100, 5, false}, {200, 10, false},
+                                                    {300, 10, true}, {1300, 10.01, true}}
+                                    << qint64(200) << false;
+        QTest::newRow("overshoot") << QList<Step>{{0, 0, true}, {100, 5, false}, {200, 10.5, true},
+                                                   {300, 10, true}, {800, 10.01, true}, {1300, 9.99, true}}
+                                   << qint64(200) << false;
+        QTest::newRow("motion flag breaks the stay")
+            << QList<Step>{{0, 0, true}, {100, 10, false}, {200, 10, true}, {700, 10, false},
+                           {800, 10, true}, {1800, 10, true}}
+            << qint64(700) << false;
+        QTest::newRow("never settles") << QList<Step>{{0, 0, true}, {100, 5, false}, {1200, 10, false},
+                                                       {2400, 10, false}, {3000, 10, true}}
+                                       << qint64(-1) << true;
+        QTest::newRow("noise within the band is no change")
+            << QList<Step>{{0, 1, true}, {100, 1.01, false}, {200, 0.99, true}, {2000, 1, true}}
+            << qint64(-1) << false;
+        QTest::newRow("hold not yet over") << QList<Step>{{0, 0, true}, {100, 10, true}, {1099, 10, true}}
+                                           << qint64(-1) << true;
+    }
+    void settlingTimeOfStepResponses()
+    {
+        QFETCH(QList<Step>, steps);
+        QFETCH(qint64, settlingMs);
+        QFETCH(bool, stillSettling);
+        WeightStats stats;
+        for (const Step &s : steps)
+            stats.add(reading(s.ms, QString::number(s.weight, 'f', 2), s.stable));
+        QCOMPARE(stats.lastSettlingMs().value_or(-1), settlingMs);
+        QCOMPARE(stats.settling(), stillSettling);
+    }
+
+    // Worked by hand. 100.00, 100.02, 99.98, 100.00: s = sqrt(0.0008 / 3) = 0.0163299,
+    // 2 s / m = 0.03266 %, minimum weight 2000 s = 32.6599. Five times 50.00 with d = 0.1: s = 0,
+    // floor 0.041, 0.164 %. 10.0 and 10.2: s = 0.141421, 2.80044 %.
+    void repeatabilityWithItsFloor_data()
+    {
+        QTest::addColumn<QList<double>>("weights");
+        QTest::addColumn<double>("division");
+        QTest::addColumn<double>("sUsed");
+        QTest::addColumn<double>("ratioPercent");
+        QTest::addColumn<double>("minimumWeight");
+        QTest::addColumn<bool>("pass");
+        QTest::newRow("passes") << QList<double>{100.00, 100.02, 99.98, 100.00} << 0.01 << 0.0163299
+                                << 0.0326599 << 32.6599 << true;
+        QTest::newRow("floor of 0.41 d") << QList<double>(5, 50.0) << 0.1 << 0.041 << 0.164 << 82.0 << false;
+        QTest::newRow("fails") << QList<double>{10.0, 10.2} << 0.1 << 0.141421 << 2.80044 << 282.843 << false;
+    }
+    void repeatabilityWithItsFloor()
+    {
+        QFETCH(QList<double>, weights);
+        QFETCH(double, division);
+        QFETCH(double, sUsed);
+        QFETCH(double, ratioPercent);
+        QFETCH(double, minimumWeight);
+        QFETCH(bool, pass);
+        const auto r = repeatability(std::vector<double>(weights.begin(), weights.end()), division);
+        QVERIFY(r);
+        auto near = [](double a, double b) { return std::abs(a - b) <= 1e-5 * std::max(1.0, std::abs(b)); };
+        QVERIFY2(near(r->sUsed, sUsed), qPrintable(QString::number(r->sUsed, 'g', 9)));
+        QVERIFY2(near(r->ratioPercent, ratioPercent), qPrintable(QString::number(r->ratioPercent, 'g', 9)));
+        QVERIFY2(near(r->minimumWeight, minimumWeight), qPrintable(QString::number(r->minimumWeight, 'g', 9)));
+        QCOMPARE(r->pass, pass);
+        QCOMPARE(r->n, weights.size());
+        QVERIFY(!repeatability({5.0}, division));
+        QVERIFY(!repeatability({1.0, -1.0}, division)); // a mean of 0 has no ratio
+    }
+
+    void shownStepIsOneStepOfTheLastDigit()
+    {
+        QCOMPARE(shownStep(QStringLiteral("12.34")), 0.01);
+        QCOMPARE(shownStep(QStringLiteral("1200")), 1.0);
+        QCOMPARE(shownStep(QStringLiteral("-0.5")), 0.1);
+        QCOMPARE(shownStep(QStringLiteral(" 0012.300 ")), 0.001);
+    }
+};
+
+KIVO_TEST_MAIN(tst_WeightStats)
+#include "tst_WeightStats.moc"
