@@ -111,7 +111,7 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
             if (!takeValue())
                 return missing();
             if (!WeightPattern::fromName(value, &o.pattern))
-                return bad(QStringLiteral("steady, ramp, noise, step, overload or cycle"));
+                return bad(QStringLiteral("steady, ramp, noise, step, overload, cycle, gauss or steps"));
         } else if (name == QLatin1String("--weight")) {
             if (!takeValue())
                 return missing();
@@ -141,6 +141,28 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
                 return missing();
             if (!toDouble(value, 0.001, 1e9, &o.seconds))
                 return bad(QStringLiteral("seconds above 0"));
+        } else if (name == QLatin1String("--sd")) {
+            if (!takeValue())
+                return missing();
+            if (!toDouble(value, 0, 1e6, &o.shape.sdCounts))
+                return bad(QStringLiteral("counts 0-1000000"));
+        } else if (name == QLatin1String("--seed")) {
+            qint64 seed = 0;
+            if (!takeValue())
+                return missing();
+            if (!toInt(value, 0, 4294967295LL, &seed))
+                return bad(QStringLiteral("0-4294967295"));
+            o.seed = quint32(seed);
+        } else if (name == QLatin1String("--settle")) {
+            if (!takeValue())
+                return missing();
+            if (!toDouble(value, 0.05, 60, &o.shape.settleSeconds))
+                return bad(QStringLiteral("seconds 0.05-60"));
+        } else if (name == QLatin1String("--hold")) {
+            if (!takeValue())
+                return missing();
+            if (!toDouble(value, 0.05, 600, &o.shape.holdSeconds))
+                return bad(QStringLiteral("seconds 0.05-600"));
         } else if (name == QLatin1String("--replay")) {
             if (!takeValue())
                 return missing();
@@ -161,7 +183,8 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
         return parsed;
     if (o.tcpPort < 0 && !o.pty)
         return fail(QStringLiteral("no endpoint: give --tcp PORT and/or --pty [LINK]"));
-    if (std::llabs(o.targetCounts()) > FrameBuilder::maxCounts(o.decimals))
+    const qint64 loads = o.pattern == Pattern::Steps ? PatternShape::loads : 1;
+    if (std::llabs(o.targetCounts()) * loads > FrameBuilder::maxCounts(o.decimals))
         return fail(QStringLiteral("weight %1 with %2 decimals does not fit the 8-character weight field")
                         .arg(o.weight)
                         .arg(o.decimals));
@@ -190,7 +213,14 @@ QString simHelpText()
         "                    18: ST,GS,<weight>kg CR LF      (status 1-2, weight 7-14)\n"
         "  --rate N|max      frames per second (default 10), or as fast as the links take them\n"
         "  --pattern NAME    steady, ramp, noise, step (settles from US to ST), overload (OL),\n"
-        "                    cycle (empty, load, overload, empty; 12 s)  (default steady)\n"
+        "                    cycle (empty, load, overload, empty; 12 s), gauss (normal noise of\n"
+        "                    --sd counts, stable within 2 sd), steps (5 loads of W put on one by\n"
+        "                    one, then all taken off; each swings --settle s, then holds --hold s)\n"
+        "                    (default steady)\n"
+        "  --sd COUNTS       gauss: standard deviation in counts of the last digit (default 2)\n"
+        "  --seed N          noise and gauss: seed of the generator (default 1)\n"
+        "  --settle S        steps: seconds a load swings before it settles (default 2)\n"
+        "  --hold S          steps: seconds it then stays stable (default 1.5)\n"
         "  --weight W        target weight (default 12.34)\n"
         "  --decimals D      digits after the decimal point, 0-4 (default 2)\n"
         "  --id N            indicator id in the 22-byte frame, 0-99 (default 1)\n"

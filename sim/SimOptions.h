@@ -21,6 +21,8 @@ struct SimOptions
     int id = 1;
     qint64 frames = 0;  // 0: no limit
     double seconds = 0; // 0: no limit
+    PatternShape shape;  // gauss and steps
+    quint32 seed = 1;
     QString replayFile; // non-empty: send a recording's received bytes instead of frames
     double speed = 1.0; // replay speed: 2 plays twice as fast
 

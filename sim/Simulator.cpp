@@ -16,7 +16,7 @@ constexpr int drainLimitMs = 500;
 } // namespace
 
 Simulator::Simulator(const SimOptions &options, QObject *parent)
-    : QObject(parent), m_options(options), m_pattern(options.pattern, options.targetCounts())
+    : QObject(parent), m_options(options), m_pattern(options.pattern, options.targetCounts(), options.seed, options.shape)
 {
     m_tick.setSingleShot(true);
     m_tick.setTimerType(Qt::PreciseTimer);

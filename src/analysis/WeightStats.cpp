@@ -34,7 +34,7 @@ void WeightStats::reset()
     m_window = window;
 }
 
-void WeightStats::add(const WeightReading &reading)
+bool WeightStats::add(const WeightReading &reading)
 {
     ++m_frames;
     if (!m_first.isValid())
@@ -46,7 +46,7 @@ void WeightStats::add(const WeightReading &reading)
         ++m_overloads;
     if (!reading.weight || !std::isfinite(*reading.weight)) {
         ++m_unparsed;
-        return;
+        return false;
     }
     const double w = *reading.weight;
     m_shownDivision = shownStep(reading.weightText);
@@ -61,8 +61,7 @@ void WeightStats::add(const WeightReading &reading)
     if (qsizetype(m_recent.size()) > m_window)
         m_recent.pop_front();
     // An overloaded reading is no load to settle on.
-    if (!reading.overload)
-        trackSettling(reading, w);
+    return !reading.overload && trackSettling(reading, w);
 }
 
 double WeightStats::division() const
@@ -70,16 +69,16 @@ double WeightStats::division() const
     return m_division > 0 ? m_division : m_shownDivision;
 }
 
-void WeightStats::trackSettling(const WeightReading &reading, double weight)
+bool WeightStats::trackSettling(const WeightReading &reading, double weight)
 {
-    const double band = m_band * division() * (1 + 1e-9); // a reading exactly one band off is within
+    const double band = bandWeight() * (1 + 1e-9); // a reading exactly one band off is within
     if (!m_reference) {
         m_reference = weight;
-        return;
+        return false;
     }
     if (!m_moving) {
         if (std::abs(weight - *m_reference) <= band)
-            return;
+            return false;
         m_moving = true;
         m_moveStart = reading.time;
         m_stayValue.reset();
@@ -97,7 +96,9 @@ void WeightStats::trackSettling(const WeightReading &reading, double weight)
         m_reference = *m_stayValue;
         m_moving = false;
         m_stayValue.reset();
+        return true;
     }
+    return false;
 }
 
 double WeightStats::framesPerSecond() const

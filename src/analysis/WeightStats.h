@@ -36,7 +36,8 @@ public:
     // How many of the last readings the windowed figures take; default 50.
     void setWindow(int readings);
 
-    void add(const WeightReading &reading);
+    // Takes a reading in; returns true when it completed a settling (the load has settled).
+    bool add(const WeightReading &reading);
     void addDropped(qint64 bytes) { m_dropped += bytes; }
     void reset();
 
@@ -59,9 +60,13 @@ public:
     // The last settling time, from the first reading off the old load to the first reading of
     // the stay that settled it.
     [[nodiscard]] std::optional<qint64> lastSettlingMs() const { return m_lastSettlingMs; }
+    // The load settled on last (the first reading of the stay that settled it).
+    [[nodiscard]] std::optional<double> settledWeight() const { return m_reference; }
+    // The band in weight units: band divisions times d.
+    [[nodiscard]] double bandWeight() const { return m_band * division(); }
 
 private:
-    void trackSettling(const WeightReading &reading, double weight);
+    bool trackSettling(const WeightReading &reading, double weight);
 
     double m_division = 0;
     double m_band = 1;

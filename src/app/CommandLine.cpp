@@ -80,6 +80,7 @@ const OptionSpec kOptions[] = {
     {"connect", nullptr, "Connect the serial port once the window is up."},
     {"monitor", nullptr, "Press Mon On once the window is up."},
     {"log", "FILE", "Record the session to FILE (appended to), as File > Start Log does."},
+    {"readings-csv", "FILE", "Append every captured reading to the CSV file FILE as it is taken."},
     {"profile", "DIR",
      "Keep the settings and the list file kivo.ini in DIR (created if missing) instead of "
      "the user's own."},
@@ -276,6 +277,11 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         if (v->trimmed().isEmpty())
             return badValue(QStringLiteral("log"), *v, QStringLiteral("a file name"));
         o.logFile = *v;
+    }
+    if (const auto v = value("readings-csv")) {
+        if (v->trimmed().isEmpty())
+            return badValue(QStringLiteral("readings-csv"), *v, QStringLiteral("a file name"));
+        o.readingsCsv = *v;
     }
     o.connect = parser.isSet(QStringLiteral("connect"));
     o.monitor = parser.isSet(QStringLiteral("monitor"));

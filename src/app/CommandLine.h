@@ -32,6 +32,7 @@ struct CommandLineOptions
     bool monitor = false;
     QString profileDir; // empty: the user's own stores
     QString logFile;    // empty: no recording at start
+    QString readingsCsv; // empty: captured readings are kept in the table only
 };
 
 // The outcome of parsing: either options to run with, or a text to print and an exit status

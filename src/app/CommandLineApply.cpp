@@ -2,6 +2,7 @@
 
 #include "app/Profile.h"
 #include "app/SessionTools.h"
+#include "analysis/AnalysisPanel.h"
 #include "core/AppData.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
@@ -61,6 +62,11 @@ void applyCommandLine(QWidget &window, AppData &data, const CommandLineOptions &
     if (!o.logFile.isEmpty()) {
         if (auto *tools = window.findChild<SessionTools *>(QStringLiteral("sessionTools")))
             tools->startLog(o.logFile);
+    }
+
+    if (!o.readingsCsv.isEmpty()) {
+        if (auto *analysis = window.findChild<AnalysisPanel *>(QStringLiteral("picAnalysis")))
+            analysis->setReadingsFile(o.readingsCsv);
     }
 
     if (o.port)

@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/SessionTools.h"
+#include "analysis/AnalysisPanel.h"
 
 #include "core/Conversions.h"
 #include "core/Delay.h"
@@ -33,6 +34,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDockWidget>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -42,6 +44,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTextEdit>
@@ -134,6 +137,14 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_sender = new Sender(*m_links, *m_views, this);
     m_autoRepeat = new AutoRepeat(*m_repeatPanel, *m_sendPanel, *m_portPanel, *m_views, m_data, this);
     m_session = new SessionTools(*this, *m_views, this);
+    m_analysis = new AnalysisPanel;
+    m_analysisDock = new QDockWidget(QStringLiteral("Weighing Analysis"), this);
+    m_analysisDock->setObjectName(QStringLiteral("dckAnalysis"));
+    m_analysisDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetFloatable);
+    m_analysisDock->setWidget(m_analysis);
+    addDockWidget(Qt::RightDockWidgetArea, m_analysisDock);
+    m_analysisDock->hide();
+    m_central->installEventFilter(this);
 
     buildMenus();
     buildStatusBar();
@@ -165,6 +176,10 @@ void frmMain::wireControllers()
     connect(m_receivePipeline, &ReceivePipeline::tcpArrivalHandled, m_links, &LinkController::tcpDataArrived);
     m_monitor->setLinkHooks({[this] { m_links->ConnectTcp(); }, [this] { m_links->CloseTcp(); },
                              [this] { m_links->serialLink().discardInput(); }});
+
+    // Weighing analysis: every frame monitoring reads and every byte it drops.
+    connect(m_monitor, &MonitorController::frameRead, m_analysis, &AnalysisPanel::addReading);
+    connect(m_monitor, &MonitorController::bytesDropped, m_analysis, &AnalysisPanel::addDropped);
 
     // Recording: every chunk both ways and the links' events.
     m_session->watch(*m_receivePipeline, *m_sender, m_links->serialLink(), m_links->tcpLink());
@@ -234,6 +249,17 @@ void frmMain::buildMenus()
     m_mnuEdit_Clear->setShortcutContext(Qt::WindowShortcut);
     m_mnuEdit->addSeparator();
     m_session->addEditItems(*m_mnuEdit);
+
+    m_mnuView = menuBar()->addMenu(QStringLiteral("&View"));
+    m_mnuView->setObjectName(QStringLiteral("mnuView"));
+    m_mnuView_Analysis = addAction(m_mnuView, "mnuView_Analysis", QStringLiteral("Weighing &Analysis"));
+    m_mnuView_Analysis->setCheckable(true);
+    connect(m_mnuView_Analysis, &QAction::toggled, this, &frmMain::setAnalysisShown);
+    // The dock's own close button unticks the item.
+    connect(m_analysisDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (!visible && !m_analysisDock->isVisible() && m_mnuView_Analysis->isChecked() && isVisible())
+            m_mnuView_Analysis->setChecked(false);
+    });
 
     // Switched off in the design and never switched on: shown greyed, its item has no action.
     m_mnuTools = menuBar()->addMenu(QStringLiteral("&Tools"));
@@ -343,6 +369,8 @@ void frmMain::startUp()
     m_data.strWinSockPort = ReadSetting(settingKey(SK::WinSockPort), QString()).trimmed();
     m_links->restoreReconnect();
     m_session->restoreSettings();
+    m_mnuView_Analysis->setChecked(ReadSetting(settingKey(SK::ShowAnalysis), QStringLiteral("0")) ==
+                                   QLatin1String("1"));
 
     // Send format and form, with their click handling; an unreadable value counts as Hexa and
     // Message Data.
@@ -383,6 +411,8 @@ void frmMain::shutDown()
     m_links->storePort();
     m_links->storeReconnect();
     m_session->storeSettings();
+    WriteSetting(settingKey(SK::ShowAnalysis),
+                 m_mnuView_Analysis->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     auto choice = [this](PortPanel::Choice c) { return QString::number(m_portPanel->choiceIndex(c)); };
     WriteSetting(settingKey(SK::Parity), choice(PortPanel::Choice::Parity));
     WriteSetting(settingKey(SK::DataBit), choice(PortPanel::Choice::DataBit));
@@ -460,6 +490,35 @@ int frmMain::outerWidthTwips() const
 int frmMain::outerHeightTwips() const
 {
     return twips(m_central->height()) + LayoutConst::FrameHeight;
+}
+
+// The analysis dock takes its room beside the window's design area: the window grows by the
+// dock's width when it shows and gives it back when it goes, so the views keep their size.
+void frmMain::setAnalysisShown(bool shown)
+{
+    if (m_mnuView_Analysis->isChecked() != shown)
+        m_mnuView_Analysis->setChecked(shown); // comes back here through toggled
+    if (m_analysisDock->isHidden() != shown)
+        return;
+    const int dockWidth = std::max(px(4950), m_analysisDock->minimumSizeHint().width());
+    m_analysisDock->setMinimumWidth(dockWidth);
+    m_analysisDock->setVisible(shown);
+    // Grown only as far as the screen allows; on a narrow screen the dock takes from the views.
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect();
+    if (shown && !m_analysisDock->isFloating() && (screen.isEmpty() || width() + dockWidth <= screen.width())) {
+        resize(width() + dockWidth, height());
+        m_grownForAnalysis = dockWidth;
+    } else if (!shown && m_grownForAnalysis > 0) {
+        resize(width() - std::exchange(m_grownForAnalysis, 0), height());
+    }
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    // The central area also changes size when the dock comes or goes.
+    if (watched == m_central && event->type() == QEvent::Resize)
+        Form_Resize();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::resizeEvent(QResizeEvent *event)

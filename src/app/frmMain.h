@@ -9,6 +9,7 @@
 #include <functional>
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -16,6 +17,7 @@ class QStatusBar;
 class QTimer;
 
 namespace kivo {
+class AnalysisPanel;
 class AutoRepeat;
 class FuncKeyBar;
 class LinkController;
@@ -55,6 +57,9 @@ public:
     kivo::SerialLink &serialLink() const;
     kivo::TcpLink &tcpLink() const;
     kivo::AutoRepeat *autoRepeat() const { return m_autoRepeat; }
+    // Weighing analysis: figures, trend plot, readings (shown from the View menu).
+    kivo::AnalysisPanel *analysis() const { return m_analysis; }
+    void setAnalysisShown(bool shown);
     // Recording, times on the lines, find, save and pause.
     kivo::SessionTools *sessionTools() const { return m_session; }
 
@@ -73,6 +78,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // The auto-repeat group switched together.
@@ -119,6 +125,11 @@ private:
     kivo::LinkController *m_links = nullptr;
     kivo::AutoRepeat *m_autoRepeat = nullptr;
     kivo::SessionTools *m_session = nullptr;
+    kivo::AnalysisPanel *m_analysis = nullptr;
+    QDockWidget *m_analysisDock = nullptr;
+    QMenu *m_mnuView = nullptr;
+    QAction *m_mnuView_Analysis = nullptr;
+    int m_grownForAnalysis = 0; // what the window grew by when the dock showed
 
     QMenu *m_mnuFile = nullptr;
     QMenu *m_mnuEdit = nullptr;

@@ -30,6 +30,9 @@ inline constexpr QLatin1StringView WinSockPort{"WinSockPort"};
 // Whether the traffic views start their lines with the time ("1") or not.
 inline constexpr QLatin1StringView ShowTimes{"ShowTimes"};
 
+// Whether the weighing analysis is shown beside the window ("1") or not.
+inline constexpr QLatin1StringView ShowAnalysis{"ShowAnalysis"};
+
 // The serial port's device name (a "Port" index alone cannot name a typed or virtual port).
 inline constexpr QLatin1StringView PortName{"PortName"};
 

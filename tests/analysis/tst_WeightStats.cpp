@@ -1,6 +1,7 @@
 #include "KivoTest.h"
 
 #include "analysis/WeightStats.h"
+#include "analysis/WeightTrend.h"
 
 using namespace kivo;
 
@@ -147,6 +148,29 @@ private slots:
         QCOMPARE(r->n, weights.size());
         QVERIFY(!repeatability({5.0}, division));
         QVERIFY(!repeatability({1.0, -1.0}, division)); // a mean of 0 has no ratio
+    }
+
+    // Forty minutes at 100 readings a second keep only the last thirty minutes' buckets; a view
+    // merges them down to the points asked for and keeps every extreme and overload.
+    void trendStaysBoundedAndKeepsExtremes()
+    {
+        WeightTrend trend;
+        const qint64 end = 40 * 60 * 1000;
+        for (qint64 ms = 0; ms < end; ms += 10)
+            trend.add(ms, ms == end - 12340 ? 99.0 : 1.0, ms % 1000 != 0, ms == end - 60000);
+        QCOMPARE(qint64(trend.buckets().size()), WeightTrend::kKeepMs / WeightTrend::kBucketMs + 1);
+        QCOMPARE(trend.buckets().front().startMs, end - WeightTrend::kBucketMs - WeightTrend::kKeepMs);
+        const auto view = trend.view(end - 5 * 60 * 1000, 300);
+        QVERIFY(view.size() <= 300 && view.size() >= 250);
+        double high = 0;
+        int overloads = 0;
+        for (const auto &b : view) {
+            high = std::max(high, b.high);
+            overloads += b.overload ? 1 : 0;
+            QVERIFY(!b.stable); // each merged bucket holds a reading at a whole second, unstable
+        }
+        QCOMPARE(high, 99.0);
+        QCOMPARE(overloads, 1);
     }
 
     void shownStepIsOneStepOfTheLastDigit()

@@ -219,7 +219,7 @@ private slots:
         QStringList captions;
         for (QAction *a : w->menuBar()->actions())
             captions << a->text();
-        QCOMPARE(captions, (QStringList{"&File", "&Edit", "&Tools", "&Help"}));
+        QCOMPARE(captions, (QStringList{"&File", "&Edit", "&View", "&Tools", "&Help"}));
     }
 
     void splitterDragIsLimitedAndRemembered()

@@ -1,0 +1,163 @@
+#include "MainWindow.h"
+
+#include "analysis/AnalysisPanel.h"
+#include "analysis/TrendPlot.h"
+#include "app/CommandLine.h"
+#include "app/CommandLineApply.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDockWidget>
+#include <QLabel>
+#include <QProcess>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+using namespace kivo;
+using namespace kivotest;
+
+namespace {
+
+// The simulator on a pseudo-terminal, and the window monitoring it with the analysis shown.
+struct Bench
+{
+    explicit Bench(const QStringList &simArguments)
+    {
+        sim.start(QStringLiteral(KIVO_SIM_EXE), QStringList{"--pty", link()} + simArguments);
+        QByteArray out;
+        QTRY_VERIFY((out += sim.readAllStandardOutput()).contains("READY\n"));
+        w->findChild<QAction *>(QStringLiteral("mnuView_Analysis"))->trigger();
+        connectSerial(*w, link());
+        button(*w, "cmdMonOn")->click();
+    }
+    ~Bench()
+    {
+        sim.terminate();
+        sim.waitForFinished(3000);
+    }
+    QString link() const { return dir.filePath(QStringLiteral("ttySIM")); }
+    AnalysisPanel &panel() const { return *w->analysis(); }
+
+    QTemporaryDir dir;
+    QProcess sim;
+    MessageLog boxes; // the port dies when the simulator ends
+    std::unique_ptr<frmMain> w = openWindow();
+};
+
+} // namespace
+
+class tst_Analysis : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { resetStores(); }
+
+    // Seeded normal noise of 5 counts (0.05 kg) around 12.34 kg: the panel's mean and standard
+    // deviation match within four standard errors (mean: s / sqrt(n); deviation: s / sqrt(2 n)).
+    void noiseGivesTheSimulatorsMeanAndDeviation()
+    {
+        Bench b({"--pattern", "gauss", "--sd", "5", "--seed", "7", "--rate", "200"});
+        QVERIFY(b.w->findChild<QDockWidget *>(QStringLiteral("dckAnalysis"))->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(b.panel().stats().frames() >= 400, 10000);
+        const auto spread = b.panel().stats().sinceReset();
+        QVERIFY(spread);
+        const double n = double(spread->count);
+        QVERIFY2(std::abs(spread->mean - 12.34) < 4 * 0.05 / std::sqrt(n), qPrintable(QString::number(spread->mean)));
+        QVERIFY2(std::abs(spread->sd - 0.05) < 4 * 0.05 / std::sqrt(2 * n), qPrintable(QString::number(spread->sd)));
+        QCOMPARE(b.panel().stats().unparsed(), 0);
+        b.panel().updateFigures();
+        QCOMPARE(control<QLabel>(*b.w, "lblStatMean")->text(), QString::number(spread->mean, 'f', 4));
+        QVERIFY(b.panel().stats().stableShare() > 0.9); // within two deviations: about 95 %
+
+        // The plot draws a bounded number of points however many readings came.
+        TrendPlot *plot = b.panel().plot();
+        QTRY_VERIFY(plot->pointsDrawn() > 0);
+        QVERIFY(plot->pointsDrawn() <= 4 * std::max(50, plot->width()));
+
+        button(*b.w, "cmdStatReset")->click();
+        QVERIFY(b.panel().stats().frames() < 50);
+        QCOMPARE(control<QLabel>(*b.w, "lblStatUnparsed")->text(), QStringLiteral("0"));
+    }
+
+    // Five loads put on, each swinging 0.4 s, then all taken off: each settling time is the
+    // simulator's within one frame interval (50 ms at 20 frames/s), Auto-capture takes exactly one
+    // reading a load (the unload is no weighing), and the CSV export and --readings-csv read back
+    // as the table.
+    void loadStepsSettleAndAutoCaptureTakesOneReadingEach()
+    {
+        QTemporaryDir dir;
+        const QString appended = dir.filePath(QStringLiteral("appended.csv"));
+        Bench b({"--pattern", "steps", "--settle", "0.4", "--hold", "1.2", "--weight", "1.5", "--rate", "20"});
+        CommandLineOptions options;
+        options.readingsCsv = appended;
+        applyCommandLine(*b.w, b.w->data(), options);
+        const WeightStats &stats = b.panel().stats();
+        auto settledAtZero = [&] {
+            return !stats.settling() && stats.lastSettlingMs() && std::abs(stats.settledWeight().value_or(1)) < 0.005;
+        };
+        // From the unload on, a whole round of five loads.
+        QTRY_VERIFY_WITH_TIMEOUT(settledAtZero(), 15000);
+        control<QCheckBox>(*b.w, "chkAutoCapture")->setChecked(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!b.panel().readings().readings().empty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(settledAtZero(), 15000);
+        QVERIFY2(std::abs(*stats.lastSettlingMs() - 400) <= 50, qPrintable(QString::number(*stats.lastSettlingMs())));
+
+        const std::vector<CapturedReading> &taken = b.panel().readings().readings();
+        QCOMPARE(taken.size(), size_t(5));
+        QCOMPARE(control<QTableWidget>(*b.w, "tblReadings")->rowCount(), 5);
+        for (size_t i = 0; i < taken.size(); ++i) {
+            QCOMPARE(taken[i].weight, 1.5 * double(i + 1));
+            QCOMPARE(taken[i].status, QStringLiteral("stable"));
+            QCOMPARE(taken[i].link, QStringLiteral("serial:") + b.link());
+        }
+
+        const QString exported = dir.filePath(QStringLiteral("export.csv"));
+        QVERIFY(b.panel().exportCsv(exported));
+        for (const QString &path : {exported, appended}) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray csv = f.readAll();
+            QVERIFY(csv.startsWith(ReadingsLog::kHeader.toUtf8() + "\r\n"));
+            const std::vector<CapturedReading> back = ReadingsLog::parseCsv(csv);
+            QCOMPARE(back.size(), taken.size());
+            for (size_t i = 0; i < back.size(); ++i) {
+                QCOMPARE(back[i].time, taken[i].time);
+                QCOMPARE(back[i].weightText, taken[i].weightText);
+                QCOMPARE(back[i].weight, taken[i].weight);
+                QCOMPARE(back[i].unit, QStringLiteral("kg"));
+                QCOMPARE(back[i].link, taken[i].link);
+            }
+        }
+        // The export carries the repeatability figures: five different loads are no repeatability.
+        QFile f(exported);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("\r\nresult,fail,,,\r\n"));
+        QVERIFY(control<QLabel>(*b.w, "lblRepeatability")->text().contains(QLatin1String("FAIL")));
+    }
+
+    // Capture takes the next stable reading only; a field with a comma or quote survives the CSV.
+    void captureTakesTheNextStableReading()
+    {
+        Bench b({"--pattern", "steady", "--rate", "20"});
+        QTRY_VERIFY(b.panel().stats().frames() > 3);
+        QVERIFY(b.panel().readings().readings().empty());
+        button(*b.w, "cmdCapture")->click();
+        QTRY_COMPARE(b.panel().readings().readings().size(), size_t(1));
+        QTest::qWait(200);
+        QCOMPARE(b.panel().readings().readings().size(), size_t(1));
+        QCOMPARE(b.panel().readings().readings().front().weightText, QStringLiteral("12.34"));
+
+        CapturedReading odd{QDateTime::currentDateTime(), QStringLiteral("1,5"), 1.5, QStringLiteral("k\"g"),
+                            QStringLiteral("stable"), QStringLiteral("tcp:a,b:1")};
+        ReadingsLog log;
+        log.add(odd);
+        const auto back = ReadingsLog::parseCsv(log.csv(std::nullopt));
+        QCOMPARE(back.size(), size_t(1));
+        QCOMPARE(back[0].weightText, odd.weightText);
+        QCOMPARE(back[0].unit, odd.unit);
+        QCOMPARE(back[0].link, odd.link);
+    }
+};
+
+KIVO_TEST_MAIN(tst_Analysis)
+#include "tst_Analysis.moc"
