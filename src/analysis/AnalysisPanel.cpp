@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -68,6 +69,8 @@ AnalysisPanel::AnalysisPanel(QWidget *parent) : QWidget(parent)
             value->setObjectName(QString::fromLatin1(f.name) + (column == 1 ? QString() : QStringLiteral("_Last")));
             value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            // A width that holds any figure, so a new figure never lays the panel out again.
+            value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("-00000.0000")));
             m_grid->addWidget(value, row, column);
             m_values << value;
         }
@@ -92,10 +95,10 @@ AnalysisPanel::AnalysisPanel(QWidget *parent) : QWidget(parent)
     m_grid->addLayout(settings, row, 0, 1, 3);
 
     m_plot = new TrendPlot(m_trend, this);
-    m_plot->setMinimumHeight(140);
+    m_plot->setMinimumHeight(160);
 
     // The readings table, its capture and the repeatability check.
-    auto *readings = new QGroupBox(QStringLiteral("Readings"), this);
+    auto *readings = new QWidget(this);
     m_capture = button(readings, "cmdCapture", QStringLiteral("Capture"));
     m_capture->setToolTip(QStringLiteral("Take the next stable reading"));
     m_autoCapture = new QCheckBox(QStringLiteral("Auto-capture"), readings);
@@ -138,12 +141,16 @@ AnalysisPanel::AnalysisPanel(QWidget *parent) : QWidget(parent)
 
     figures->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_table->setMinimumHeight(2 * m_table->verticalHeader()->defaultSectionSize() + 30);
+    // The figures always in sight; the plot and the readings share the room below.
+    auto *pages = new QTabWidget(this);
+    pages->setObjectName(QStringLiteral("tabAnalysis"));
+    pages->addTab(m_plot, QStringLiteral("Trend"));
+    pages->addTab(readings, QStringLiteral("Readings"));
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(4, 0, 4, 4);
     column->setSpacing(4);
     column->addWidget(figures);
-    column->addWidget(m_plot, 1);
-    column->addWidget(readings, 1);
+    column->addWidget(pages, 1);
 
     m_figuresTimer.setInterval(kFiguresInterval);
     connect(&m_figuresTimer, &QTimer::timeout, this, [this] {
@@ -262,7 +269,11 @@ QString AnalysisPanel::repeatabilityText() const
 void AnalysisPanel::updateFigures()
 {
     m_dirty = false;
-    auto set = [this](int row, int column, const QString &text) { m_values[row * 2 + column]->setText(text); };
+    auto set = [this](int row, int column, const QString &text) {
+        QLabel *label = m_values[row * 2 + column];
+        if (label->text() != text)
+            label->setText(text);
+    };
     const auto number = [](double v) { return QString::number(v, 'f', 4); };
     set(Rate, 0, QString::number(m_stats.framesPerSecond(), 'f', 1));
     set(Frames, 0, QString::number(m_stats.frames()));

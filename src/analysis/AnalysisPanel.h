@@ -30,8 +30,8 @@ class AnalysisPanel : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int kFiguresInterval = 250; // ms
-    static constexpr int kPlotInterval = 500;    // ms
+    static constexpr int kFiguresInterval = 500; // ms
+    static constexpr int kPlotInterval = 1000;   // ms
 
     explicit AnalysisPanel(QWidget *parent = nullptr);
 
