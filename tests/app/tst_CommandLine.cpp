@@ -19,16 +19,14 @@ namespace {
 QString describe(const kivo::CommandLineOptions &o)
 {
     QStringList parts;
-    auto add = [&parts](const char *name, const std::optional<QString> &v) {
+    for (const auto &[name, v] : {std::pair{"port", o.port},
+                                  {"bps", o.bps},
+                                  {"parity", o.parity},
+                                  {"data", o.dataBits},
+                                  {"stop", o.stopBits},
+                                  {"delay", o.recvDelay}})
         if (v)
             parts << QStringLiteral("%1=%2").arg(QLatin1String(name), *v);
-    };
-    add("port", o.port);
-    add("bps", o.bps);
-    add("parity", o.parity);
-    add("data", o.dataBits);
-    add("stop", o.stopBits);
-    add("delay", o.recvDelay);
     if (o.tab)
         parts << QStringLiteral("tab=%1").arg(int(*o.tab));
     if (o.tcp)
@@ -57,9 +55,11 @@ kivo::CommandLineOptions parse(const QString &line)
     return parsed.options;
 }
 
-// What a control shows: a list's entry, a tab's index, a radio button's state.
+// What a control shows: a list's entry, a tab's index, a radio button's state; the window's caption.
 QString shown(QWidget &window, const QString &name)
 {
+    if (name == window.objectName())
+        return window.windowTitle();
     QObject *o = window.findChild<QObject *>(name);
     if (auto *box = qobject_cast<QComboBox *>(o))
         return box->currentText() + (box->isEnabled() ? "" : " (disabled)");
@@ -93,11 +93,7 @@ private slots:
 
     void goodValuesBecomeTheWindowsEntries_data()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char *tag, const char *a, const char *b) {
-            QTest::newRow(tag) << QString(a) << QString(b);
-        };
+        kivotest::DataTable<QString, QString> row("line", "expected");
         row("nothing", "", "");
         row("device path", "--port /dev/ttyUSB0", "port=/dev/ttyUSB0");
         row("every bit rate end", "--bps 110", "bps=110");
@@ -132,28 +128,24 @@ private slots:
 
     void badCommandLineExitsTwoWithOneLineNamingOptionAndValues_data()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QStringList>("mustName");
-        QTest::newRow("bit rate not in list")
-            << "--bps 9601" << QStringList{"--bps", "'9601'", "9600", "256000"};
-        QTest::newRow("parity letter") << "--parity X" << QStringList{"--parity", "E, M, N, O, S"};
-        QTest::newRow("data bits 9") << "--data-bits 9" << QStringList{"--data-bits", "8, 7, 6, 5, 4"};
-        QTest::newRow("stop bits 3") << "--stop-bits 3" << QStringList{"--stop-bits", "1, 1.5, 2"};
-        QTest::newRow("receive delay") << "--recv-delay 0.3" << QStringList{"--recv-delay", "0.2"};
-        QTest::newRow("tab") << "--tab hex" << QStringList{"--tab", "ascii, hexa, both, terminal"};
-        QTest::newRow("tcp without port") << "--tcp 10.0.0.1" << QStringList{"--tcp", "HOST:PORT"};
-        QTest::newRow("tcp port 0") << "--tcp 10.0.0.1:0" << QStringList{"--tcp", "65535"};
-        QTest::newRow("tcp port too high") << "--tcp h:65536" << QStringList{"--tcp"};
-        QTest::newRow("tcp without host") << "--tcp :4001" << QStringList{"--tcp"};
-        QTest::newRow("mode index beyond list")
-            << "--mode 3" << QStringList{"--mode", "Orvan 22byte", "AND 18byte"};
-        QTest::newRow("mode name") << "--mode orvan" << QStringList{"--mode", "Orvan 10byte"};
-        QTest::newRow("empty port") << "--port \"\"" << QStringList{"--port"};
-        QTest::newRow("unknown option") << "--baud 9600" << QStringList{"baud", "--bps", "--help"};
-        QTest::newRow("missing value") << "--bps" << QStringList{"--bps", "--port"};
-        QTest::newRow("stray argument") << "/dev/ttyS0" << QStringList{"/dev/ttyS0", "--port"};
-        QTest::newRow("serial connect with tcp")
-            << "--tcp h:1 --connect" << QStringList{"--connect", "--tcp"};
+        kivotest::DataTable<QString, QStringList> row("line", "mustName");
+        row("bit rate not in list", "--bps 9601", {"--bps", "'9601'", "9600", "256000"});
+        row("parity letter", "--parity X", {"--parity", "E, M, N, O, S"});
+        row("data bits 9", "--data-bits 9", {"--data-bits", "8, 7, 6, 5, 4"});
+        row("stop bits 3", "--stop-bits 3", {"--stop-bits", "1, 1.5, 2"});
+        row("receive delay", "--recv-delay 0.3", {"--recv-delay", "0.2"});
+        row("tab", "--tab hex", {"--tab", "ascii, hexa, both, terminal"});
+        row("tcp without port", "--tcp 10.0.0.1", {"--tcp", "HOST:PORT"});
+        row("tcp port 0", "--tcp 10.0.0.1:0", {"--tcp", "65535"});
+        row("tcp port too high", "--tcp h:65536", {"--tcp"});
+        row("tcp without host", "--tcp :4001", {"--tcp"});
+        row("mode index beyond list", "--mode 3", {"--mode", "Orvan 22byte", "AND 18byte"});
+        row("mode name", "--mode orvan", {"--mode", "Orvan 10byte"});
+        row("empty port", "--port \"\"", {"--port"});
+        row("unknown option", "--baud 9600", {"baud", "--bps", "--help"});
+        row("missing value", "--bps", {"--bps", "--port"});
+        row("stray argument", "/dev/ttyS0", {"/dev/ttyS0", "--port"});
+        row("serial connect with tcp", "--tcp h:1 --connect", {"--connect", "--tcp"});
     }
     void badCommandLineExitsTwoWithOneLineNamingOptionAndValues()
     {
@@ -183,12 +175,7 @@ private slots:
 
     void optionChoosesTheWindowsEntry_data()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char *tag, const char *line, const char *control, const char *expected) {
-            QTest::newRow(tag) << QString(line) << QString(control) << QString(expected);
-        };
+        kivotest::DataTable<QString, QString, QString> row("line", "control", "expected");
         row("typed device", "--port /tmp/ttyNOPE", "cboPort", "/tmp/ttyNOPE");
         row("bps", "--bps 115200", "cboBps", "115200");
         row("parity", "--parity e", "cboParity", "E");
@@ -200,6 +187,8 @@ private slots:
         row("terminal tab handler runs", "--recv-delay 0.05 --tab terminal", "cboDelay", "0 (disabled)");
         row("tcp chooses TCP/IP", "--tcp 127.0.0.1:1", "optComm_0", "checked");
         row("connect chooses RS232C", "--connect --port /tmp/ttyNOPE", "optComm_1", "checked");
+        row("caption names the profile", "--profile /tmp/profiles/bench-2", "frmMain",
+            "Kivo v0.992 [bench-2]");
     }
     void optionChoosesTheWindowsEntry()
     {
@@ -243,13 +232,6 @@ private slots:
         const QStringList stored{kivo::ReadSetting("WinSockIP", {}), kivo::ReadSetting("WinSockPort", {}),
                                  kivo::ReadSetting("IndicatorMode", {})};
         QCOMPARE(stored, QStringList({"scale.lab", "4001", "1"}));
-    }
-
-    void captionNamesTheProfile()
-    {
-        const QString plain = Window().w.windowTitle();
-        QCOMPARE(Window("--profile /tmp/profiles/bench-2").w.windowTitle(),
-                 plain + QStringLiteral(" [bench-2]"));
     }
 
     // Like the button: a port that cannot be opened shows the usual box, and nothing is pressed

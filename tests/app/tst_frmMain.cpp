@@ -1,26 +1,15 @@
 #include "MainWindow.h"
 
-#include "app/frmMain.h"
-#include "core/MessageBox.h"
 #include "traffic/SplitterBar.h"
 #include "traffic/TrafficViews.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSettings>
-#include <QTabBar>
-#include <QTextEdit>
-
-#include <memory>
 
 using namespace kivo;
-using kivotest::button;
-using kivotest::control;
+using namespace kivotest;
 
 namespace {
 
@@ -38,26 +27,9 @@ QStringList texts(const QObject &w, std::initializer_list<const char *> lists)
     return out;
 }
 
-std::unique_ptr<frmMain> openWindow()
-{
-    auto w = std::make_unique<frmMain>();
-    w->setEndProgram([] {});
-    w->resize(800, 600);
-    w->show();
-    return w;
-}
-
 QString storeFile()
 {
-    return kivotest::sandboxDir() + QStringLiteral("/config/Kivo/Kivo.conf");
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
+    return sandboxDir() + QStringLiteral("/config/Kivo/Kivo.conf");
 }
 
 void sendMouse(QWidget *w, QEvent::Type type, int x, Qt::MouseButtons buttons)
@@ -73,7 +45,7 @@ class tst_frmMain : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { kivotest::resetStores(); }
+    void init() { resetStores(); }
 
     void freshInstallStartsWithDesignDefaults()
     {
@@ -139,30 +111,23 @@ private slots:
 
     void corruptStoreAndListFileStartNormally_data()
     {
-        QTest::addColumn<QByteArray>("store");
-        QTest::addColumn<QByteArray>("listFile");
-        QTest::addColumn<int>("parity");
-        QTest::addColumn<int>("bps");
-        QTest::newRow("non-numbers")
-            << QByteArray("[Setting]\nParity=abc\nBps=\nViewMode=x\nSplitPos=zz\n")
-            << QByteArray("[FuncSendEnable]\r\nString1=yes\r\n[FuncString]\r\nSTX=maybe\r\n") << -1 << -1;
-        QTest::newRow("out of range")
-            << QByteArray("[Setting]\nParity=9\nBps=-4\nViewMode=7\nDelayCount=99\n")
-            << QByteArray("[FuncSendEnable]\r\nString1=99999999\r\n") << -1 << -1;
+        DataTable<QByteArray, QByteArray, int, int> row("store", "listFile", "parity", "bps");
+        row("non-numbers", "[Setting]\nParity=abc\nBps=\nViewMode=x\nSplitPos=zz\n",
+            "[FuncSendEnable]\r\nString1=yes\r\n[FuncString]\r\nSTX=maybe\r\n", -1, -1);
+        row("out of range", "[Setting]\nParity=9\nBps=-4\nViewMode=7\nDelayCount=99\n",
+            "[FuncSendEnable]\r\nString1=99999999\r\n", -1, -1);
         QByteArray garbage(4096, '\0');
         for (int i = 0; i < garbage.size(); ++i)
             garbage[i] = char((i * 7919) & 0xFF);
-        QTest::newRow("binary garbage") << garbage << garbage << 2 << 6;
-        QTest::newRow("10 MB line") << QByteArray("[Setting]\nParity=") + QByteArray(10 << 20, '7')
-                                    << QByteArray("[AutoString]\r\nString1=") + QByteArray(10 << 20, 'A')
-                                    << -1 << 6;
+        row("binary garbage", garbage, garbage, 2, 6);
+        row("10 MB line", "[Setting]\nParity=" + QByteArray(10 << 20, '7'),
+            "[AutoString]\r\nString1=" + QByteArray(10 << 20, 'A'), -1, 6);
     }
     void corruptStoreAndListFileStartNormally()
     {
         QFETCH(QByteArray, store);
         QFETCH(QByteArray, listFile);
-        writeFile(storeFile(), store);
-        writeFile(kivotest::listFilePath(), listFile);
+        QVERIFY(writeFile(storeFile(), store) && writeFile(kivotest::listFilePath(), listFile));
 
         auto w = openWindow();
         // An unusable stored index leaves its list as the fixed fill left it: no selection, except
@@ -177,10 +142,10 @@ private slots:
 
     void storedFunctionKeysApplyCaptionAndEnabledState()
     {
-        writeFile(kivotest::listFilePath(),
-                  "[FuncKeyCap]\r\nString1=ZERO\r\n[FuncSendEnable]\r\nString1=1\r\n"
-                  "String2=1\r\n[FuncString]\r\nSTX=-1\r\n[AutoString]\r\nCRLF=True\r\n"
-                  "[MesgString]\r\nSTX=1\r\n");
+        QVERIFY(writeFile(kivotest::listFilePath(),
+                          "[FuncKeyCap]\r\nString1=ZERO\r\n[FuncSendEnable]\r\nString1=1\r\n"
+                          "String2=1\r\n[FuncString]\r\nSTX=-1\r\n[AutoString]\r\n"
+                          "CRLF=True\r\n[MesgString]\r\nSTX=1\r\n"));
         auto w = openWindow();
         // An empty stored caption keeps the design caption; Enabled still decides.
         QCOMPARE(button(*w, "cmdFuncKey_0")->text() + ' ' + button(*w, "cmdFuncKey_1")->text(),
@@ -225,6 +190,7 @@ private slots:
     void splitterDragIsLimitedAndRemembered()
     {
         auto w = openWindow();
+        w->resize(800, 600);
         control<QTabBar>(*w, "tabPrintSelect")->setCurrentIndex(2);
         auto *bar = control<SplitterBar>(*w, "picSize");
         QVERIFY(bar->isVisible());

@@ -4,6 +4,8 @@
 // list file of its own in a temporary folder, so tests can run in parallel and never touch the
 // user's real files.
 
+#include "DataTable.h"
+
 #include "core/ListFileLocation.h"
 #include "core/MessageBox.h"
 
@@ -26,6 +28,21 @@ inline QString &sandboxDir()
 inline QString listFilePath()
 {
     return sandboxDir() + QStringLiteral("/kivo.ini");
+}
+
+// Writes the file, making its folder first.
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// The file's bytes; "<missing>" when it cannot be read.
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 // Removes the settings store and the list file, so a test starts from a fresh install.

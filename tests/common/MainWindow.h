@@ -1,14 +1,23 @@
 #pragma once
 
 // The real main window for tests, reached only through its controls' object names and its
-// controllers.
+// controllers; the kinds of control the tests reach are included here.
 
 #include "KivoTest.h"
 
 #include "app/frmMain.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTextEdit>
 
 #include <memory>
 
@@ -49,10 +58,6 @@ inline void connectSerial(const QObject &w, const QString &port,
     button(w, "cmdConnect")->click();
 }
 
-} // namespace kivotest
-
-namespace kivotest {
-
 // The visible top-level window of that class (a form the window opened without a parent), if any.
 template <class T> T *topLevel()
 {
@@ -60,14 +65,6 @@ template <class T> T *topLevel()
         if (auto *found = qobject_cast<T *>(w); found && found->isVisible())
             return found;
     return nullptr;
-}
-
-// Writes the list file that the next start-up reads.
-inline void writeListFile(const QByteArray &content)
-{
-    QFile f(listFilePath());
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
 }
 
 } // namespace kivotest

@@ -14,12 +14,6 @@
 #include "send/Sender.h"
 #include "traffic/ReceivePipeline.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QTcpServer>
-#include <QTcpSocket>
-
 using namespace kivo;
 using namespace kivotest;
 
@@ -86,18 +80,14 @@ private slots:
 
     void framesDriveDisplayAndLamps_data()
     {
-        QTest::addColumn<bool>("tcp");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QByteArray>("chunk");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("lamps"); // S, O lit after the chunk (Overload is lit before)
-        QTest::addColumn<int>("found");
-        QTest::addColumn<int>("dropped");
-        const auto row = [](const char *tag, int mode, const QByteArray &chunk, const char *shown,
-                            const char *lamps, int found = 1, int dropped = 0) {
+        // "lamps": S, O lit after the chunk (Overload is lit before).
+        DataTable<bool, int, QByteArray, QString, QString, int, int> add("tcp", "mode", "chunk", "shown",
+                                                                         "lamps", "found", "dropped");
+        const auto row = [&add](const char *tag, int mode, const QByteArray &chunk, const char *shown,
+                                const char *lamps, int found = 1, int dropped = 0) {
             for (const bool tcp : {false, true})
-                QTest::addRow("%s %s", tcp ? "TCP" : "serial", tag)
-                    << tcp << mode << chunk << QString(shown) << QString(lamps) << found << dropped;
+                add(QStringLiteral("%1 %2").arg(tcp ? "TCP" : "serial", tag), tcp, mode, chunk, shown, lamps,
+                    found, dropped);
         };
         row("22 ST, blanks trimmed", 0, frame(0, "  12.345"), "12.345", "S");
         row("22 OL", 0, frame(0, "      OL", "OL"), "OL", "O");
@@ -137,11 +127,10 @@ private slots:
 
     void frameSplitAtEveryBytePositionIsFound_data()
     {
-        QTest::addColumn<bool>("tcp");
-        QTest::addColumn<int>("mode");
+        DataTable<bool, int> row("tcp", "mode");
         for (const bool tcp : {false, true})
             for (int mode = 0; mode < 3; ++mode)
-                QTest::addRow("%s mode %d", tcp ? "TCP" : "serial", mode) << tcp << mode;
+                row(QStringLiteral("%1 mode %2").arg(tcp ? "TCP" : "serial").arg(mode), tcp, mode);
     }
     void frameSplitAtEveryBytePositionIsFound()
     {
@@ -164,9 +153,9 @@ private slots:
     // time, and every frame as a typed reading, without touching anything else; over the real links.
     void seamsCarryEveryChunkFrameAndDroppedByte_data()
     {
-        QTest::addColumn<bool>("tcp");
-        QTest::newRow("tcp") << true;
-        QTest::newRow("pty") << false;
+        DataTable<bool> row("tcp");
+        row("tcp", true);
+        row("pty", false);
     }
     void seamsCarryEveryChunkFrameAndDroppedByte()
     {
@@ -248,14 +237,11 @@ private slots:
 
     void monOnChecksRecvDelayAndConnectsOnlyOverTcpWithAnAddress_data()
     {
-        QTest::addColumn<QString>("delay");
-        QTest::addColumn<bool>("tcp");
-        QTest::addColumn<QString>("ip");
-        QTest::addColumn<int>("connects"); // after two presses of Mon On
-        QTest::newRow("0.05 refused") << "0.05" << true << "127.0.0.1" << 0;
-        QTest::newRow("0.04, RS232C") << "0.04" << false << "127.0.0.1" << 0;
-        QTest::newRow("0, TCP without address") << "0" << true << "" << 0;
-        QTest::newRow("0, TCP with address") << "0" << true << "127.0.0.1" << 2;
+        DataTable<QString, bool, QString, int> row("delay", "tcp", "ip", "connects"); // after two Mon On
+        row("0.05 refused", "0.05", true, "127.0.0.1", 0);
+        row("0.04, RS232C", "0.04", false, "127.0.0.1", 0);
+        row("0, TCP without address", "0", true, "", 0);
+        row("0, TCP with address", "0", true, "127.0.0.1", 2);
     }
     void monOnChecksRecvDelayAndConnectsOnlyOverTcpWithAnAddress()
     {
@@ -285,12 +271,10 @@ private slots:
 
     void settingDialogStoresAsTypedAndKeepsTrimmedInMemory_data()
     {
-        QTest::addColumn<QString>("typedId");
-        QTest::addColumn<int>("id"); // -1: no entry matches, none selected on reopening
-        for (const auto &[tag, typed, id] : {std::tuple{"ID in the list", "57", 57},
-                                             {"ID beyond the list", "150", -1},
-                                             {"ID with a leading zero", "05", -1}})
-            QTest::newRow(tag) << QString(typed) << id;
+        DataTable<QString, int> row("typedId", "id"); // -1: no entry matches, none selected on reopening
+        row("ID in the list", "57", 57);
+        row("ID beyond the list", "150", -1);
+        row("ID with a leading zero", "05", -1);
     }
     void settingDialogStoresAsTypedAndKeepsTrimmedInMemory()
     {

@@ -10,13 +10,9 @@
 #include "send/frmEditList.h"
 #include "traffic/RepaintGate.h"
 
-#include <QCheckBox>
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QTextDocument>
-#include <QTextEdit>
 
 #include <stdexcept>
 
@@ -45,10 +41,9 @@ private slots:
 
     void listRunSendsExactlyCountSendsInRowOrder_data()
     {
-        QTest::addColumn<QList<int>>("rows");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("rows 1 and 2") << QList<int>{0, 1} << QByteArray("ABABABABAB");
-        QTest::newRow("rows 2 and 7") << QList<int>{1, 6} << QByteArray("BGBGBGBGBG");
+        DataTable<QList<int>, QByteArray> row("rows", "expected");
+        row("rows 1 and 2", {0, 1}, "ABABABABAB");
+        row("rows 2 and 7", {1, 6}, "BGBGBGBGBG");
     }
     void listRunSendsExactlyCountSendsInRowOrder()
     {
@@ -199,19 +194,25 @@ private slots:
         expectNoFurtherSends();
     }
 
+    // Neither Disconnect nor choosing TCP/IP may close the port under a run, nor leave TCP/IP chosen
+    // with sending pointed at an unconnected socket.
     void disconnectRefusedWhileEitherRunGoes()
     {
         setRow(0, QStringLiteral("A"));
         control<QLineEdit>(*m_w, "txtSend")->setText(QStringLiteral("T"));
+        const QString refusal =
+            "Warning|" + appTitle() + "|연결을 해제 하시려면 먼저 자동 전송 기능을 중지하십시오.";
         for (QPushButton *run : {cmdStart(), cmdSend()}) {
             run->click();
             QCOMPARE(run->text(), QStringLiteral("Stop"));
             button(*m_w, "cmdDisconnect")->click();
-            QCOMPARE(describe(m_log->boxes),
-                     QStringList{"Warning|" + appTitle() +
-                                 "|연결을 해제 하시려면 먼저 자동 전송 기능을 중지하십시오."});
+            control<QRadioButton>(*m_w, "optComm_0")->click();
+            QCOMPARE(describe(m_log->boxes), QStringList(2, refusal));
             m_log->boxes.clear();
-            QVERIFY(m_w->links()->serialLink().isOpen());
+            QVERIFY(control<QRadioButton>(*m_w, "optComm_1")->isChecked() && m_w->serialLink().isOpen());
+            QVERIFY(!button(*m_w, "cmdConnect")->isEnabled());
+            QCOMPARE(&m_w->links()->activeLink(), static_cast<Link *>(&m_w->serialLink()));
+            QCOMPARE(run->text(), QStringLiteral("Stop"));
             run->click();
         }
         // Disconnected, and then on TCP/IP, the tick stays but the box and the group are off.
@@ -269,7 +270,7 @@ private slots:
         QTRY_COMPARE(cmdStart()->text(), QStringLiteral("Start"));
         QCOMPARE(describe(m_log->boxes), QStringList{"Warning|Error|반복할 리스트가 없습니다."});
 
-        const QByteArray file = fileBytes();
+        const QByteArray file = readFile(kivotest::listFilePath());
         ed->txtString[2]->setText(QStringLiteral("lost"));
         ed->chkList[2]->setChecked(true);
         ed->cmdMode[2]->click();
@@ -277,7 +278,7 @@ private slots:
         QTRY_VERIFY(!m_w->autoRepeat()->editListWindow());
         QCOMPARE(m_w->data().RepeatList[2].Enabled, int16_t(0));
         QVERIFY(m_w->data().RepeatList[2].String.isEmpty());
-        QCOMPARE(fileBytes(), file);
+        QCOMPARE(readFile(kivotest::listFilePath()), file);
     }
 
     // The editor opens once with its edits kept, and a mode click keeps a row's text; the list
@@ -336,11 +337,6 @@ private:
     void setRow(int row, const QString &text, int16_t mode = storedValue(SendFormat::Ascii))
     {
         m_w->data().RepeatList[size_t(row)] = AutoItem{text, mode, 1};
-    }
-    static QByteArray fileBytes()
-    {
-        QFile f(kivotest::listFilePath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     // Sends are written as they happen; after a stop none may follow within several delays.
     void expectNoFurtherSends()

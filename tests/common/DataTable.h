@@ -1,0 +1,28 @@
+#pragma once
+
+// A QtTest data table declared once and filled one row a call: the columns are named with their
+// types, and each row's values convert to those types, so a row reads as a call with plain literals.
+//     DataTable<bool, QString> row("hexa", "text");
+//     row("ascii AB", false, "AB");
+
+#include <QtTest>
+
+#include <concepts>
+
+namespace kivotest {
+
+template <class... Columns> class DataTable
+{
+public:
+    explicit DataTable(std::convertible_to<const char *> auto... names)
+    {
+        static_assert(sizeof...(names) == sizeof...(Columns), "one name a column");
+        (QTest::addColumn<Columns>(names), ...);
+    }
+    void operator()(const QString &tag, const Columns &...values) const
+    {
+        (QTest::newRow(qPrintable(tag)) << ... << values);
+    }
+};
+
+} // namespace kivotest
