@@ -26,25 +26,25 @@ QString describe(const kivo::CommandLineOptions &o)
                                   {"stop", o.stopBits},
                                   {"delay", o.recvDelay}})
         if (v)
-            parts << QStringLiteral("%1=%2").arg(QLatin1String(name), *v);
+            parts << u"%1=%2"_s.arg(QLatin1String(name), *v);
     if (o.tab)
-        parts << QStringLiteral("tab=%1").arg(int(*o.tab));
+        parts << u"tab=%1"_s.arg(int(*o.tab));
     if (o.tcp)
-        parts << QStringLiteral("tcp=%1|%2").arg(o.tcp->host, o.tcp->port);
+        parts << u"tcp=%1|%2"_s.arg(o.tcp->host, o.tcp->port);
     if (o.mode)
-        parts << QStringLiteral("mode=%1").arg(*o.mode);
+        parts << u"mode=%1"_s.arg(*o.mode);
     if (o.connect)
-        parts << QStringLiteral("connect");
+        parts << u"connect"_s;
     if (o.monitor)
-        parts << QStringLiteral("monitor");
+        parts << u"monitor"_s;
     if (!o.profileDir.isEmpty())
-        parts << QStringLiteral("profile=") + o.profileDir;
+        parts << u"profile="_s + o.profileDir;
     return parts.join(QLatin1Char(' '));
 }
 
 QStringList args(const QString &line)
 {
-    return QStringList{QStringLiteral("kivo")} + QProcess::splitCommand(line);
+    return QStringList{u"kivo"_s} + QProcess::splitCommand(line);
 }
 
 kivo::CommandLineOptions parse(const QString &line)
@@ -66,8 +66,8 @@ QString shown(QWidget &window, const QString &name)
     if (auto *tabs = qobject_cast<QTabBar *>(o))
         return QString::number(tabs->currentIndex());
     if (auto *radio = qobject_cast<QRadioButton *>(o))
-        return radio->isChecked() ? QStringLiteral("checked") : QStringLiteral("unchecked");
-    return QStringLiteral("no control ") + name;
+        return radio->isChecked() ? u"checked"_s : u"unchecked"_s;
+    return u"no control "_s + name;
 }
 
 // The window with the command line applied; ending the program does nothing.
@@ -170,7 +170,7 @@ private slots:
             QVERIFY2(help.text.contains(QLatin1String(o)), o);
         const auto version = parseCommandLine(args("-v"));
         QCOMPARE(version.exitCode, std::optional<int>(0));
-        QCOMPARE(version.text, QStringLiteral("kivo %1\n").arg(kivo::versionText(kivo::appVersion())));
+        QCOMPARE(version.text, u"kivo %1\n"_s.arg(kivo::versionText(kivo::appVersion())));
     }
 
     void optionChoosesTheWindowsEntry_data()
@@ -197,7 +197,7 @@ private slots:
         QFETCH(QString, expected);
         kivotest::MessageLog log;
         // Start from TCP/IP so --connect must choose RS232C itself.
-        kivo::WriteSetting(QStringLiteral("COMMTYPE"), QStringLiteral("TCP/IP"));
+        kivo::WriteSetting(u"COMMTYPE"_s, u"TCP/IP"_s);
         Window win(line);
         QCOMPARE(shown(win.w, control), expected);
     }
@@ -242,7 +242,7 @@ private slots:
         Window win("--port /nonexistent/tty --connect --monitor");
         QVERIFY(log.boxes.isEmpty());
         QTRY_COMPARE(log.boxes.size(), 1);
-        QCOMPARE(kivotest::describe(log.boxes[0]), QStringLiteral("Critical|Error|Connect Failure!"));
+        QCOMPARE(kivotest::describe(log.boxes[0]), u"Critical|Error|Connect Failure!"_s);
         QTRY_VERIFY(win.w.data().bMonitor);
     }
 };

@@ -23,9 +23,9 @@ struct Run
         const QByteArray &platform = "offscreen")
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(platform));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), userConfig);
-        env.insert(QStringLiteral("KIVO_TRACE_WEIGHT"), QStringLiteral("1"));
+        env.insert(u"QT_QPA_PLATFORM"_s, QString::fromLatin1(platform));
+        env.insert(u"XDG_CONFIG_HOME"_s, userConfig);
+        env.insert(u"KIVO_TRACE_WEIGHT"_s, u"1"_s);
         process->setProcessEnvironment(env);
         QObject::connect(process.get(), &QProcess::readyReadStandardOutput, process.get(),
                          [this] { out += QString::fromLocal8Bit(process->readAllStandardOutput()); });
@@ -54,7 +54,7 @@ struct Run
 QString storedSetting(const QString &confFile, const QString &key)
 {
     QSettings s(confFile, QSettings::IniFormat);
-    return s.value(QStringLiteral("Setting/") + key).toString();
+    return s.value(u"Setting/"_s + key).toString();
 }
 
 } // namespace
@@ -89,11 +89,11 @@ private slots:
         QFETCH(QString, line);
         QFETCH(int, signalNumber);
         QFETCH(QString, stored);
-        const QString config = path(QStringLiteral("signal-%1").arg(QTest::currentDataTag()));
+        const QString config = path(u"signal-%1"_s.arg(QTest::currentDataTag()));
         Run kivo(kKivo, QProcess::splitCommand(line), config);
         QTRY_VERIFY_WITH_TIMEOUT(kivo.out.startsWith(QLatin1String("WEIGHT ")), 20000);
         QVERIFY(kivo.endWith(signalNumber));
-        const QString conf = config + QStringLiteral("/Kivo/Kivo.conf");
+        const QString conf = config + u"/Kivo/Kivo.conf"_s;
         for (const QString &pair : stored.split(u' ')) {
             const QString key = pair.section(QLatin1Char('='), 0, 0);
             QCOMPARE(key + QLatin1Char('=') + storedSetting(conf, key), pair);
@@ -116,7 +116,7 @@ private slots:
     {
         QFETCH(QString, line);
         QFETCH(QString, named);
-        Run kivo(kKivo, QProcess::splitCommand(line), path(QStringLiteral("bad")), "no-such-platform");
+        Run kivo(kKivo, QProcess::splitCommand(line), path(u"bad"_s), "no-such-platform");
         QVERIFY(kivo.process->waitForFinished(10000));
         const bool exitedTwo =
             kivo.process->exitStatus() == QProcess::NormalExit && kivo.process->exitCode() == 2;
@@ -127,50 +127,50 @@ private slots:
         QVERIFY2(err.count(QLatin1Char('\n')) == 1 && err.endsWith(QLatin1Char('\n')), qPrintable(err));
         QVERIFY2(err.contains(named), qPrintable(err));
         QVERIFY(kivo.out.isEmpty());
-        QVERIFY(!QFileInfo::exists(path(QStringLiteral("bad/Kivo"))));
+        QVERIFY(!QFileInfo::exists(path(u"bad/Kivo"_s)));
     }
 
     // The user's settings store and list file keep every byte; the profile gets its own, seeded
     // from the list file beside the program, and a second start reads the profile's choices back.
     void profileLeavesTheUsersStoresUntouched()
     {
-        const QString bin = path(QStringLiteral("install/bin"));
+        const QString bin = path(u"install/bin"_s);
         QVERIFY(QDir().mkpath(bin));
-        QVERIFY(QFile::copy(kKivo, bin + QStringLiteral("/kivo")));
+        QVERIFY(QFile::copy(kKivo, bin + u"/kivo"_s));
         const QByteArray seed = "[FuncKeyCap]\r\nString1=SEED\r\n";
         const QByteArray userConf = "[Setting]\nBps=3\nWinSockPort=77\n";
         const QByteArray userList = "[FuncKeyCap]\r\nString1=MINE\r\n";
-        const QString config = path(QStringLiteral("user-config"));
-        QVERIFY(kivotest::writeFile(bin + QStringLiteral("/kivo.ini"), seed));
-        QVERIFY(kivotest::writeFile(config + QStringLiteral("/Kivo/Kivo.conf"), userConf));
-        QVERIFY(kivotest::writeFile(config + QStringLiteral("/Kivo/kivo.ini"), userList));
-        const QString profile = path(QStringLiteral("profiles/bench-1"));
+        const QString config = path(u"user-config"_s);
+        QVERIFY(kivotest::writeFile(bin + u"/kivo.ini"_s, seed));
+        QVERIFY(kivotest::writeFile(config + u"/Kivo/Kivo.conf"_s, userConf));
+        QVERIFY(kivotest::writeFile(config + u"/Kivo/kivo.ini"_s, userList));
+        const QString profile = path(u"profiles/bench-1"_s);
 
         {
-            Run kivo(bin + QStringLiteral("/kivo"),
+            Run kivo(bin + u"/kivo"_s,
                      {"--profile", profile, "--bps", "38400", "--tcp", "127.0.0.1:5000", "--mode", "1"},
                      config);
             QTRY_VERIFY_WITH_TIMEOUT(kivo.out.startsWith(QLatin1String("WEIGHT ")), 20000);
             QVERIFY(kivo.endWith(SIGTERM));
         }
-        QCOMPARE(kivotest::readFile(bin + QStringLiteral("/kivo.ini")), seed);
-        QCOMPARE(kivotest::readFile(config + QStringLiteral("/Kivo/Kivo.conf")), userConf);
-        QCOMPARE(kivotest::readFile(config + QStringLiteral("/Kivo/kivo.ini")), userList);
-        QCOMPARE(kivotest::readFile(profile + QStringLiteral("/kivo.ini")), seed);
-        const QString conf = profile + QStringLiteral("/Kivo/Kivo.conf");
-        QCOMPARE(storedSetting(conf, "Bps"), QStringLiteral("9"));
-        QCOMPARE(storedSetting(conf, "WinSockPort"), QStringLiteral("5000"));
-        QCOMPARE(storedSetting(conf, "IndicatorMode"), QStringLiteral("1"));
+        QCOMPARE(kivotest::readFile(bin + u"/kivo.ini"_s), seed);
+        QCOMPARE(kivotest::readFile(config + u"/Kivo/Kivo.conf"_s), userConf);
+        QCOMPARE(kivotest::readFile(config + u"/Kivo/kivo.ini"_s), userList);
+        QCOMPARE(kivotest::readFile(profile + u"/kivo.ini"_s), seed);
+        const QString conf = profile + u"/Kivo/Kivo.conf"_s;
+        QCOMPARE(storedSetting(conf, "Bps"), u"9"_s);
+        QCOMPARE(storedSetting(conf, "WinSockPort"), u"5000"_s);
+        QCOMPARE(storedSetting(conf, "IndicatorMode"), u"1"_s);
 
         {
-            Run again(bin + QStringLiteral("/kivo"), {"--profile", profile, "--parity", "S"}, config);
+            Run again(bin + u"/kivo"_s, {"--profile", profile, "--parity", "S"}, config);
             QTRY_VERIFY_WITH_TIMEOUT(again.out.startsWith(QLatin1String("WEIGHT ")), 20000);
             QVERIFY(again.endWith(SIGTERM));
         }
-        QCOMPARE(storedSetting(conf, "Bps"), QStringLiteral("9"));
-        QCOMPARE(storedSetting(conf, "Parity"), QStringLiteral("4"));
-        QCOMPARE(storedSetting(conf, "COMMTYPE"), QStringLiteral("TCP/IP"));
-        QCOMPARE(kivotest::readFile(config + QStringLiteral("/Kivo/Kivo.conf")), userConf);
+        QCOMPARE(storedSetting(conf, "Bps"), u"9"_s);
+        QCOMPARE(storedSetting(conf, "Parity"), u"4"_s);
+        QCOMPARE(storedSetting(conf, "COMMTYPE"), u"TCP/IP"_s);
+        QCOMPARE(kivotest::readFile(config + u"/Kivo/Kivo.conf"_s), userConf);
     }
 
     // The simulator on a pseudo-terminal (under a link name) or on a TCP port; kivo connects and
@@ -188,27 +188,26 @@ private slots:
         QFETCH(QString, sim);
         QFETCH(QString, kivo);
         const QString tag = QString::fromLatin1(QTest::currentDataTag());
-        const QString link = path(tag + QStringLiteral("-tty"));
+        const QString link = path(tag + u"-tty"_s);
         Run simulator(kSim, QProcess::splitCommand(QString(sim).replace(QLatin1String("%1"), link)),
-                      path(tag + QStringLiteral("-sim")));
-        QTRY_VERIFY_WITH_TIMEOUT(simulator.shows(QStringLiteral("READY")), 10000);
-        const QRegularExpression tcp(QStringLiteral("^TCP (127\\.0\\.0\\.1:\\d+)$"),
-                                     QRegularExpression::MultilineOption);
+                      path(tag + u"-sim"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(simulator.shows(u"READY"_s), 10000);
+        const QRegularExpression tcp(u"^TCP (127\\.0\\.0\\.1:\\d+)$"_s, QRegularExpression::MultilineOption);
         const QString endpoint = sim.contains("--tcp") ? tcp.match(simulator.out).captured(1) : link;
         QVERIFY2(!endpoint.isEmpty(), qPrintable(simulator.out));
-        const QString profile = path(tag + QStringLiteral("-profile"));
+        const QString profile = path(tag + u"-profile"_s);
         Run program(kKivo, QStringList{"--profile", profile} + QProcess::splitCommand(kivo.arg(endpoint)),
-                    path(tag + QStringLiteral("-user")));
-        QTRY_VERIFY_WITH_TIMEOUT(program.shows(QStringLiteral("WEIGHT 56.78")), 20000);
+                    path(tag + u"-user"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(program.shows(u"WEIGHT 56.78"_s), 20000);
         QVERIFY(program.endWith(SIGTERM));
         if (!sim.contains("--tcp"))
-            QCOMPARE(storedSetting(profile + QStringLiteral("/Kivo/Kivo.conf"), "PortName"), link);
+            QCOMPARE(storedSetting(profile + u"/Kivo/Kivo.conf"_s, "PortName"), link);
     }
 
     void bothProgramsPrintTheSameVersion()
     {
-        Run kivo(kKivo, {"--version"}, path(QStringLiteral("v")), "no-such-platform");
-        Run sim(kSim, {"--version"}, path(QStringLiteral("v")));
+        Run kivo(kKivo, {"--version"}, path(u"v"_s), "no-such-platform");
+        Run sim(kSim, {"--version"}, path(u"v"_s));
         QVERIFY(kivo.process->waitForFinished(10000) && sim.process->waitForFinished(10000));
         QCOMPARE(kivo.process->exitCode() + sim.process->exitCode(), 0);
         kivo.out += QString::fromLocal8Bit(kivo.process->readAllStandardOutput());

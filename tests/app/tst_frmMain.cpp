@@ -29,7 +29,7 @@ QStringList texts(const QObject &w, std::initializer_list<const char *> lists)
 
 QString storeFile()
 {
-    return sandboxDir() + QStringLiteral("/config/Kivo/Kivo.conf");
+    return sandboxDir() + u"/config/Kivo/Kivo.conf"_s;
 }
 
 void sendMouse(QWidget *w, QEvent::Type type, int x, Qt::MouseButtons buttons)
@@ -50,14 +50,14 @@ private slots:
     void freshInstallStartsWithDesignDefaults()
     {
         auto w = openWindow();
-        QCOMPARE(w->windowTitle(), QStringLiteral("Kivo v0.992"));
+        QCOMPARE(w->windowTitle(), u"Kivo v0.992"_s);
         const QList<QSize> iconSizes = w->windowIcon().availableSizes();
         QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
         QCOMPARE(texts(*w, {"cboParity", "cboDataBit", "cboStopBit", "cboBps", "cboDelay", "cboDelayTime",
                             "cboCount"}),
                  (QStringList{"N", "8", "1", "9600", "0.03", "0.01", "Endless"}));
         QCOMPARE(combo(*w, "cboDelayTime")->itemText(9) + ' ' + combo(*w, "cboDelayTime")->itemText(37),
-                 QStringLiteral("0.1 20"));
+                 u"0.1 20"_s);
         const QList<int> counts{combo(*w, "cboBps")->count(), combo(*w, "cboDelay")->count(),
                                 combo(*w, "cboDelayTime")->count(), combo(*w, "cboCount")->count()};
         QCOMPARE(counts, (QList<int>{14, 12, 38, 13}));
@@ -71,8 +71,8 @@ private slots:
                                   button(*w, "cmdSend")->isEnabled(), button(*w, "cmdStart")->isEnabled()};
         QCOMPARE(enabled, (QList<bool>{true, false, false, false, false}));
         for (int k = 0; k < 4; ++k) {
-            QPushButton *key = button(*w, qPrintable(QStringLiteral("cmdFuncKey_%1").arg(k)));
-            QVERIFY(key->text() == QStringLiteral("FUNC%1").arg(k + 1) && !key->isEnabled());
+            QPushButton *key = button(*w, qPrintable(u"cmdFuncKey_%1"_s.arg(k)));
+            QVERIFY(key->text() == u"FUNC%1"_s.arg(k + 1) && !key->isEnabled());
         }
         QVERIFY(!button(*w, "cmdOriel")->isVisible());
     }
@@ -149,7 +149,7 @@ private slots:
         auto w = openWindow();
         // An empty stored caption keeps the design caption; Enabled still decides.
         QCOMPARE(button(*w, "cmdFuncKey_0")->text() + ' ' + button(*w, "cmdFuncKey_1")->text(),
-                 QStringLiteral("ZERO FUNC2"));
+                 u"ZERO FUNC2"_s);
         QVERIFY(button(*w, "cmdFuncKey_0")->isEnabled() && button(*w, "cmdFuncKey_1")->isEnabled());
         QVERIFY(!button(*w, "cmdFuncKey_2")->isEnabled());
         // Only -1 switches an STX option on.
@@ -226,9 +226,8 @@ private slots:
         control<QAction>(*w, "mnuFile_Exit")->trigger();
         w->close();
         QCOMPARE(ends, 1);
-        QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kivo"),
-                    QStringLiteral("Kivo"));
-        QCOMPARE(s.value(QStringLiteral("Setting/Bps")).toString(), QStringLiteral("2"));
+        QSettings s(QSettings::NativeFormat, QSettings::UserScope, u"Kivo"_s, u"Kivo"_s);
+        QCOMPARE(s.value(u"Setting/Bps"_s).toString(), u"2"_s);
         QVERIFY(QFile::exists(storeFile()));
     }
 };

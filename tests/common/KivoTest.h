@@ -16,6 +16,9 @@
 
 #include <cstdlib>
 
+// Every test program writes its QString literals as u"..."_s.
+using namespace Qt::StringLiterals;
+
 namespace kivotest {
 
 // The temporary folder of the running test program (settings store and list file live here).
@@ -27,7 +30,7 @@ inline QString &sandboxDir()
 
 inline QString listFilePath()
 {
-    return sandboxDir() + QStringLiteral("/kivo.ini");
+    return sandboxDir() + u"/kivo.ini"_s;
 }
 
 // Writes the file, making its folder first.
@@ -49,8 +52,8 @@ inline QByteArray readFile(const QString &path)
 inline void resetStores()
 {
     QFile::remove(listFilePath());
-    QDir(sandboxDir() + QStringLiteral("/config")).removeRecursively();
-    QDir().mkpath(sandboxDir() + QStringLiteral("/config"));
+    QDir(sandboxDir() + u"/config"_s).removeRecursively();
+    QDir().mkpath(sandboxDir() + u"/config"_s);
 }
 
 // A control under root by its object name. A missing control is a broken test, not a finding:
@@ -82,7 +85,7 @@ struct MessageLog
 inline QString describe(const kivo::MessageRecord &r)
 {
     static const char *const icons[] = {"NoIcon", "Information", "Warning", "Critical", "Question"};
-    return QStringLiteral("%1|%2|%3").arg(QLatin1String(icons[int(r.icon)]), r.title, r.text);
+    return u"%1|%2|%3"_s.arg(QLatin1String(icons[int(r.icon)]), r.title, r.text);
 }
 inline QStringList describe(const QList<kivo::MessageRecord> &boxes)
 {
@@ -99,7 +102,7 @@ inline QStringList describe(const QList<kivo::MessageRecord> &boxes)
     {                                                                                                        \
         QTemporaryDir sandbox;                                                                               \
         kivotest::sandboxDir() = sandbox.path();                                                             \
-        qputenv("XDG_CONFIG_HOME", (sandbox.path() + QStringLiteral("/config")).toLocal8Bit());              \
+        qputenv("XDG_CONFIG_HOME", (sandbox.path() + u"/config"_s).toLocal8Bit());                           \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                  \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                                         \
         QApplication app(argc, argv);                                                                        \

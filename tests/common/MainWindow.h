@@ -45,8 +45,7 @@ inline void choose(const QObject &root, const char *list, const QString &text)
 }
 
 // Chooses the line parameters by their listed texts, types the port's name and clicks Connect.
-inline void connectSerial(const QObject &w, const QString &port,
-                          const QString &settings = QStringLiteral("9600,N,8,1"))
+inline void connectSerial(const QObject &w, const QString &port, const QString &settings = u"9600,N,8,1"_s)
 {
     const QStringList f = settings.split(u',');
     int i = 0;

@@ -58,10 +58,10 @@ private slots:
 
         const QString expected = config.filePath("Kivo/kivo.ini");
         QCOMPARE(first, expected);
-        QCOMPARE(kivo::ReadIni("AutoString", "String1", expected), QStringLiteral("seed"));
+        QCOMPARE(kivo::ReadIni("AutoString", "String1", expected), u"seed"_s);
         QVERIFY(kivo::WriteIni("AutoString", "String1", "mine", expected));
         QCOMPARE(resolveListFilePath(exe.path(), config.path()), expected);
-        QCOMPARE(kivo::ReadIni("AutoString", "String1", expected), QStringLiteral("mine"));
+        QCOMPARE(kivo::ReadIni("AutoString", "String1", expected), u"mine"_s);
     }
 };
 

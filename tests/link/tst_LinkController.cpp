@@ -29,7 +29,7 @@ const QList<bool> disconnected{true, false, false, false, false};
 struct StableName
 {
     QTemporaryDir dir;
-    QString path() const { return dir.filePath(QStringLiteral("ttyKIVO")); }
+    QString path() const { return dir.filePath(u"ttyKIVO"_s); }
     void pointAt(const PtyPair &pty) const
     {
         QFile::remove(path());
@@ -69,7 +69,7 @@ private slots:
         frmMain w;
         QCOMPARE(controls(w), disconnected);
         control<QCheckBox>(w, "chkAutoRepeat")->setChecked(autoRepeatTicked);
-        connectSerial(w, pty.slavePath(), QStringLiteral("19200,N,8,2"));
+        connectSerial(w, pty.slavePath(), u"19200,N,8,2"_s);
         QVERIFY(m_log->boxes.isEmpty());
         QVERIFY(w.serialLink().isOpen());
         QCOMPARE(controls(w), (QList<bool>{false, true, true, autoRepeatTicked, true}));
@@ -115,8 +115,8 @@ private slots:
         auto w = openWindow();
         connectSerial(*w, pty->slavePath());
         control<QCheckBox>(*w, "chkAutoRepeat")->setChecked(true);
-        choose(*w, "cboDelayTime", QStringLiteral("20"));
-        control<QLineEdit>(*w, "txtSend")->setText(QStringLiteral("A"));
+        choose(*w, "cboDelayTime", u"20"_s);
+        control<QLineEdit>(*w, "txtSend")->setText(u"A"_s);
         button(*w, "cmdSend")->click();
         QVERIFY(w->autoRepeat()->isRunning(RunKind::SendBox));
         QByteArray sent; // the run's first send, then a 20 s wait
@@ -128,7 +128,7 @@ private slots:
         QVERIFY(!m_log->boxes[0].text.isEmpty());
         QCOMPARE(controls(*w), disconnected);
         QVERIFY(!w->autoRepeat()->isRunning());
-        QCOMPARE(button(*w, "cmdSend")->text(), QStringLiteral("Start"));
+        QCOMPARE(button(*w, "cmdSend")->text(), u"Start"_s);
         QTest::qWait(100); // a dying port reports its error in a loop: no second box may follow
         QCOMPARE(m_log->boxes.size(), 1);
         PtyPair back;
@@ -155,7 +155,7 @@ private slots:
         button(w, "cmdMonOn")->click();
         auto *display = control<QLabel>(w, "lblIndi");
         first->deviceSends("ST,GS,01,   12.32 kg\r\n");
-        QTRY_COMPARE(display->text(), QStringLiteral("12.32"));
+        QTRY_COMPARE(display->text(), u"12.32"_s);
 
         first->unplug();
         auto *status = control<QLabel>(w, "sbrStatus_Link");
@@ -166,9 +166,9 @@ private slots:
         name.pointAt(*second);
         QTRY_VERIFY(w.serialLink().isOpen());
         QVERIFY(status->isHidden() && button(w, "cmdSend")->isEnabled());
-        QCOMPARE(w.serialLink().openedSettings(), QStringLiteral("9600,N,8,1"));
+        QCOMPARE(w.serialLink().openedSettings(), u"9600,N,8,1"_s);
         second->deviceSends("ST,GS,01,   45.60 kg\r\n");
-        QTRY_COMPARE(display->text(), QStringLiteral("45.60"));
+        QTRY_COMPARE(display->text(), u"45.60"_s);
 
         second->unplug();
         QTRY_VERIFY(!status->isHidden());
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(m_log->boxes.size(), 0);
 
         w.close();
-        QCOMPARE(ReadSetting(QString(SK::AutoReconnect), QString()), QStringLiteral("True"));
+        QCOMPARE(ReadSetting(QString(SK::AutoReconnect), QString()), u"True"_s);
         frmMain again;
         QVERIFY(control<QCheckBox>(again, "chkReconnect")->isChecked());
     }
@@ -208,10 +208,10 @@ private slots:
         button(w, "cmdConnect")->click();
         QCOMPARE(controls(w), connected);
 
-        WriteSetting(QString(SK::PortName), QStringLiteral("/dev/kivo-typed"));
+        WriteSetting(QString(SK::PortName), u"/dev/kivo-typed"_s);
         w.links()->restorePort();
         QCOMPARE(cboPort->currentIndex(), -1);
-        QCOMPARE(cboPort->currentText(), QStringLiteral("/dev/kivo-typed"));
+        QCOMPARE(cboPort->currentText(), u"/dev/kivo-typed"_s);
     }
 
     // Without a stored name the stored index counts: an index with no port behind it selects
@@ -251,23 +251,23 @@ private slots:
         auto *label = control<QLabel>(w, "lblSocketState");
         QSignalSpy report(w.links(), &LinkController::socketStateText);
         const auto staysError = [&] {
-            QTRY_COMPARE(label->text(), QStringLiteral("TCP- Error"));
+            QTRY_COMPARE(label->text(), u"TCP- Error"_s);
             report.clear();
             QVERIFY(report.wait(1000));
-            QCOMPARE(label->text(), QStringLiteral("TCP- Error"));
+            QCOMPARE(label->text(), u"TCP- Error"_s);
         };
-        QTRY_COMPARE(label->text(), QStringLiteral("TCP- Close"));
-        w.data().strWinSockIP = QStringLiteral("127.0.0.1");
-        for (const QString &port : {QString::number(closed.serverPort()), QStringLiteral("50a")}) {
+        QTRY_COMPARE(label->text(), u"TCP- Close"_s);
+        w.data().strWinSockIP = u"127.0.0.1"_s;
+        for (const QString &port : {QString::number(closed.serverPort()), u"50a"_s}) {
             w.data().strWinSockPort = port;
             w.links()->ConnectTcp();
             staysError();
             w.links()->CloseTcp();
-            QTRY_COMPARE(label->text(), QStringLiteral("TCP- Close"));
+            QTRY_COMPARE(label->text(), u"TCP- Close"_s);
         }
         w.data().strWinSockPort = QString::number(server.serverPort());
         w.links()->ConnectTcp();
-        QTRY_COMPARE(label->text(), QStringLiteral("TCP- Connected"));
+        QTRY_COMPARE(label->text(), u"TCP- Connected"_s);
         QTRY_VERIFY(server.hasPendingConnections());
         QTcpSocket *peer = server.nextPendingConnection();
         QString error;
@@ -287,8 +287,8 @@ private slots:
     {
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));
-        WriteSetting(QString(SK::WinSockIP), QStringLiteral(" 127.0.0.1 "));
-        WriteSetting(QString(SK::WinSockPort), QStringLiteral(" %1").arg(server.serverPort()));
+        WriteSetting(QString(SK::WinSockIP), u" 127.0.0.1 "_s);
+        WriteSetting(QString(SK::WinSockPort), u" %1"_s.arg(server.serverPort()));
         frmMain w;
         auto *watchdog = control<QTimer>(w, "tmrSocketCheck");
         QCOMPARE(watchdog->interval(), 3000);
@@ -296,7 +296,7 @@ private slots:
         control<QRadioButton>(w, "optComm_0")->click();
         button(w, "cmdMonOn")->click(); // monitoring opens the TCP link
         QTRY_VERIFY(server.hasPendingConnections());
-        QTRY_COMPARE(control<QLabel>(w, "lblSocketState")->text(), QStringLiteral("TCP- Connected"));
+        QTRY_COMPARE(control<QLabel>(w, "lblSocketState")->text(), u"TCP- Connected"_s);
         QTcpSocket *first = server.nextPendingConnection();
         QTest::qWait(500); // longer than the watchdog: no reconnect may come
         QVERIFY(!server.hasPendingConnections());

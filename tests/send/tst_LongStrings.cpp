@@ -37,7 +37,7 @@ private slots:
     void editorsApplyStoredStringsWhole()
     {
         QFETCH(QString, section);
-        const QString kLong = QString(1 << 20, u'x') + QStringLiteral("END");
+        const QString kLong = QString(1 << 20, u'x') + u"END"_s;
         const QString file = kivotest::listFilePath();
         QVERIFY(WriteIni(section, K::rowKey(1), kLong, file));
         kivotest::MessageLog log;
@@ -79,7 +79,7 @@ private slots:
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));
         frmMain w;
-        w.data().strWinSockIP = QStringLiteral("127.0.0.1");
+        w.data().strWinSockIP = u"127.0.0.1"_s;
         w.data().strWinSockPort = QString::number(server.serverPort());
         control<QRadioButton>(w, "optComm_0")->click();
         button(w, "cmdMonOn")->click(); // opens the socket
@@ -90,7 +90,7 @@ private slots:
         control<QRadioButton>(w, "optFormatHexa")->click();
         const QByteArray bytes(40001, '\x41');
         control<QLineEdit>(w, "txtSend")->setText(QString::fromLatin1(bytes.toHex()));
-        QCOMPARE(control<QLabel>(w, "lblSendLength")->text(), QStringLiteral("Length 40001"));
+        QCOMPARE(control<QLabel>(w, "lblSendLength")->text(), u"Length 40001"_s);
         button(w, "cmdSend")->click();
         QByteArray got;
         QTRY_COMPARE((got += peer->readAll()).size(), bytes.size());

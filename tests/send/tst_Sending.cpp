@@ -59,7 +59,7 @@ struct Bench
 void tenMessages(AppData &d)
 {
     for (int k = 0; k < 10; ++k)
-        d.MesgList[k] = MesgRecord{QStringLiteral("m%1").arg(k + 1), QStringLiteral("d%1").arg(k + 1), 1};
+        d.MesgList[k] = MesgRecord{u"m%1"_s.arg(k + 1), u"d%1"_s.arg(k + 1), 1};
 }
 
 } // namespace
@@ -93,7 +93,7 @@ private slots:
         QTRY_COMPARE(got += b.pty.deviceReceived(), wire);
         QVERIFY(b.log.boxes.isEmpty());
         QVERIFY(control<QTextEdit>(*b.w, "rtfPrintHex")->toPlainText().contains("SEND : " + hexLine));
-        QVERIFY(control<QTextEdit>(*b.w, "rtfPrintAsc")->toPlainText().contains(QStringLiteral("SEND : ")));
+        QVERIFY(control<QTextEdit>(*b.w, "rtfPrintAsc")->toPlainText().contains(u"SEND : "_s));
         QCOMPARE(b.box()->text(), text);
     }
 
@@ -126,7 +126,7 @@ private slots:
         }
         QTEST(b.sent, "sent");
         b.click("optFormMsg"); // Message Data keeps the text and sends nothing while typing
-        b.type(QStringLiteral("7"));
+        b.type(u"7"_s);
         QVERIFY(b.box()->text().endsWith(u'7'));
         QTEST(b.sent, "sent");
     }
@@ -137,15 +137,15 @@ private slots:
     {
         Bench b;
         auto *length = control<QLabel>(*b.w, "lblSendLength");
-        b.type(QStringLiteral("AB"));
+        b.type(u"AB"_s);
         b.click("optFormatHexa");
         QCOMPARE(b.box()->text(), QString());
-        b.type(QStringLiteral("41 42"));
-        QCOMPARE(b.box()->text(), QStringLiteral("4142"));
+        b.type(u"41 42"_s);
+        QCOMPARE(b.box()->text(), u"4142"_s);
         QCOMPARE(b.box()->cursorPosition(), 4);
-        QCOMPARE(length->text(), QStringLiteral("Length 2"));
-        b.type(QStringLiteral("4"));
-        QCOMPARE(length->text(), QStringLiteral("Length 2.5"));
+        QCOMPARE(length->text(), u"Length 2"_s);
+        b.type(u"4"_s);
+        QCOMPARE(length->text(), u"Length 2.5"_s);
         b.btn("cmdSend")->click();
         QTest::keyClick(b.box(), Qt::Key_Return);
         QCOMPARE(b.sent, QByteArray());
@@ -153,10 +153,10 @@ private slots:
         QVERIFY(!length->isVisibleTo(b.w.get()));
 
         b.box()->clear();
-        b.type(QStringLiteral("AB"));
+        b.type(u"AB"_s);
         QTest::keyClick(b.box(), Qt::Key_Return);
         QCOMPARE(b.sent, bytes("4142"));
-        choose(*b.w, "cboDelayTime", QStringLiteral("20"));
+        choose(*b.w, "cboDelayTime", u"20"_s);
         control<QCheckBox>(*b.w, "chkAutoRepeat")->setChecked(true);
         QTest::keyClick(b.box(), Qt::Key_Enter);
         QVERIFY(b.w->autoRepeat()->isRunning(RunKind::SendBox));
@@ -166,7 +166,7 @@ private slots:
         control<QCheckBox>(*b.w, "chkAutoRepeat")->setChecked(false);
         b.sent.clear();
         b.btn("cmdSend")->setEnabled(false);
-        b.type(QStringLiteral("C"));
+        b.type(u"C"_s);
         QTest::keyClick(b.box(), Qt::Key_Return);
         QCOMPARE(b.sent, QByteArray());
     }
@@ -207,9 +207,8 @@ private slots:
         QCOMPARE(b.log.boxes.size(), link == QLatin1String("serial") ? 0 : 1);
         if (b.log.boxes.isEmpty())
             return;
-        QVERIFY(describe(b.log.boxes[0]).startsWith(QStringLiteral("Warning|Kivo|")));
-        QVERIFY(!b.log.boxes[0].text.isEmpty() &&
-                !b.log.boxes[0].text.contains(QStringLiteral("Unknown error")));
+        QVERIFY(describe(b.log.boxes[0]).startsWith(u"Warning|Kivo|"_s));
+        QVERIFY(!b.log.boxes[0].text.isEmpty() && !b.log.boxes[0].text.contains(u"Unknown error"_s));
         QCOMPARE(b.views(), QString());
     }
 
@@ -223,8 +222,8 @@ private slots:
             auto *dlg = qobject_cast<frmFuncSet *>(QApplication::activeModalWidget());
             QVERIFY(dlg);
             dlg->chkList[0]->setChecked(true);
-            dlg->txtKeyCaption[0]->setText(QStringLiteral("Zero"));
-            dlg->txtString[0]->setText(QStringLiteral("5A"));
+            dlg->txtKeyCaption[0]->setText(u"Zero"_s);
+            dlg->txtString[0]->setText(u"5A"_s);
             dlg->cmdMode[0]->click(); // a missing mode shows Hexa; one click makes it ASCII
             dlg->chkList[1]->setChecked(false);
             QVERIFY(!dlg->txtString[1]->isEnabled());
@@ -242,15 +241,15 @@ private slots:
             ReadIni("FuncMode", "String2", file),   ReadIni("FuncSendEnable", "String2", file),
             ReadIni("FuncString", "STX", file),     ReadIni("FuncString", "CRLF", file)};
         QCOMPARE(written, (QStringList{"Zero", "5A", "1", "1", "1", "0", "0", "True"}));
-        QCOMPARE(b.btn("cmdFuncKey_0")->text(), QStringLiteral("Zero"));
+        QCOMPARE(b.btn("cmdFuncKey_0")->text(), u"Zero"_s);
         QVERIFY(b.btn("cmdFuncKey_0")->isEnabled());
-        QCOMPARE(b.btn("cmdFuncKey_1")->text(), QStringLiteral("OLD"));
+        QCOMPARE(b.btn("cmdFuncKey_1")->text(), u"OLD"_s);
         QVERIFY(!b.btn("cmdFuncKey_1")->isEnabled());
         QVERIFY(b.log.boxes.isEmpty());
 
         Bench again(false); // the next start reads back what Apply wrote
-        QCOMPARE(again.btn("cmdFuncKey_0")->text(), QStringLiteral("Zero"));
-        QCOMPARE(again.btn("cmdFuncKey_1")->text(), QStringLiteral("FUNC2"));
+        QCOMPARE(again.btn("cmdFuncKey_0")->text(), u"Zero"_s);
+        QCOMPARE(again.btn("cmdFuncKey_1")->text(), u"FUNC2"_s);
         QVERIFY(again.w->data().FuncCRLF && !again.w->data().FuncSTX);
     }
 
@@ -273,18 +272,18 @@ private slots:
         QFETCH(bool, stx);
         QFETCH(int, lineEndClicks);
         Bench b(true, [&](AppData &d) {
-            d.MesgList[2] = MesgRecord{message, QStringLiteral("third"), int16_t(mode)};
+            d.MesgList[2] = MesgRecord{message, u"third"_s, int16_t(mode)};
             d.bMesgCRLF = crlf;
             d.bMesgSTX = stx;
         });
         frmSendMessage *dlg = b.openSendMessage();
-        QCOMPARE(dlg->cmdMode[2]->text(), mode == 1 ? QStringLiteral("ASCII") : QStringLiteral("Hexa"));
+        QCOMPARE(dlg->cmdMode[2]->text(), mode == 1 ? u"ASCII"_s : u"Hexa"_s);
         for (int i = 0; i < lineEndClicks; ++i)
             dlg->cmdCRLF->click();
         dlg->cmdMode[2]->click(); // not applied: the button still sends the stored mode
         dlg->cmdBtnNum[2]->click();
         QTEST(b.sent, "sent");
-        QCOMPARE(dlg->lblDescTitle->text() + dlg->txtDesc->toPlainText(), QStringLiteral("String3third"));
+        QCOMPARE(dlg->lblDescTitle->text() + dlg->txtDesc->toPlainText(), u"String3third"_s);
         QVERIFY(dlg->cmdSave->isEnabled());
     }
 
@@ -352,12 +351,10 @@ private slots:
 
     void messageApplyAndSaveWriteKeysAndReportFailures()
     {
-        Bench b(true, [](AppData &d) {
-            d.MesgList[0] = MesgRecord{QStringLiteral("hello"), QStringLiteral("hi"), 1};
-        });
+        Bench b(true, [](AppData &d) { d.MesgList[0] = MesgRecord{u"hello"_s, u"hi"_s, 1}; });
         frmSendMessage *dlg = b.openSendMessage();
-        QCOMPARE(dlg->cmdBtnNum[0]->toolTip(), QStringLiteral("hello"));
-        dlg->txtString[1]->setText(QStringLiteral(" 41 42 "));
+        QCOMPARE(dlg->cmdBtnNum[0]->toolTip(), u"hello"_s);
+        dlg->txtString[1]->setText(u" 41 42 "_s);
         dlg->txtString[0]->clear();
         dlg->chkSTX->setChecked(true);
         dlg->cmdApply->click();
@@ -374,28 +371,28 @@ private slots:
 
         // Hovering row 10 replaces an unsaved edit; Save then writes message 10 trimmed, its lines
         // joined (the list file refused a description on several lines), and memory matches the file.
-        dlg->txtDesc->setPlainText(QStringLiteral("lost edit"));
+        dlg->txtDesc->setPlainText(u"lost edit"_s);
         QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
         QApplication::sendEvent(dlg->lblString[9], &enter);
-        QCOMPARE(dlg->lblDescTitle->text(), QStringLiteral("String10"));
-        dlg->txtDesc->setPlainText(QStringLiteral("  first line\nsecond\r\nthird  "));
+        QCOMPARE(dlg->lblDescTitle->text(), u"String10"_s);
+        dlg->txtDesc->setPlainText(u"  first line\nsecond\r\nthird  "_s);
         dlg->cmdSave->click();
-        QCOMPARE(ReadIni("MesgDesc", "String10", file), QStringLiteral("first line second third"));
-        QCOMPARE(b.w->data().MesgList[9].strDesc, QStringLiteral("first line second third"));
+        QCOMPARE(ReadIni("MesgDesc", "String10", file), u"first line second third"_s);
+        QCOMPARE(b.w->data().MesgList[9].strDesc, u"first line second third"_s);
         QCOMPARE(ReadIni("MesgDesc", "String2", file), QString());
         QCOMPARE(describe(b.log.boxes), QStringList{"Information|" + appTitle() + "|Save Complete!"});
 
         // A list file that cannot be written: memory changes, and both Save and Apply say it failed.
         QTemporaryDir dir;
-        QFile blocker(dir.filePath(QStringLiteral("file")));
+        QFile blocker(dir.filePath(u"file"_s));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        setListFilePathOverride(dir.filePath(QStringLiteral("file/kivo.ini")));
-        dlg->txtDesc->setPlainText(QStringLiteral("kept in memory"));
+        setListFilePathOverride(dir.filePath(u"file/kivo.ini"_s));
+        dlg->txtDesc->setPlainText(u"kept in memory"_s);
         dlg->cmdSave->click();
         dlg->cmdApply->click();
         setListFilePathOverride(file);
-        QCOMPARE(b.w->data().MesgList[9].strDesc, QStringLiteral("kept in memory"));
+        QCOMPARE(b.w->data().MesgList[9].strDesc, u"kept in memory"_s);
         QCOMPARE(b.log.boxes.size(), 3);
         QVERIFY(b.log.boxes[1].icon == QMessageBox::Warning && b.log.boxes[2].icon == QMessageBox::Warning);
     }
@@ -406,26 +403,26 @@ private slots:
         QPointer<frmSendMessage> dlg = b.openSendMessage();
         QVERIFY(dlg->isWindow() && !dlg->isModal());
         QCOMPARE(dlg->size(), frmSendMessage::collapsedSize());
-        QCOMPARE(dlg->cmdAssign->text(), QStringLiteral("Show Assign (F2)"));
+        QCOMPARE(dlg->cmdAssign->text(), u"Show Assign (F2)"_s);
         QCOMPARE(dlg->focusWidget(), dlg->cmdBtnNum[0]);
 
         QTest::keyClick(dlg->cmdBtnNum[0], Qt::Key_F2);
         QCOMPARE(dlg->size(), frmSendMessage::expandedSize());
-        QCOMPARE(dlg->cmdAssign->text(), QStringLiteral("Hide A&ssign (F2)"));
+        QCOMPARE(dlg->cmdAssign->text(), u"Hide A&ssign (F2)"_s);
         QVERIFY(dlg->fraAssign->isVisible());
         dlg->txtString[0]->setFocus(Qt::TabFocusReason);
-        dlg->txtString[0]->setText(QStringLiteral("unapplied"));
+        dlg->txtString[0]->setText(u"unapplied"_s);
         QTest::keyClick(dlg->txtString[0], Qt::Key_F2); // F2 works while typing, and sends nothing
         QCOMPARE(dlg->size(), frmSendMessage::collapsedSize());
-        QCOMPARE(dlg->cmdAssign->text(), QStringLiteral("Show A&ssign (F2)"));
+        QCOMPARE(dlg->cmdAssign->text(), u"Show A&ssign (F2)"_s);
         QVERIFY(!dlg->fraAssign->isVisible());
         QCOMPARE(b.sent, QByteArray());
 
         QCOMPARE(b.openSendMessage(), dlg.data()); // the one window, edits intact
-        QCOMPARE(dlg->txtString[0]->text(), QStringLiteral("unapplied"));
+        QCOMPARE(dlg->txtString[0]->text(), u"unapplied"_s);
         QTest::keyClick(dlg->cmdAssign, Qt::Key_Escape);
         QTRY_VERIFY(dlg.isNull());
-        QCOMPARE(b.openSendMessage()->txtString[0]->text(), QStringLiteral("m1"));
+        QCOMPARE(b.openSendMessage()->txtString[0]->text(), u"m1"_s);
     }
 };
 

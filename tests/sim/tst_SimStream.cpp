@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
 using namespace kivosim;
 
 namespace {
@@ -83,7 +84,7 @@ private slots:
         Rig rig(100);
         QCOMPARE(rig.nextFrames(1).first().mid(9, 8), QByteArray("   12.34"));
         rig.client.write("\x02z\x03\r\n");
-        QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD Z zero")));
+        QTRY_VERIFY(rig.output.contains(u"CMD Z zero"_s));
         const QByteArray zero("ST,GS,01,    0.00 kg\r\n");
         // Frames already on their way may still show the load.
         QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1), zero);
@@ -95,10 +96,10 @@ private slots:
     {
         Rig rig(100, Layout::Bytes18);
         rig.client.write("T\r\n");
-        QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD T tare 1234")));
+        QTRY_VERIFY(rig.output.contains(u"CMD T tare 1234"_s));
         QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1), QByteArray("ST,NT,+0000.00kg\r\n"));
         rig.client.write("Z\r\n"); // zeroing also ends the tare
-        QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD Z zero")));
+        QTRY_VERIFY(rig.output.contains(u"CMD Z zero"_s));
         QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1).mid(3, 2), QByteArray("GS"));
     }
 
@@ -107,7 +108,7 @@ private slots:
         Rig rig(100);
         QVERIFY(!rig.nextFrames(2).isEmpty());
         rig.client.write("\x02S\x03");
-        QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD S off")));
+        QTRY_VERIFY(rig.output.contains(u"CMD S off"_s));
         QVERIFY(!rig.sim->streaming());
         QTest::qWait(100); // frames already sent before the stop arrive
         const qsizetype stopped = rig.frames.size();
@@ -129,7 +130,7 @@ private slots:
         QSignalSpy finished(rig.sim.get(), &Simulator::finished);
         QVERIFY(finished.wait(5000));
         QTRY_COMPARE(rig.frames.size(), 5);
-        QCOMPARE(rig.output.last(), QStringLiteral("SENT 5 frames"));
+        QCOMPARE(rig.output.last(), u"SENT 5 frames"_s);
     }
 
     void maxRateSendsOnlyWholeFramesFast()
@@ -156,7 +157,7 @@ private slots:
         connect(&sim, &Simulator::output, this, [&output](const QString &line) { output << line; });
         QString error;
         QVERIFY2(sim.start(&error), qPrintable(error));
-        QVERIFY(output.contains(QStringLiteral("PTY ") + sim.ptyDevice()));
+        QVERIFY(output.contains(u"PTY "_s + sim.ptyDevice()));
 
         const int fd = ::open(QFile::encodeName(sim.ptyDevice()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         QVERIFY(fd >= 0);
@@ -169,7 +170,7 @@ private slots:
         });
         QTRY_VERIFY(received.contains("\r\n+0012.34\r\n")); // raw mode: CR LF passes unchanged
         QCOMPARE(::write(fd, "\x02Z\x03", 3), 3);
-        QTRY_VERIFY(output.contains(QStringLiteral("RECV pty HEX 02 5A 03 TEXT <STX>Z<ETX>")));
+        QTRY_VERIFY(output.contains(u"RECV pty HEX 02 5A 03 TEXT <STX>Z<ETX>"_s));
         QTRY_VERIFY(received.endsWith("+0000.00\r\n"));
         ::close(fd);
     }

@@ -14,7 +14,7 @@ namespace {
 // The weight field of frame i: bytes 10 to 17 of the 22-byte layout.
 QString weightOf(int i)
 {
-    return QStringLiteral("%1").arg(i % 100000000, 8, 10, QLatin1Char('0'));
+    return u"%1"_s.arg(i % 100000000, 8, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -34,7 +34,7 @@ private slots:
         QVERIFY(server.listen(QHostAddress::LocalHost));
         auto w = openWindow();
         control<QTabBar>(*w, "tabPrintSelect")->setCurrentIndex(2); // "Both"
-        w->data().strWinSockIP = QStringLiteral("127.0.0.1");
+        w->data().strWinSockIP = u"127.0.0.1"_s;
         w->data().strWinSockPort = QString::number(server.serverPort());
         control<QRadioButton>(*w, "optComm_0")->click();
         button(*w, "cmdMonOn")->click();
@@ -73,13 +73,13 @@ private slots:
                 break;
             queued += n;
         }
-        QVERIFY2(queued > 256 * 1024, qPrintable(QStringLiteral("only %1 bytes queued").arg(queued)));
+        QVERIFY2(queued > 256 * 1024, qPrintable(u"only %1 bytes queued"_s.arg(queued)));
         device->write(stream.mid(queued));
 
         QTRY_COMPARE_WITH_TIMEOUT(received, stream.size(), 120000);
         QVERIFY2(mostBytesBetweenTicks <= 32 * 1024,
-                 qPrintable(QStringLiteral("%1 bytes worked through without the event loop running")
-                                .arg(mostBytesBetweenTicks)));
+                 qPrintable(
+                     u"%1 bytes worked through without the event loop running"_s.arg(mostBytesBetweenTicks)));
         QCOMPARE(w->tcpBuffers().framesFound, quint64(frames));
         QCOMPARE(control<QLabel>(*w, "lblIndi")->text(), weightOf(frames - 1));
     }

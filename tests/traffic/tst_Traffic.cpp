@@ -21,7 +21,7 @@ namespace {
 // without a colour of its own follows "{}".
 QString colouredText(const QTextDocument *document)
 {
-    QString out, last = QStringLiteral("none");
+    QString out, last = u"none"_s;
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
         if (block != document->begin())
             out += u'\n';
@@ -36,8 +36,8 @@ QString colouredText(const QTextDocument *document)
     return out;
 }
 
-const QString kRecv = QStringLiteral("{0000ff}RECV : {000000}");
-const QString kMark = QStringLiteral("{c0c0c0}");
+const QString kRecv = u"{0000ff}RECV : {000000}"_s;
+const QString kMark = u"{c0c0c0}"_s;
 } // namespace
 
 // Line building, and the traffic views of the main window fed through its receive pipeline: a
@@ -50,9 +50,9 @@ private slots:
     {
         resetStores();
         m_w = openWindow();
-        m_link = std::make_unique<FakeLink>(QStringLiteral("serial:fake"));
+        m_link = std::make_unique<FakeLink>(u"serial:fake"_s);
         m_w->receivePipeline()->setSerialLink(m_link.get());
-        choose(*m_w, "cboDelay", QStringLiteral("0"));
+        choose(*m_w, "cboDelay", u"0"_s);
     }
     void cleanup() { m_w.reset(); }
 
@@ -80,8 +80,8 @@ private slots:
     {
         DataTable<QString, QString> row("buffer", "body");
         row("inner CR LF, CR and LF are one break each", "A\r\nB\rC\nD", "A\nB\nC\nD");
-        row("Hangul and decode errors", QStringLiteral("A한\uFFFD\uFFFD"), "A???");
-        row("char outside the basic plane", QStringLiteral("A😀\r\n"), "A?");
+        row("Hangul and decode errors", u"A한\uFFFD\uFFFD"_s, "A???");
+        row("char outside the basic plane", u"A😀\r\n"_s, "A?");
     }
     void lineBodyShowsEachUnprintableCharacterAsOneQuestionMark()
     {
@@ -108,8 +108,7 @@ private slots:
         // the ASCII view.
         row("UTF-8 character split over reads", 1, {"x\xEA\xB0", "\x80y"}, kRecv + "x\n" + kRecv + "?y", {},
             {});
-        row("terminal: UTF-8 character split over reads", 4, {"x\xEA\xB0", "\x80y"}, {}, {},
-            QStringLiteral("x가y"));
+        row("terminal: UTF-8 character split over reads", 4, {"x\xEA\xB0", "\x80y"}, {}, {}, u"x가y"_s);
     }
     void receivedBytesMakeTheLinesOfTheSelectedViews()
     {
@@ -130,20 +129,20 @@ private slots:
     void recvDelayGathersABurstAndTheTerminalTabForcesItToZero()
     {
         selectTab(1);
-        choose(*m_w, "cboDelay", QStringLiteral("0.2"));
+        choose(*m_w, "cboDelay", u"0.2"_s);
         for (const char *piece : {"12", "34", "56"})
             m_link->deviceSends(piece);
         QCOMPARE(asc(), QString()); // nothing read before the delay ends
         QTRY_COMPARE(asc(), kRecv + "123456");
         selectTab(4);
         auto *cboDelay = control<QComboBox>(*m_w, "cboDelay");
-        QVERIFY(cboDelay->currentText() == QStringLiteral("0") && !cboDelay->isEnabled());
+        QVERIFY(cboDelay->currentText() == u"0"_s && !cboDelay->isEnabled());
         deviceSends("AB");
-        QCOMPARE(terminal()->toPlainText(), QStringLiteral("AB"));
+        QCOMPARE(terminal()->toPlainText(), u"AB"_s);
         QCOMPARE(asc(), kRecv + "123456");
         selectTab(1);
-        QVERIFY(cboDelay->currentText() == QStringLiteral("0") && cboDelay->isEnabled());
-        QCOMPARE(terminal()->toPlainText(), QStringLiteral("AB"));
+        QVERIFY(cboDelay->currentText() == u"0"_s && cboDelay->isEnabled());
+        QCOMPARE(terminal()->toPlainText(), u"AB"_s);
     }
 
     void recvDelayGuardRefusesLongDelaysWhileMonitoring_data()
@@ -187,12 +186,12 @@ private slots:
         selectTab(3);
         deviceSends("AB\r\n");
         deviceSends("CD");
-        m_w->tcpBuffers().strAscBuf = QStringLiteral("kept");
-        terminal()->setPlainText(QStringLiteral("old"));
+        m_w->tcpBuffers().strAscBuf = u"kept"_s;
+        terminal()->setPlainText(u"old"_s);
         // From the send box too, whose own cut must not run.
         m_w->SetSendEnabled(true);
         auto *box = control<QLineEdit>(*m_w, "txtSend");
-        box->setText(QStringLiteral("keep me"));
+        box->setText(u"keep me"_s);
         const QList<QWidget *> views{view("rtfPrintAsc"), view("rtfPrintHex"), terminal()};
         for (QWidget *target : views + QList<QWidget *>{box}) {
             box->selectAll();
@@ -205,11 +204,11 @@ private slots:
                 continue;
             deviceSends("E");
             QCOMPARE(asc(), kRecv + "E");
-            terminal()->setPlainText(QStringLiteral("old"));
+            terminal()->setPlainText(u"old"_s);
         }
-        QCOMPARE(m_w->tcpBuffers().strAscBuf, QStringLiteral("kept"));
+        QCOMPARE(m_w->tcpBuffers().strAscBuf, u"kept"_s);
         if (cleared)
-            QCOMPARE(box->text(), QStringLiteral("keep me"));
+            QCOMPARE(box->text(), u"keep me"_s);
     }
 
     void viewPastTenThousandKeepsFromThe9000th_data()
@@ -241,13 +240,13 @@ private slots:
         QVERIFY(server.listen(QHostAddress::LocalHost));
         auto *watchdog = control<QTimer>(*m_w, "tmrSocketCheck");
         selectTab(1);
-        m_w->tcpLink().connectTo(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));
+        m_w->tcpLink().connectTo(u"127.0.0.1"_s, QString::number(server.serverPort()));
         QTRY_VERIFY(server.hasPendingConnections());
         QTcpSocket *device = server.nextPendingConnection();
         QTRY_COMPARE(m_w->tcpLink().state(), int(TcpLink::Connected));
         watchdog->start();
         device->write("ABCDE");
-        QTRY_COMPARE(m_w->tcpBuffers().strAscBuf, QStringLiteral("ABCDE"));
+        QTRY_COMPARE(m_w->tcpBuffers().strAscBuf, u"ABCDE"_s);
         QVERIFY(view("rtfPrintAsc")->document()->isEmpty());
         QVERIFY(!watchdog->isActive());
 
@@ -256,7 +255,7 @@ private slots:
         QTRY_COMPARE(asc(), kRecv + "ABCDEST,GS,+00");
         QVERIFY(watchdog->isActive());
         device->write("  12.345kg \r\n");
-        QTRY_COMPARE(control<QLabel>(*m_w, "lblIndi")->text(), QStringLiteral("12.345"));
+        QTRY_COMPARE(control<QLabel>(*m_w, "lblIndi")->text(), u"12.345"_s);
         QCOMPARE(asc(), kRecv + "ABCDEST,GS,+00\n" + kRecv + "  12.345kg " + kMark + "[CRLF]");
         QVERIFY(m_w->serialBuffers().strAscBuf.isEmpty());
     }
@@ -265,16 +264,16 @@ private slots:
     void hexTipShowsTheDraggedBytesBelowThePointerAndHidesAfterRelease()
     {
         selectTab(2);
-        m_w->views()->PrintSend(view("rtfPrintHex"), QStringLiteral("41 42 43 0D 0A "));
+        m_w->views()->PrintSend(view("rtfPrintHex"), u"41 42 43 0D 0A "_s);
         auto *tip = control<QFrame>(*m_w, "picHextoAscii");
         auto *tipText = control<QLabel>(*m_w, "lblHextoAscii");
         auto *tipDelay = control<QTimer>(*m_w, "tmrHexTipDelay");
         drag(7, 15);
-        QCOMPARE(view("rtfPrintHex")->textCursor().selectedText(), QStringLiteral("41 42 43"));
-        QVERIFY(tipText->text() == QStringLiteral("ABC") && tip->isVisible());
+        QCOMPARE(view("rtfPrintHex")->textCursor().selectedText(), u"41 42 43"_s);
+        QVERIFY(tipText->text() == u"ABC"_s && tip->isVisible());
         QVERIFY(tip->y() > view("rtfPrintHex")->viewport()->mapTo(tip->parentWidget(), charPos(15)).y());
         mouse(QEvent::MouseMove, 22);
-        QCOMPARE(tipText->text(), QStringLiteral("ABC\r\n"));
+        QCOMPARE(tipText->text(), u"ABC\r\n"_s);
 
         QCOMPARE(tipDelay->interval(), 3000);
         tipDelay->setInterval(60000);
@@ -315,18 +314,16 @@ private slots:
         clock.start();
         int lines = 0, paintsAtLastLine = 0;
         while (clock.elapsed() < 300 || lines < 60) {
-            const QString text = QStringLiteral("line %1").arg(++lines);
+            const QString text = u"line %1"_s.arg(++lines);
             m_w->views()->PrintSend(asc, text);
-            QVERIFY(asc->toPlainText().endsWith(QStringLiteral("SEND : ") + text));
+            QVERIFY(asc->toPlainText().endsWith(u"SEND : "_s + text));
             paintsAtLastLine = counter.paints;
             QTest::qWait(2); // the burst is spread over time, so repaints get their chance
         }
         const qint64 elapsed = clock.elapsed();
-        QVERIFY2(counter.paints <= elapsed / RepaintGate::kInterval.count() + 3,
-                 qPrintable(QStringLiteral("%1 paints for %2 lines in %3 ms")
-                                .arg(counter.paints)
-                                .arg(lines)
-                                .arg(elapsed)));
+        QVERIFY2(
+            counter.paints <= elapsed / RepaintGate::kInterval.count() + 3,
+            qPrintable(u"%1 paints for %2 lines in %3 ms"_s.arg(counter.paints).arg(lines).arg(elapsed)));
         QTRY_VERIFY(counter.paints > paintsAtLastLine);
         QTRY_VERIFY(asc->updatesEnabled());
         const int settled = counter.paints;
