@@ -11,7 +11,7 @@
 #include <QTabBar>
 
 using kivo::parseCommandLine;
-using kivotest::control;
+using namespace kivotest;
 
 namespace {
 
@@ -89,11 +89,11 @@ class tst_CommandLine : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { kivotest::resetStores(); }
+    void init() { resetStores(); }
 
     void goodValuesBecomeTheWindowsEntries_data()
     {
-        kivotest::DataTable<QString, QString> row("line", "expected");
+        DataTable<QString, QString> row("line", "expected");
         row("nothing", "", "");
         row("device path", "--port /dev/ttyUSB0", "port=/dev/ttyUSB0");
         row("every bit rate end", "--bps 110", "bps=110");
@@ -119,8 +119,7 @@ private slots:
     }
     void goodValuesBecomeTheWindowsEntries()
     {
-        QFETCH(QString, line);
-        QFETCH(QString, expected);
+        const auto [line, expected] = fetch<QString, QString>("line", "expected");
         const kivo::ParsedCommandLine parsed = parseCommandLine(args(line));
         QVERIFY2(!parsed.exitCode, qPrintable(parsed.text));
         QCOMPARE(describe(parsed.options), expected);
@@ -128,7 +127,7 @@ private slots:
 
     void badCommandLineExitsTwoWithOneLineNamingOptionAndValues_data()
     {
-        kivotest::DataTable<QString, QStringList> row("line", "mustName");
+        DataTable<QString, QStringList> row("line", "mustName");
         row("bit rate not in list", "--bps 9601", {"--bps", "'9601'", "9600", "256000"});
         row("parity letter", "--parity X", {"--parity", "E, M, N, O, S"});
         row("data bits 9", "--data-bits 9", {"--data-bits", "8, 7, 6, 5, 4"});
@@ -149,8 +148,7 @@ private slots:
     }
     void badCommandLineExitsTwoWithOneLineNamingOptionAndValues()
     {
-        QFETCH(QString, line);
-        QFETCH(QStringList, mustName);
+        const auto [line, mustName] = fetch<QString, QStringList>("line", "mustName");
         const kivo::ParsedCommandLine parsed = parseCommandLine(args(line));
         QCOMPARE(parsed.exitCode, std::optional<int>(2));
         QVERIFY2(parsed.text.endsWith(QLatin1Char('\n')) && parsed.text.count(QLatin1Char('\n')) == 1,
@@ -175,7 +173,7 @@ private slots:
 
     void optionChoosesTheWindowsEntry_data()
     {
-        kivotest::DataTable<QString, QString, QString> row("line", "control", "expected");
+        DataTable<QString, QString, QString> row("line", "control", "expected");
         row("typed device", "--port /tmp/ttyNOPE", "cboPort", "/tmp/ttyNOPE");
         row("bps", "--bps 115200", "cboBps", "115200");
         row("parity", "--parity e", "cboParity", "E");
@@ -192,10 +190,9 @@ private slots:
     }
     void optionChoosesTheWindowsEntry()
     {
-        QFETCH(QString, line);
-        QFETCH(QString, control);
-        QFETCH(QString, expected);
-        kivotest::MessageLog log;
+        const auto [line, control, expected] =
+            fetch<QString, QString, QString>("line", "control", "expected");
+        MessageLog log;
         // Start from TCP/IP so --connect must choose RS232C itself.
         kivo::WriteSetting(u"COMMTYPE"_s, u"TCP/IP"_s);
         Window win(line);
@@ -238,11 +235,11 @@ private slots:
     // before the event loop runs.
     void failedConnectShowsConnectFailure()
     {
-        kivotest::MessageLog log;
+        MessageLog log;
         Window win("--port /nonexistent/tty --connect --monitor");
         QVERIFY(log.boxes.isEmpty());
         QTRY_COMPARE(log.boxes.size(), 1);
-        QCOMPARE(kivotest::describe(log.boxes[0]), u"Critical|Error|Connect Failure!"_s);
+        QCOMPARE(describe(log.boxes[0]), u"Critical|Error|Connect Failure!"_s);
         QTRY_VERIFY(win.w.data().bMonitor);
     }
 };

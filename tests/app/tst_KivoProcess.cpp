@@ -9,6 +9,8 @@
 // kivo run as a process, headless (offscreen), the way a desktop shortcut or a script starts it.
 // KIVO_TRACE_WEIGHT makes it print the weight display's text; its first line says the window is up.
 
+using namespace kivotest;
+
 namespace {
 
 const QString kKivo = QStringLiteral(KIVO_EXE);
@@ -70,7 +72,7 @@ class tst_KivoProcess : public QObject
 private slots:
     void shutDownOnSignalStoresTheOptionsChoices_data()
     {
-        kivotest::DataTable<QString, int, QString> row("line", "signalNumber", "stored");
+        DataTable<QString, int, QString> row("line", "signalNumber", "stored");
         row("serial options, SIGTERM",
             "--port /tmp/ttyKIVO-none --bps 19200 --parity E --data-bits 7 --stop-bits 2 --recv-delay 0.02 "
             "--tab hexa",
@@ -86,9 +88,8 @@ private slots:
     }
     void shutDownOnSignalStoresTheOptionsChoices()
     {
-        QFETCH(QString, line);
-        QFETCH(int, signalNumber);
-        QFETCH(QString, stored);
+        const auto [line, signalNumber, stored] =
+            fetch<QString, int, QString>("line", "signalNumber", "stored");
         const QString config = path(u"signal-%1"_s.arg(QTest::currentDataTag()));
         Run kivo(kKivo, QProcess::splitCommand(line), config);
         QTRY_VERIFY_WITH_TIMEOUT(kivo.out.startsWith(QLatin1String("WEIGHT ")), 20000);
@@ -102,7 +103,7 @@ private slots:
 
     void badCommandLineExitsTwoBeforeAnyWindow_data()
     {
-        kivotest::DataTable<QString, QString> row("line", "named");
+        DataTable<QString, QString> row("line", "named");
         for (const char *line : {"--bps 1234", "--parity Q", "--data-bits 3", "--stop-bits 0",
                                  "--recv-delay 1", "--tab list", "--tcp localhost", "--mode 7"})
             row(line, line, QString(line).section(u' ', 0, 0));
@@ -114,8 +115,7 @@ private slots:
     // (and a window), Qt would abort instead of the exit with status 2; a good command line does.
     void badCommandLineExitsTwoBeforeAnyWindow()
     {
-        QFETCH(QString, line);
-        QFETCH(QString, named);
+        const auto [line, named] = fetch<QString, QString>("line", "named");
         Run kivo(kKivo, QProcess::splitCommand(line), path(u"bad"_s), "no-such-platform");
         QVERIFY(kivo.process->waitForFinished(10000));
         const bool exitedTwo =
@@ -141,9 +141,9 @@ private slots:
         const QByteArray userConf = "[Setting]\nBps=3\nWinSockPort=77\n";
         const QByteArray userList = "[FuncKeyCap]\r\nString1=MINE\r\n";
         const QString config = path(u"user-config"_s);
-        QVERIFY(kivotest::writeFile(bin + u"/kivo.ini"_s, seed));
-        QVERIFY(kivotest::writeFile(config + u"/Kivo/Kivo.conf"_s, userConf));
-        QVERIFY(kivotest::writeFile(config + u"/Kivo/kivo.ini"_s, userList));
+        QVERIFY(writeFile(bin + u"/kivo.ini"_s, seed));
+        QVERIFY(writeFile(config + u"/Kivo/Kivo.conf"_s, userConf));
+        QVERIFY(writeFile(config + u"/Kivo/kivo.ini"_s, userList));
         const QString profile = path(u"profiles/bench-1"_s);
 
         {
@@ -153,10 +153,10 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(kivo.out.startsWith(QLatin1String("WEIGHT ")), 20000);
             QVERIFY(kivo.endWith(SIGTERM));
         }
-        QCOMPARE(kivotest::readFile(bin + u"/kivo.ini"_s), seed);
-        QCOMPARE(kivotest::readFile(config + u"/Kivo/Kivo.conf"_s), userConf);
-        QCOMPARE(kivotest::readFile(config + u"/Kivo/kivo.ini"_s), userList);
-        QCOMPARE(kivotest::readFile(profile + u"/kivo.ini"_s), seed);
+        QCOMPARE(readFile(bin + u"/kivo.ini"_s), seed);
+        QCOMPARE(readFile(config + u"/Kivo/Kivo.conf"_s), userConf);
+        QCOMPARE(readFile(config + u"/Kivo/kivo.ini"_s), userList);
+        QCOMPARE(readFile(profile + u"/kivo.ini"_s), seed);
         const QString conf = profile + u"/Kivo/Kivo.conf"_s;
         QCOMPARE(storedSetting(conf, "Bps"), u"9"_s);
         QCOMPARE(storedSetting(conf, "WinSockPort"), u"5000"_s);
@@ -170,14 +170,14 @@ private slots:
         QCOMPARE(storedSetting(conf, "Bps"), u"9"_s);
         QCOMPARE(storedSetting(conf, "Parity"), u"4"_s);
         QCOMPARE(storedSetting(conf, "COMMTYPE"), u"TCP/IP"_s);
-        QCOMPARE(kivotest::readFile(config + u"/Kivo/Kivo.conf"_s), userConf);
+        QCOMPARE(readFile(config + u"/Kivo/Kivo.conf"_s), userConf);
     }
 
     // The simulator on a pseudo-terminal (under a link name) or on a TCP port; kivo connects and
     // monitors from its command line alone. "%1" in kivo's arguments is the simulator's endpoint.
     void connectAndMonitorShowTheSimulatorsWeight_data()
     {
-        kivotest::DataTable<QString, QString> row("sim", "kivo");
+        DataTable<QString, QString> row("sim", "kivo");
         row("pseudo-terminal", "--rate 20 --weight 56.78 --pty %1",
             "--port %1 --bps 9600 --parity N --data-bits 8 --stop-bits 1 --recv-delay 0.01 --mode 0 "
             "--connect --monitor");
@@ -185,8 +185,7 @@ private slots:
     }
     void connectAndMonitorShowTheSimulatorsWeight()
     {
-        QFETCH(QString, sim);
-        QFETCH(QString, kivo);
+        const auto [sim, kivo] = fetch<QString, QString>("sim", "kivo");
         const QString tag = QString::fromLatin1(QTest::currentDataTag());
         const QString link = path(tag + u"-tty"_s);
         Run simulator(kSim, QProcess::splitCommand(QString(sim).replace(QLatin1String("%1"), link)),

@@ -125,8 +125,7 @@ private slots:
     }
     void corruptStoreAndListFileStartNormally()
     {
-        QFETCH(QByteArray, store);
-        QFETCH(QByteArray, listFile);
+        const auto [store, listFile] = fetch<QByteArray, QByteArray>("store", "listFile");
         QVERIFY(writeFile(storeFile(), store) && writeFile(kivotest::listFilePath(), listFile));
 
         auto w = openWindow();

@@ -40,10 +40,8 @@ private slots:
     }
     void everyCharacterConvertsOrIsMarked()
     {
-        QFETCH(QByteArray, codePage);
-        QFETCH(QString, text);
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, direction);
+        const auto [codePage, text, bytes, direction] =
+            kivotest::fetch<QByteArray, QString, QByteArray, int>("codePage", "text", "bytes", "direction");
         const CodePage cp(codePage);
         QVERIFY(cp.isValid());
         if (direction != EncodeOnly)

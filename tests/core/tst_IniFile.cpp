@@ -56,8 +56,7 @@ private slots:
     }
     void readFindsTheValue()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, at);
+        const auto [content, at] = fetch<QByteArray, QString>("content", "at");
         if (!content.isNull())
             QVERIFY(writeFile(path(), content));
         QTEST(ReadIni(at.section(u'/', 0, 0), at.section(u'/', 1), path()), "value");
@@ -95,9 +94,7 @@ private slots:
     }
     void writeChangesOnlyItsOwnLineAndReadsBack()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(QString, at);
-        QFETCH(QString, value);
+        const auto [before, at, value] = fetch<QByteArray, QString, QString>("before", "at", "value");
         if (!before.isNull())
             QVERIFY(writeFile(path(), before));
         QVERIFY(WriteIni(at.section(u'/', 0, 0), at.section(u'/', 1), value, path()));
@@ -134,8 +131,7 @@ private slots:
     }
     void entriesThatWouldNotReadBackAreRefused()
     {
-        QFETCH(QString, key);
-        QFETCH(QString, value);
+        const auto [key, value] = fetch<QString, QString>("key", "value");
         QVERIFY(writeFile(path(), sample));
         QVERIFY(!WriteIni("AutoString", key, value, path()));
         QVERIFY(!kivo::WriteIniEntries({{"AutoString", "String1", "changed"}, {"AutoString", key, value}},

@@ -96,8 +96,7 @@ private slots:
     }
     void refusedConnectShowsItsBoxAndOpensNothing()
     {
-        QFETCH(QString, attempt);
-        QFETCH(bool, overLimit);
+        const auto [attempt, overLimit] = fetch<QString, bool>("attempt", "overLimit");
         PtyPair pty;
         frmMain w;
         const QString port = attempt.section(u' ', 0, 0);

@@ -107,13 +107,9 @@ private slots:
     }
     void framesDriveDisplayAndLamps()
     {
-        QFETCH(bool, tcp);
-        QFETCH(int, mode);
-        QFETCH(QByteArray, chunk);
-        QFETCH(QString, shown);
-        QFETCH(int, found);
-        QFETCH(int, dropped);
-        QFETCH(QString, lamps);
+        const auto [tcp, mode, chunk, shown, found, dropped, lamps] =
+            fetch<bool, int, QByteArray, QString, int, int, QString>("tcp", "mode", "chunk", "shown", "found",
+                                                                     "dropped", "lamps");
         Bench b(tcp, mode);
         b.w.findChild<IndicatorPanel *>()->setLamps(LampState{false, true});
         b.send(chunk);
@@ -134,8 +130,7 @@ private slots:
     }
     void frameSplitAtEveryBytePositionIsFound()
     {
-        QFETCH(bool, tcp);
-        QFETCH(int, mode);
+        const auto [tcp, mode] = fetch<bool, int>("tcp", "mode");
         Bench b(tcp, mode);
         const int length = int(frame(mode, "").size());
         for (int cut = 1; cut < length; ++cut) {
@@ -245,9 +240,7 @@ private slots:
     }
     void monOnChecksRecvDelayAndConnectsOnlyOverTcpWithAnAddress()
     {
-        QFETCH(QString, delay);
-        QFETCH(bool, tcp);
-        QFETCH(QString, ip);
+        const auto [delay, tcp, ip] = fetch<QString, bool, QString>("delay", "tcp", "ip");
         MessageLog log;
         int connects = 0, closes = 0, discards = 0;
         frmMain w;
@@ -278,8 +271,7 @@ private slots:
     }
     void settingDialogStoresAsTypedAndKeepsTrimmedInMemory()
     {
-        QFETCH(QString, typedId);
-        QFETCH(int, id);
+        const auto [typedId, id] = fetch<QString, int>("typedId", "id");
         frmMain w;
         w.data().iIndicatorID = 3;
         QTimer::singleShot(0, this, [typedId] {

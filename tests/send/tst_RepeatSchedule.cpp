@@ -4,6 +4,7 @@
 
 using namespace kivo;
 using kivotest::DataTable;
+using kivotest::fetch;
 
 class tst_RepeatSchedule : public QObject
 {
@@ -21,8 +22,7 @@ private slots:
     }
     void nextRowWrapsAndSkipsUnticked()
     {
-        QFETCH(QList<int>, ticked);
-        QFETCH(int, start);
+        const auto [ticked, start] = fetch<QList<int>, int>("ticked", "start");
         AppData d;
         for (int r : ticked)
             d.RepeatList[size_t(r)].Enabled = 1;
@@ -38,8 +38,7 @@ private slots:
     }
     void choicesParse()
     {
-        QFETCH(QString, delay);
-        QFETCH(QString, count);
+        const auto [delay, count] = fetch<QString, QString>("delay", "count");
         QTEST(repeatDelaySeconds(delay), "seconds");
         QTEST(repeatCount(count), "n");
     }

@@ -4,6 +4,7 @@
 
 using namespace kivo;
 using kivotest::DataTable;
+using kivotest::fetch;
 
 class tst_SendEncoding : public QObject
 {
@@ -39,8 +40,7 @@ private slots:
     }
     void asciiTextBecomesItsCodePageBytes()
     {
-        QFETCH(QByteArray, codePage);
-        QFETCH(QString, text);
+        const auto [codePage, text] = fetch<QByteArray, QString>("codePage", "text");
         const CodePage cp(codePage);
         QTEST(AscToHex(text, cp), "hex");
         QCOMPARE(HexToBytes(AscToHex(text, cp)), cp.encode(text));
@@ -57,10 +57,8 @@ private slots:
     }
     void storedStringFramingKeepsLineEndInsideFrame()
     {
-        QFETCH(int, mode);
-        QFETCH(bool, lineEnd);
-        QFETCH(bool, stx);
-        QFETCH(QString, lineEndChars);
+        const auto [mode, lineEnd, stx, lineEndChars] =
+            fetch<int, bool, bool, QString>("mode", "lineEnd", "stx", "lineEndChars");
         QTEST(frameStoredString(u"5A"_s, int16_t(mode), lineEnd, stx, lineEndChars), "framed");
     }
 
@@ -81,10 +79,8 @@ private slots:
     }
     void sendBoxCountsWholeUnitsOnly()
     {
-        QFETCH(QString, text);
-        QFETCH(int, format);
-        QFETCH(int, before);
-        QFETCH(QString, caption);
+        const auto [text, format, before, caption] =
+            fetch<QString, int, int, QString>("text", "format", "before", "caption");
         const SendBoxChange change = sendBoxChanged(text, int16_t(format), true, before);
         QTEST(change.sentUnits, "after");
         QTEST(change.unitToSend, "unit");
@@ -104,9 +100,7 @@ private slots:
     }
     void deletionIsOneRunTakenOut()
     {
-        QFETCH(QString, before);
-        QFETCH(QString, after);
-        QFETCH(bool, deletion);
+        const auto [before, after, deletion] = fetch<QString, QString, bool>("before", "after", "deletion");
         QCOMPARE(isDeletion(before, after), deletion);
         // After two units were sent, a deletion sends nothing (also down to one character); typing does.
         QCOMPARE(sendBoxChanged(after, 1, true, 2, deletion).unitToSend.isEmpty(), deletion);

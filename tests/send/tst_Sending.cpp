@@ -80,10 +80,8 @@ private slots:
     }
     void sendButtonWritesExactlyTheShownBytes()
     {
-        QFETCH(bool, hexa);
-        QFETCH(QString, text);
-        QFETCH(QByteArray, wire);
-        QFETCH(QString, hexLine);
+        const auto [hexa, text, wire, hexLine] =
+            fetch<bool, QString, QByteArray, QString>("hexa", "text", "wire", "hexLine");
         Bench b;
         control<QTabBar>(*b.w, "tabPrintSelect")->setCurrentIndex(2);
         b.click(hexa ? "optFormatHexa" : "optFormatAscii");
@@ -111,8 +109,7 @@ private slots:
     }
     void byteDataTypingSendsEachNewUnitOnce()
     {
-        QFETCH(bool, hexa);
-        QFETCH(QStringList, steps);
+        const auto [hexa, steps] = fetch<bool, QStringList>("hexa", "steps");
         Bench b;
         b.click(hexa ? "optFormatHexa" : "optFormatAscii");
         b.click("optFormByte");
@@ -187,11 +184,8 @@ private slots:
     }
     void functionKeySendsItsFramedStringOrWarns()
     {
-        QFETCH(QString, string);
-        QFETCH(int, mode);
-        QFETCH(bool, crlf);
-        QFETCH(bool, stx);
-        QFETCH(QString, link);
+        const auto [string, mode, crlf, stx, link] =
+            fetch<QString, int, bool, bool, QString>("string", "mode", "crlf", "stx", "link");
         QVERIFY(writeFile(
             kivotest::listFilePath(),
             QStringLiteral("[FuncKeyCap]\r\nString3=K3\r\n[FuncString]\r\nString3=%1\r\nCRLF=%2\r\nSTX=%3\r\n"
@@ -266,11 +260,8 @@ private slots:
     }
     void messageFramingAndLineEnds()
     {
-        QFETCH(QString, message);
-        QFETCH(int, mode);
-        QFETCH(bool, crlf);
-        QFETCH(bool, stx);
-        QFETCH(int, lineEndClicks);
+        const auto [message, mode, crlf, stx, lineEndClicks] =
+            fetch<QString, int, bool, bool, int>("message", "mode", "crlf", "stx", "lineEndClicks");
         Bench b(true, [&](AppData &d) {
             d.MesgList[2] = MesgRecord{message, u"third"_s, int16_t(mode)};
             d.bMesgCRLF = crlf;
@@ -300,9 +291,7 @@ private slots:
     }
     void digitShortcutsOnlyOutsideTextBoxes()
     {
-        QFETCH(QString, focus);
-        QFETCH(int, key);
-        QFETCH(bool, keypad);
+        const auto [focus, key, keypad] = fetch<QString, int, bool>("focus", "key", "keypad");
         Bench b(true, [](AppData &d) {
             tenMessages(d);
             d.MesgList[6].strMesg.clear();
@@ -329,11 +318,8 @@ private slots:
     }
     void xorChecksumOfDraggedRange()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, hexa);
-        QFETCH(int, start);
-        QFETCH(int, length);
-        QFETCH(bool, autoPaste);
+        const auto [text, hexa, start, length, autoPaste] =
+            fetch<QString, bool, int, int, bool>("text", "hexa", "start", "length", "autoPaste");
         Bench b;
         frmSendMessage *dlg = b.openSendMessage();
         QLineEdit *box = dlg->txtString[4];

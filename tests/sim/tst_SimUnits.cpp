@@ -5,6 +5,7 @@
 
 using namespace kivosim;
 using kivotest::DataTable;
+using kivotest::fetch;
 
 class tst_SimUnits : public QObject
 {
@@ -21,9 +22,7 @@ private slots:
     }
     void framePutsStatusAndWeightAtLayoutPositions()
     {
-        QFETCH(Layout, layout);
-        QFETCH(Status, status);
-        QFETCH(bool, net);
+        const auto [layout, status, net] = fetch<Layout, Status, bool>("layout", "status", "net");
         QTEST(FrameBuilder::build(layout, {status, net, 1234}, 2), "frame");
     }
 
@@ -41,9 +40,7 @@ private slots:
     }
     void weightFieldKeepsEightCharactersWithSign()
     {
-        QFETCH(qint64, counts);
-        QFETCH(int, decimals);
-        QFETCH(bool, zeroFill);
+        const auto [counts, decimals, zeroFill] = fetch<qint64, int, bool>("counts", "decimals", "zeroFill");
         QTEST(FrameBuilder::weightField(counts, decimals, zeroFill), "field");
     }
 
@@ -86,8 +83,7 @@ private slots:
     }
     void commandsAreFoundWithOrWithoutFraming()
     {
-        QFETCH(QList<QByteArray>, pieces);
-        QFETCH(QList<QByteArray>, commands);
+        const auto [pieces, commands] = fetch<QList<QByteArray>, QList<QByteArray>>("pieces", "commands");
         CommandDecoder decoder;
         QList<QByteArray> found;
         connect(&decoder, &CommandDecoder::command, this, [&found](const QByteArray &c) { found << c; });

@@ -4,6 +4,7 @@
 
 using namespace kivo;
 using kivotest::DataTable;
+using kivotest::fetch;
 
 class tst_OrielFrames : public QObject
 {
@@ -22,8 +23,7 @@ private slots:
     }
     void hexFieldPadsOrRefusesWhatDoesNotFit()
     {
-        QFETCH(qint64, value);
-        QFETCH(int, size);
+        const auto [value, size] = fetch<qint64, int>("value", "size");
         QTEST(HexField(value, size).value_or(QString()), "field");
     }
 
@@ -37,8 +37,7 @@ private slots:
     }
     void fieldValueRefusesSizesAndValuesNoFieldHolds()
     {
-        QFETCH(double, value);
-        QFETCH(int, size);
+        const auto [value, size] = fetch<double, int>("value", "size");
         QTEST(fieldValue(value, size).value_or(-1), "result");
     }
 
@@ -75,9 +74,8 @@ private slots:
     }
     void recordAddressStepsThroughTableAndRefusesBeyond32Bits()
     {
-        QFETCH(double, n);
-        QFETCH(qint64, tableStart);
-        QFETCH(qint64, recordSize);
+        const auto [n, tableStart, recordSize] =
+            fetch<double, qint64, qint64>("n", "tableStart", "recordSize");
         QTEST(recordAddress(n, tableStart, recordSize).value_or(-1), "address");
     }
 

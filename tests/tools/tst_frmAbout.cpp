@@ -31,8 +31,7 @@ private slots:
     }
     void enterAndEscClose()
     {
-        QFETCH(int, key);
-        QFETCH(int, result);
+        const auto [key, result] = fetch<int, int>("key", "result");
         frmAbout box;
         box.setResult(-1);
         box.show();
@@ -51,9 +50,8 @@ private slots:
     }
     void sysInfoStartsFirstInstalledOrShowsMessage()
     {
-        QFETCH(QStringList, installed);
-        QFETCH(bool, startWorks);
-        QFETCH(QString, started);
+        const auto [installed, startWorks, started] =
+            fetch<QStringList, bool, QString>("installed", "startWorks", "started");
         MessageLog log;
         QString startedPath;
         frmAbout box(std::make_unique<ProgramListLauncher>(

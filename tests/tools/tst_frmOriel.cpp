@@ -33,8 +33,7 @@ private slots:
     }
     void everyButtonSendsItsFrameAsHexa()
     {
-        QFETCH(QString, button);
-        QFETCH(QByteArray, bytes);
+        const auto [button, bytes] = fetch<QString, QByteArray>("button", "bytes");
         MessageLog log;
         auto form = makeForm();
         control<QPushButton>(*form, qPrintable(button))->click();
@@ -53,11 +52,8 @@ private slots:
     }
     void typedRecordReadsStepTheirBoxAndText2Follows()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, box);
-        QFETCH(QString, before);
-        QFETCH(QByteArray, hex);
-        QFETCH(QString, after);
+        const auto [button, box, before, hex, after] =
+            fetch<QString, QString, QString, QByteArray, QString>("button", "box", "before", "hex", "after");
         auto form = makeForm();
         auto *edit = control<QLineEdit>(*form, qPrintable(box));
         edit->clear();
@@ -85,9 +81,7 @@ private slots:
     }
     void valueThatDoesNotFitSendsNothingAndNamesTheBox()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, box);
-        QFETCH(QString, text);
+        const auto [button, box, text] = fetch<QString, QString, QString>("button", "box", "text");
         MessageLog log;
         auto form = makeForm();
         auto *edit = control<QLineEdit>(*form, qPrintable(box));

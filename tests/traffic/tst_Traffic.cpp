@@ -71,8 +71,7 @@ private slots:
     }
     void bufferBecomesDueAtThresholdOrClosingLineEnd()
     {
-        QFETCH(bool, hex);
-        QFETCH(QString, buffer);
+        const auto [hex, buffer] = fetch<bool, QString>("hex", "buffer");
         QTEST(hex ? hexDue(buffer) : textDue(buffer), "due");
     }
 
@@ -112,8 +111,7 @@ private slots:
     }
     void receivedBytesMakeTheLinesOfTheSelectedViews()
     {
-        QFETCH(int, tab);
-        QFETCH(QList<QByteArray>, reads);
+        const auto [tab, reads] = fetch<int, QList<QByteArray>>("tab", "reads");
         if (QByteArray(QTest::currentDataTag()).contains("UTF-8") &&
             CodePage::system().name().toUpper().replace("-", "") != "UTF8")
             QSKIP("the locale's character set is not UTF-8");
@@ -154,9 +152,7 @@ private slots:
     }
     void recvDelayGuardRefusesLongDelaysWhileMonitoring()
     {
-        QFETCH(bool, monitoring);
-        QFETCH(QString, choice);
-        QFETCH(QString, kept);
+        const auto [monitoring, choice, kept] = fetch<bool, QString, QString>("monitoring", "choice", "kept");
         MessageLog log;
         m_w->data().bMonitor = monitoring;
         m_link->blockSignals(true); // the input waits in the port, unread
@@ -181,8 +177,7 @@ private slots:
     }
     void ctrlXClearsAllViewsButNotCtrlShiftX()
     {
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(bool, cleared);
+        const auto [modifiers, cleared] = fetch<Qt::KeyboardModifiers, bool>("modifiers", "cleared");
         selectTab(3);
         deviceSends("AB\r\n");
         deviceSends("CD");
@@ -221,9 +216,7 @@ private slots:
     }
     void viewPastTenThousandKeepsFromThe9000th()
     {
-        QFETCH(int, tab);
-        QFETCH(int, length);
-        QFETCH(QString, line);
+        const auto [tab, length, line] = fetch<int, int, QString>("tab", "length", "line");
         const QString old = QString(8999, u'x') + QString(length - 8999, u'k');
         QTextDocument *document = tab == 4 ? terminal()->document() : view("rtfPrintAsc")->document();
         selectTab(tab);
