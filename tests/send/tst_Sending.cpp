@@ -2,8 +2,11 @@
 #include "PtyPair.h"
 
 #include "core/IniFile.h"
+#include "core/ListFileKeys.h"
+#include "link/LinkController.h"
 #include "send/AutoRepeat.h"
 #include "send/Sender.h"
+#include "send/frmEditList.h"
 #include "send/frmFuncSet.h"
 #include "send/frmSendMessage.h"
 
@@ -409,6 +412,73 @@ private slots:
         QTest::keyClick(dlg->cmdAssign, Qt::Key_Escape);
         QTRY_VERIFY(dlg.isNull());
         QCOMPARE(b.openSendMessage()->txtString[0]->text(), u"m1"_s);
+    }
+
+    // Strings longer than a line edit's default limit (32767 characters) must never be cut without
+    // a word: not by the stored-string editors' Apply, not by a paste into the send box.
+    void editorsApplyStoredStringsWhole_data()
+    {
+        DataTable<QString> row("section");
+        row("function keys", ListFileKeys::FuncString);
+        row("repeat list", ListFileKeys::AutoString);
+        row("messages", ListFileKeys::MesgString);
+    }
+    void editorsApplyStoredStringsWhole()
+    {
+        QFETCH(QString, section);
+        const QString kLong = QString(1 << 20, u'x') + u"END"_s;
+        QVERIFY(WriteIni(section, ListFileKeys::rowKey(1), kLong, kivotest::listFilePath()));
+        Bench b(false);
+        b.click("optComm_0"); // enables "Send &Msg..."
+        QString shown;
+        auto apply = [&shown](QWidget *dlg) {
+            if (!dlg)
+                return;
+            shown = control<QLineEdit>(*dlg, "txtString_0")->text();
+            button(*dlg, "cmdApply")->click();
+            dlg->close();
+        };
+        const AppData &d = b.w->data();
+        QString inMemory;
+        if (section == ListFileKeys::FuncString) {
+            // The key editor is modal: it is worked while its exec() runs.
+            QTimer::singleShot(0, this, [&] { apply(QApplication::activeModalWidget()); });
+            b.btn("cmdFuncKeySet")->click();
+            inMemory = d.FuncKeys[0].String;
+        } else if (section == ListFileKeys::AutoString) {
+            b.w->autoRepeat()->cmdEditList_Click();
+            apply(topLevel<frmEditList>());
+            inMemory = d.RepeatList[0].String;
+        } else {
+            apply(b.openSendMessage());
+            inMemory = d.MesgList[0].strMesg;
+        }
+        QCOMPARE(shown, kLong);
+        QVERIFY(b.log.boxes.isEmpty());
+        QCOMPARE(ReadIni(section, ListFileKeys::rowKey(1), kivotest::listFilePath()), kLong);
+        QCOMPARE(inMemory, kLong);
+    }
+
+    void longHexPasteIsSentWholeWithItsTrueLength()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        Bench b(false);
+        b.w->data().strWinSockIP = u"127.0.0.1"_s;
+        b.w->data().strWinSockPort = QString::number(server.serverPort());
+        b.click("optComm_0");
+        b.btn("cmdMonOn")->click(); // opens the socket
+        QTRY_VERIFY(server.hasPendingConnections());
+        QTcpSocket *peer = server.nextPendingConnection();
+        QTRY_VERIFY(b.w->links()->tcpLink().isReady());
+        b.click("optFormatHexa");
+        const QByteArray wire(40001, '\x41');
+        b.box()->setText(QString::fromLatin1(wire.toHex()));
+        QCOMPARE(control<QLabel>(*b.w, "lblSendLength")->text(), u"Length 40001"_s);
+        b.btn("cmdSend")->click();
+        QByteArray got;
+        QTRY_COMPARE((got += peer->readAll()).size(), wire.size());
+        QCOMPARE(got, wire);
     }
 };
 

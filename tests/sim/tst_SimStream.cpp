@@ -13,19 +13,20 @@ using namespace kivosim;
 
 namespace {
 
-// A simulator running in this process with a TCP client that splits what it receives into lines.
+// A simulator running in this process (on a pseudo-terminal too when asked) with a TCP client that
+// splits what it receives into lines.
 struct Rig
 {
-    explicit Rig(double rate, Layout layout = Layout::Bytes22, qint64 frameLimit = 0)
+    explicit Rig(double rate, Layout layout = Layout::Bytes22, qint64 frameLimit = 0, bool pty = false)
     {
         SimOptions options;
         options.tcpPort = 0;
         options.rate = rate;
         options.layout = layout;
         options.frames = frameLimit;
+        options.pty = pty;
         sim = std::make_unique<Simulator>(options);
         QObject::connect(sim.get(), &Simulator::output, [this](const QString &line) { output << line; });
-        QString error;
         started = sim->start(&error);
         client.connectToHost(QHostAddress::LocalHost, sim->tcpPort());
         QObject::connect(&client, &QTcpSocket::readyRead, [this] {
@@ -48,6 +49,7 @@ struct Rig
 
     std::unique_ptr<Simulator> sim;
     bool started = false;
+    QString error;
     QTcpSocket client;
     QElapsedTimer clock;
     QByteArray pending;
@@ -148,18 +150,12 @@ private slots:
 
     void ptyCarriesFramesAndCommands()
     {
-        SimOptions options;
-        options.rate = 100;
-        options.pty = true;
-        options.layout = Layout::Bytes10;
-        Simulator sim(options);
-        QStringList output;
-        connect(&sim, &Simulator::output, this, [&output](const QString &line) { output << line; });
-        QString error;
-        QVERIFY2(sim.start(&error), qPrintable(error));
-        QVERIFY(output.contains(u"PTY "_s + sim.ptyDevice()));
+        Rig rig(100, Layout::Bytes10, 0, true);
+        QVERIFY2(rig.started, qPrintable(rig.error));
+        QVERIFY(rig.output.contains(u"PTY "_s + rig.sim->ptyDevice()));
 
-        const int fd = ::open(QFile::encodeName(sim.ptyDevice()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const int fd =
+            ::open(QFile::encodeName(rig.sim->ptyDevice()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         QVERIFY(fd >= 0);
         QByteArray received;
         QSocketNotifier notifier(fd, QSocketNotifier::Read);
@@ -170,7 +166,7 @@ private slots:
         });
         QTRY_VERIFY(received.contains("\r\n+0012.34\r\n")); // raw mode: CR LF passes unchanged
         QCOMPARE(::write(fd, "\x02Z\x03", 3), 3);
-        QTRY_VERIFY(output.contains(u"RECV pty HEX 02 5A 03 TEXT <STX>Z<ETX>"_s));
+        QTRY_VERIFY(rig.output.contains(u"RECV pty HEX 02 5A 03 TEXT <STX>Z<ETX>"_s));
         QTRY_VERIFY(received.endsWith("+0000.00\r\n"));
         ::close(fd);
     }
