@@ -141,10 +141,9 @@ private slots:
 
     void storedFunctionKeysApplyCaptionAndEnabledState()
     {
-        QVERIFY(writeFile(kivotest::listFilePath(),
-                          "[FuncKeyCap]\r\nString1=ZERO\r\n[FuncSendEnable]\r\nString1=1\r\n"
-                          "String2=1\r\n[FuncString]\r\nSTX=-1\r\n[AutoString]\r\n"
-                          "CRLF=True\r\n[MesgString]\r\nSTX=1\r\n"));
+        writeListFile("[FuncKeyCap]\r\nString1=ZERO\r\n[FuncSendEnable]\r\nString1=1\r\n"
+                      "String2=1\r\n[FuncString]\r\nSTX=-1\r\n[AutoString]\r\n"
+                      "CRLF=True\r\n[MesgString]\r\nSTX=1\r\n");
         auto w = openWindow();
         // An empty stored caption keeps the design caption; Enabled still decides.
         QCOMPARE(button(*w, "cmdFuncKey_0")->text() + ' ' + button(*w, "cmdFuncKey_1")->text(),

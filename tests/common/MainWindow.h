@@ -66,4 +66,10 @@ template <class T> T *topLevel()
     return nullptr;
 }
 
+// Writes the list file that the next start-up reads.
+inline void writeListFile(const QByteArray &content)
+{
+    QVERIFY(writeFile(listFilePath(), content));
+}
+
 } // namespace kivotest

@@ -189,12 +189,10 @@ private slots:
     {
         const auto [string, mode, crlf, stx, link] =
             fetch<QString, int, bool, bool, QString>("string", "mode", "crlf", "stx", "link");
-        QVERIFY(writeFile(
-            kivotest::listFilePath(),
-            QStringLiteral("[FuncKeyCap]\r\nString3=K3\r\n[FuncString]\r\nString3=%1\r\nCRLF=%2\r\nSTX=%3\r\n"
-                           "[FuncMode]\r\nString3=%4\r\n[FuncSendEnable]\r\nString3=1\r\n")
-                .arg(string, crlf ? "True" : "False", stx ? "-1" : "0", QString::number(mode))
-                .toUtf8()));
+        writeListFile(u"[FuncKeyCap]\r\nString3=K3\r\n[FuncString]\r\nString3=%1\r\nCRLF=%2\r\nSTX=%3\r\n"
+                      "[FuncMode]\r\nString3=%4\r\n[FuncSendEnable]\r\nString3=1\r\n"_s
+                          .arg(string, crlf ? "True" : "False", stx ? "-1" : "0", QString::number(mode))
+                          .toUtf8());
         Bench b(link == QLatin1String("serial"));
         if (link == QLatin1String("tcp"))
             b.click("optComm_0");
@@ -211,9 +209,8 @@ private slots:
 
     void funcSetApplyWritesMemoryButtonsAndListFile()
     {
-        QVERIFY(writeFile(kivotest::listFilePath(),
-                          "[FuncKeyCap]\r\nString2=OLD\r\n[FuncMode]\r\nString2=1\r\n"
-                          "[FuncSendEnable]\r\nString2=1\r\n"));
+        writeListFile("[FuncKeyCap]\r\nString2=OLD\r\n[FuncMode]\r\nString2=1\r\n"
+                      "[FuncSendEnable]\r\nString2=1\r\n");
         Bench b(false);
         QTimer::singleShot(0, this, [] {
             auto *dlg = qobject_cast<frmFuncSet *>(QApplication::activeModalWidget());
