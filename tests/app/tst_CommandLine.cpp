@@ -11,7 +11,7 @@
 #include <QTabBar>
 
 using kivo::parseCommandLine;
-using kivotest::control;
+using namespace kivotest;
 
 namespace {
 
@@ -19,34 +19,32 @@ namespace {
 QString describe(const kivo::CommandLineOptions &o)
 {
     QStringList parts;
-    auto add = [&parts](const char *name, const std::optional<QString> &v) {
+    for (const auto &[name, v] : {std::pair{"port", o.port},
+                                  {"bps", o.bps},
+                                  {"parity", o.parity},
+                                  {"data", o.dataBits},
+                                  {"stop", o.stopBits},
+                                  {"delay", o.recvDelay}})
         if (v)
-            parts << QStringLiteral("%1=%2").arg(QLatin1String(name), *v);
-    };
-    add("port", o.port);
-    add("bps", o.bps);
-    add("parity", o.parity);
-    add("data", o.dataBits);
-    add("stop", o.stopBits);
-    add("delay", o.recvDelay);
+            parts << u"%1=%2"_s.arg(QLatin1String(name), *v);
     if (o.tab)
-        parts << QStringLiteral("tab=%1").arg(int(*o.tab));
+        parts << u"tab=%1"_s.arg(int(*o.tab));
     if (o.tcp)
-        parts << QStringLiteral("tcp=%1|%2").arg(o.tcp->host, o.tcp->port);
+        parts << u"tcp=%1|%2"_s.arg(o.tcp->host, o.tcp->port);
     if (o.mode)
-        parts << QStringLiteral("mode=%1").arg(*o.mode);
+        parts << u"mode=%1"_s.arg(*o.mode);
     if (o.connect)
-        parts << QStringLiteral("connect");
+        parts << u"connect"_s;
     if (o.monitor)
-        parts << QStringLiteral("monitor");
+        parts << u"monitor"_s;
     if (!o.profileDir.isEmpty())
-        parts << QStringLiteral("profile=") + o.profileDir;
+        parts << u"profile="_s + o.profileDir;
     return parts.join(QLatin1Char(' '));
 }
 
 QStringList args(const QString &line)
 {
-    return QStringList{QStringLiteral("kivo")} + QProcess::splitCommand(line);
+    return QStringList{u"kivo"_s} + QProcess::splitCommand(line);
 }
 
 kivo::CommandLineOptions parse(const QString &line)
@@ -57,17 +55,19 @@ kivo::CommandLineOptions parse(const QString &line)
     return parsed.options;
 }
 
-// What a control shows: a list's entry, a tab's index, a radio button's state.
+// What a control shows: a list's entry, a tab's index, a radio button's state; the window's caption.
 QString shown(QWidget &window, const QString &name)
 {
+    if (name == window.objectName())
+        return window.windowTitle();
     QObject *o = window.findChild<QObject *>(name);
     if (auto *box = qobject_cast<QComboBox *>(o))
         return box->currentText() + (box->isEnabled() ? "" : " (disabled)");
     if (auto *tabs = qobject_cast<QTabBar *>(o))
         return QString::number(tabs->currentIndex());
     if (auto *radio = qobject_cast<QRadioButton *>(o))
-        return radio->isChecked() ? QStringLiteral("checked") : QStringLiteral("unchecked");
-    return QStringLiteral("no control ") + name;
+        return radio->isChecked() ? u"checked"_s : u"unchecked"_s;
+    return u"no control "_s + name;
 }
 
 // The window with the command line applied; ending the program does nothing.
@@ -89,15 +89,11 @@ class tst_CommandLine : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { kivotest::resetStores(); }
+    void init() { resetStores(); }
 
     void goodValuesBecomeTheWindowsEntries_data()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char *tag, const char *a, const char *b) {
-            QTest::newRow(tag) << QString(a) << QString(b);
-        };
+        DataTable<QString, QString> row("line", "expected");
         row("nothing", "", "");
         row("device path", "--port /dev/ttyUSB0", "port=/dev/ttyUSB0");
         row("every bit rate end", "--bps 110", "bps=110");
@@ -123,8 +119,7 @@ private slots:
     }
     void goodValuesBecomeTheWindowsEntries()
     {
-        QFETCH(QString, line);
-        QFETCH(QString, expected);
+        const auto [line, expected] = fetch<QString, QString>("line", "expected");
         const kivo::ParsedCommandLine parsed = parseCommandLine(args(line));
         QVERIFY2(!parsed.exitCode, qPrintable(parsed.text));
         QCOMPARE(describe(parsed.options), expected);
@@ -132,33 +127,28 @@ private slots:
 
     void badCommandLineExitsTwoWithOneLineNamingOptionAndValues_data()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QStringList>("mustName");
-        QTest::newRow("bit rate not in list")
-            << "--bps 9601" << QStringList{"--bps", "'9601'", "9600", "256000"};
-        QTest::newRow("parity letter") << "--parity X" << QStringList{"--parity", "E, M, N, O, S"};
-        QTest::newRow("data bits 9") << "--data-bits 9" << QStringList{"--data-bits", "8, 7, 6, 5, 4"};
-        QTest::newRow("stop bits 3") << "--stop-bits 3" << QStringList{"--stop-bits", "1, 1.5, 2"};
-        QTest::newRow("receive delay") << "--recv-delay 0.3" << QStringList{"--recv-delay", "0.2"};
-        QTest::newRow("tab") << "--tab hex" << QStringList{"--tab", "ascii, hexa, both, terminal"};
-        QTest::newRow("tcp without port") << "--tcp 10.0.0.1" << QStringList{"--tcp", "HOST:PORT"};
-        QTest::newRow("tcp port 0") << "--tcp 10.0.0.1:0" << QStringList{"--tcp", "65535"};
-        QTest::newRow("tcp port too high") << "--tcp h:65536" << QStringList{"--tcp"};
-        QTest::newRow("tcp without host") << "--tcp :4001" << QStringList{"--tcp"};
-        QTest::newRow("mode index beyond list")
-            << "--mode 3" << QStringList{"--mode", "Orvan 22byte", "AND 18byte"};
-        QTest::newRow("mode name") << "--mode orvan" << QStringList{"--mode", "Orvan 10byte"};
-        QTest::newRow("empty port") << "--port \"\"" << QStringList{"--port"};
-        QTest::newRow("unknown option") << "--baud 9600" << QStringList{"baud", "--bps", "--help"};
-        QTest::newRow("missing value") << "--bps" << QStringList{"--bps", "--port"};
-        QTest::newRow("stray argument") << "/dev/ttyS0" << QStringList{"/dev/ttyS0", "--port"};
-        QTest::newRow("serial connect with tcp")
-            << "--tcp h:1 --connect" << QStringList{"--connect", "--tcp"};
+        DataTable<QString, QStringList> row("line", "mustName");
+        row("bit rate not in list", "--bps 9601", {"--bps", "'9601'", "9600", "256000"});
+        row("parity letter", "--parity X", {"--parity", "E, M, N, O, S"});
+        row("data bits 9", "--data-bits 9", {"--data-bits", "8, 7, 6, 5, 4"});
+        row("stop bits 3", "--stop-bits 3", {"--stop-bits", "1, 1.5, 2"});
+        row("receive delay", "--recv-delay 0.3", {"--recv-delay", "0.2"});
+        row("tab", "--tab hex", {"--tab", "ascii, hexa, both, terminal"});
+        row("tcp without port", "--tcp 10.0.0.1", {"--tcp", "HOST:PORT"});
+        row("tcp port 0", "--tcp 10.0.0.1:0", {"--tcp", "65535"});
+        row("tcp port too high", "--tcp h:65536", {"--tcp"});
+        row("tcp without host", "--tcp :4001", {"--tcp"});
+        row("mode index beyond list", "--mode 3", {"--mode", "Orvan 22byte", "AND 18byte"});
+        row("mode name", "--mode orvan", {"--mode", "Orvan 10byte"});
+        row("empty port", "--port \"\"", {"--port"});
+        row("unknown option", "--baud 9600", {"baud", "--bps", "--help"});
+        row("missing value", "--bps", {"--bps", "--port"});
+        row("stray argument", "/dev/ttyS0", {"/dev/ttyS0", "--port"});
+        row("serial connect with tcp", "--tcp h:1 --connect", {"--connect", "--tcp"});
     }
     void badCommandLineExitsTwoWithOneLineNamingOptionAndValues()
     {
-        QFETCH(QString, line);
-        QFETCH(QStringList, mustName);
+        const auto [line, mustName] = fetch<QString, QStringList>("line", "mustName");
         const kivo::ParsedCommandLine parsed = parseCommandLine(args(line));
         QCOMPARE(parsed.exitCode, std::optional<int>(2));
         QVERIFY2(parsed.text.endsWith(QLatin1Char('\n')) && parsed.text.count(QLatin1Char('\n')) == 1,
@@ -178,17 +168,12 @@ private slots:
             QVERIFY2(help.text.contains(QLatin1String(o)), o);
         const auto version = parseCommandLine(args("-v"));
         QCOMPARE(version.exitCode, std::optional<int>(0));
-        QCOMPARE(version.text, QStringLiteral("kivo %1\n").arg(kivo::versionText(kivo::appVersion())));
+        QCOMPARE(version.text, u"kivo %1\n"_s.arg(kivo::versionText(kivo::appVersion())));
     }
 
     void optionChoosesTheWindowsEntry_data()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char *tag, const char *line, const char *control, const char *expected) {
-            QTest::newRow(tag) << QString(line) << QString(control) << QString(expected);
-        };
+        DataTable<QString, QString, QString> row("line", "control", "expected");
         row("typed device", "--port /tmp/ttyNOPE", "cboPort", "/tmp/ttyNOPE");
         row("bps", "--bps 115200", "cboBps", "115200");
         row("parity", "--parity e", "cboParity", "E");
@@ -200,15 +185,16 @@ private slots:
         row("terminal tab handler runs", "--recv-delay 0.05 --tab terminal", "cboDelay", "0 (disabled)");
         row("tcp chooses TCP/IP", "--tcp 127.0.0.1:1", "optComm_0", "checked");
         row("connect chooses RS232C", "--connect --port /tmp/ttyNOPE", "optComm_1", "checked");
+        row("caption names the profile", "--profile /tmp/profiles/bench-2", "frmMain",
+            "Kivo v0.992 [bench-2]");
     }
     void optionChoosesTheWindowsEntry()
     {
-        QFETCH(QString, line);
-        QFETCH(QString, control);
-        QFETCH(QString, expected);
-        kivotest::MessageLog log;
+        const auto [line, control, expected] =
+            fetch<QString, QString, QString>("line", "control", "expected");
+        MessageLog log;
         // Start from TCP/IP so --connect must choose RS232C itself.
-        kivo::WriteSetting(QStringLiteral("COMMTYPE"), QStringLiteral("TCP/IP"));
+        kivo::WriteSetting(u"COMMTYPE"_s, u"TCP/IP"_s);
         Window win(line);
         QCOMPARE(shown(win.w, control), expected);
     }
@@ -245,22 +231,15 @@ private slots:
         QCOMPARE(stored, QStringList({"scale.lab", "4001", "1"}));
     }
 
-    void captionNamesTheProfile()
-    {
-        const QString plain = Window().w.windowTitle();
-        QCOMPARE(Window("--profile /tmp/profiles/bench-2").w.windowTitle(),
-                 plain + QStringLiteral(" [bench-2]"));
-    }
-
     // Like the button: a port that cannot be opened shows the usual box, and nothing is pressed
     // before the event loop runs.
     void failedConnectShowsConnectFailure()
     {
-        kivotest::MessageLog log;
+        MessageLog log;
         Window win("--port /nonexistent/tty --connect --monitor");
         QVERIFY(log.boxes.isEmpty());
         QTRY_COMPARE(log.boxes.size(), 1);
-        QCOMPARE(kivotest::describe(log.boxes[0]), QStringLiteral("Critical|Error|Connect Failure!"));
+        QCOMPARE(describe(log.boxes[0]), u"Critical|Error|Connect Failure!"_s);
         QTRY_VERIFY(win.w.data().bMonitor);
     }
 };

@@ -5,6 +5,7 @@
 #include <limits>
 
 using namespace kivo;
+using kivotest::DataTable;
 
 class tst_Layout : public QObject
 {
@@ -38,10 +39,10 @@ private slots:
 
     void singleLayoutsStackTheViewsOnOneRectangle_data()
     {
-        QTest::addColumn<int>("tab");
-        QTest::newRow("ASCII") << 1;
-        QTest::newRow("Hexa") << 2;
-        QTest::newRow("like HyperTerminal") << 4;
+        DataTable<int> row("tab");
+        row("ASCII", 1);
+        row("Hexa", 2);
+        row("like HyperTerminal", 4);
     }
     void singleLayoutsStackTheViewsOnOneRectangle()
     {
@@ -60,13 +61,13 @@ private slots:
     // out of sight, or overflow the sums; it counts as none chosen.
     void absurdSplitPositionSplitsTheWindowInTwo_data()
     {
-        QTest::addColumn<float>("splitPos");
-        QTest::newRow("largest float") << std::numeric_limits<float>::max();
-        QTest::newRow("near the int limit") << 2147483520.0f;
-        QTest::newRow("beyond any screen") << 1e9f;
-        QTest::newRow("infinite") << std::numeric_limits<float>::infinity();
-        QTest::newRow("not a number") << std::numeric_limits<float>::quiet_NaN();
-        QTest::newRow("negative") << -4000.0f;
+        DataTable<float> row("splitPos");
+        row("largest float", std::numeric_limits<float>::max());
+        row("near the int limit", 2147483520.0f);
+        row("beyond any screen", 1e9f);
+        row("infinite", std::numeric_limits<float>::infinity());
+        row("not a number", std::numeric_limits<float>::quiet_NaN());
+        row("negative", -4000.0f);
     }
     void absurdSplitPositionSplitsTheWindowInTwo()
     {
@@ -101,12 +102,11 @@ private slots:
 
     void dragLineStaysInsideItsLimits_data()
     {
-        QTest::addColumn<int>("pos");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("far left") << -300 << 500;
-        QTest::newRow("at left limit") << 500 << 500;
-        QTest::newRow("inside") << 4000 << 4000;
-        QTest::newRow("far right") << 20000 << 11500;
+        DataTable<int, int> row("pos", "expected");
+        row("far left", -300, 500);
+        row("at left limit", 500, 500);
+        row("inside", 4000, 4000);
+        row("far right", 20000, 11500);
     }
     void dragLineStaysInsideItsLimits()
     {

@@ -1,26 +1,15 @@
 #include "MainWindow.h"
 
-#include "app/frmMain.h"
-#include "core/MessageBox.h"
 #include "traffic/SplitterBar.h"
 #include "traffic/TrafficViews.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSettings>
-#include <QTabBar>
-#include <QTextEdit>
-
-#include <memory>
 
 using namespace kivo;
-using kivotest::button;
-using kivotest::control;
+using namespace kivotest;
 
 namespace {
 
@@ -38,26 +27,9 @@ QStringList texts(const QObject &w, std::initializer_list<const char *> lists)
     return out;
 }
 
-std::unique_ptr<frmMain> openWindow()
-{
-    auto w = std::make_unique<frmMain>();
-    w->setEndProgram([] {});
-    w->resize(800, 600);
-    w->show();
-    return w;
-}
-
 QString storeFile()
 {
-    return kivotest::sandboxDir() + QStringLiteral("/config/Kivo/Kivo.conf");
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
+    return sandboxDir() + u"/config/Kivo/Kivo.conf"_s;
 }
 
 void sendMouse(QWidget *w, QEvent::Type type, int x, Qt::MouseButtons buttons)
@@ -73,19 +45,19 @@ class tst_frmMain : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { kivotest::resetStores(); }
+    void init() { resetStores(); }
 
     void freshInstallStartsWithDesignDefaults()
     {
         auto w = openWindow();
-        QCOMPARE(w->windowTitle(), QStringLiteral("Kivo v0.992"));
+        QCOMPARE(w->windowTitle(), u"Kivo v0.992"_s);
         const QList<QSize> iconSizes = w->windowIcon().availableSizes();
         QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
         QCOMPARE(texts(*w, {"cboParity", "cboDataBit", "cboStopBit", "cboBps", "cboDelay", "cboDelayTime",
                             "cboCount"}),
                  (QStringList{"N", "8", "1", "9600", "0.03", "0.01", "Endless"}));
         QCOMPARE(combo(*w, "cboDelayTime")->itemText(9) + ' ' + combo(*w, "cboDelayTime")->itemText(37),
-                 QStringLiteral("0.1 20"));
+                 u"0.1 20"_s);
         const QList<int> counts{combo(*w, "cboBps")->count(), combo(*w, "cboDelay")->count(),
                                 combo(*w, "cboDelayTime")->count(), combo(*w, "cboCount")->count()};
         QCOMPARE(counts, (QList<int>{14, 12, 38, 13}));
@@ -99,8 +71,8 @@ private slots:
                                   button(*w, "cmdSend")->isEnabled(), button(*w, "cmdStart")->isEnabled()};
         QCOMPARE(enabled, (QList<bool>{true, false, false, false, false}));
         for (int k = 0; k < 4; ++k) {
-            QPushButton *key = button(*w, qPrintable(QStringLiteral("cmdFuncKey_%1").arg(k)));
-            QVERIFY(key->text() == QStringLiteral("FUNC%1").arg(k + 1) && !key->isEnabled());
+            QPushButton *key = button(*w, qPrintable(u"cmdFuncKey_%1"_s.arg(k)));
+            QVERIFY(key->text() == u"FUNC%1"_s.arg(k + 1) && !key->isEnabled());
         }
         QVERIFY(!button(*w, "cmdOriel")->isVisible());
     }
@@ -139,30 +111,22 @@ private slots:
 
     void corruptStoreAndListFileStartNormally_data()
     {
-        QTest::addColumn<QByteArray>("store");
-        QTest::addColumn<QByteArray>("listFile");
-        QTest::addColumn<int>("parity");
-        QTest::addColumn<int>("bps");
-        QTest::newRow("non-numbers")
-            << QByteArray("[Setting]\nParity=abc\nBps=\nViewMode=x\nSplitPos=zz\n")
-            << QByteArray("[FuncSendEnable]\r\nString1=yes\r\n[FuncString]\r\nSTX=maybe\r\n") << -1 << -1;
-        QTest::newRow("out of range")
-            << QByteArray("[Setting]\nParity=9\nBps=-4\nViewMode=7\nDelayCount=99\n")
-            << QByteArray("[FuncSendEnable]\r\nString1=99999999\r\n") << -1 << -1;
+        DataTable<QByteArray, QByteArray, int, int> row("store", "listFile", "parity", "bps");
+        row("non-numbers", "[Setting]\nParity=abc\nBps=\nViewMode=x\nSplitPos=zz\n",
+            "[FuncSendEnable]\r\nString1=yes\r\n[FuncString]\r\nSTX=maybe\r\n", -1, -1);
+        row("out of range", "[Setting]\nParity=9\nBps=-4\nViewMode=7\nDelayCount=99\n",
+            "[FuncSendEnable]\r\nString1=99999999\r\n", -1, -1);
         QByteArray garbage(4096, '\0');
         for (int i = 0; i < garbage.size(); ++i)
             garbage[i] = char((i * 7919) & 0xFF);
-        QTest::newRow("binary garbage") << garbage << garbage << 2 << 6;
-        QTest::newRow("10 MB line") << QByteArray("[Setting]\nParity=") + QByteArray(10 << 20, '7')
-                                    << QByteArray("[AutoString]\r\nString1=") + QByteArray(10 << 20, 'A')
-                                    << -1 << 6;
+        row("binary garbage", garbage, garbage, 2, 6);
+        row("10 MB line", "[Setting]\nParity=" + QByteArray(10 << 20, '7'),
+            "[AutoString]\r\nString1=" + QByteArray(10 << 20, 'A'), -1, 6);
     }
     void corruptStoreAndListFileStartNormally()
     {
-        QFETCH(QByteArray, store);
-        QFETCH(QByteArray, listFile);
-        writeFile(storeFile(), store);
-        writeFile(kivotest::listFilePath(), listFile);
+        const auto [store, listFile] = fetch<QByteArray, QByteArray>("store", "listFile");
+        QVERIFY(writeFile(storeFile(), store) && writeFile(kivotest::listFilePath(), listFile));
 
         auto w = openWindow();
         // An unusable stored index leaves its list as the fixed fill left it: no selection, except
@@ -177,14 +141,13 @@ private slots:
 
     void storedFunctionKeysApplyCaptionAndEnabledState()
     {
-        writeFile(kivotest::listFilePath(),
-                  "[FuncKeyCap]\r\nString1=ZERO\r\n[FuncSendEnable]\r\nString1=1\r\n"
-                  "String2=1\r\n[FuncString]\r\nSTX=-1\r\n[AutoString]\r\nCRLF=True\r\n"
-                  "[MesgString]\r\nSTX=1\r\n");
+        writeListFile("[FuncKeyCap]\r\nString1=ZERO\r\n[FuncSendEnable]\r\nString1=1\r\n"
+                      "String2=1\r\n[FuncString]\r\nSTX=-1\r\n[AutoString]\r\n"
+                      "CRLF=True\r\n[MesgString]\r\nSTX=1\r\n");
         auto w = openWindow();
         // An empty stored caption keeps the design caption; Enabled still decides.
         QCOMPARE(button(*w, "cmdFuncKey_0")->text() + ' ' + button(*w, "cmdFuncKey_1")->text(),
-                 QStringLiteral("ZERO FUNC2"));
+                 u"ZERO FUNC2"_s);
         QVERIFY(button(*w, "cmdFuncKey_0")->isEnabled() && button(*w, "cmdFuncKey_1")->isEnabled());
         QVERIFY(!button(*w, "cmdFuncKey_2")->isEnabled());
         // Only -1 switches an STX option on.
@@ -225,6 +188,7 @@ private slots:
     void splitterDragIsLimitedAndRemembered()
     {
         auto w = openWindow();
+        w->resize(800, 600);
         control<QTabBar>(*w, "tabPrintSelect")->setCurrentIndex(2);
         auto *bar = control<SplitterBar>(*w, "picSize");
         QVERIFY(bar->isVisible());
@@ -260,9 +224,8 @@ private slots:
         control<QAction>(*w, "mnuFile_Exit")->trigger();
         w->close();
         QCOMPARE(ends, 1);
-        QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kivo"),
-                    QStringLiteral("Kivo"));
-        QCOMPARE(s.value(QStringLiteral("Setting/Bps")).toString(), QStringLiteral("2"));
+        QSettings s(QSettings::NativeFormat, QSettings::UserScope, u"Kivo"_s, u"Kivo"_s);
+        QCOMPARE(s.value(u"Setting/Bps"_s).toString(), u"2"_s);
         QVERIFY(QFile::exists(storeFile()));
     }
 };

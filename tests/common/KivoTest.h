@@ -4,6 +4,8 @@
 // list file of its own in a temporary folder, so tests can run in parallel and never touch the
 // user's real files.
 
+#include "DataTable.h"
+
 #include "core/ListFileLocation.h"
 #include "core/MessageBox.h"
 
@@ -13,6 +15,9 @@
 #include <QtTest>
 
 #include <cstdlib>
+
+// Every test program writes its QString literals as u"..."_s.
+using namespace Qt::StringLiterals;
 
 namespace kivotest {
 
@@ -25,15 +30,30 @@ inline QString &sandboxDir()
 
 inline QString listFilePath()
 {
-    return sandboxDir() + QStringLiteral("/kivo.ini");
+    return sandboxDir() + u"/kivo.ini"_s;
+}
+
+// Writes the file, making its folder first.
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// The file's bytes; "<missing>" when it cannot be read.
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 // Removes the settings store and the list file, so a test starts from a fresh install.
 inline void resetStores()
 {
     QFile::remove(listFilePath());
-    QDir(sandboxDir() + QStringLiteral("/config")).removeRecursively();
-    QDir().mkpath(sandboxDir() + QStringLiteral("/config"));
+    QDir(sandboxDir() + u"/config"_s).removeRecursively();
+    QDir().mkpath(sandboxDir() + u"/config"_s);
 }
 
 // A control under root by its object name. A missing control is a broken test, not a finding:
@@ -65,7 +85,7 @@ struct MessageLog
 inline QString describe(const kivo::MessageRecord &r)
 {
     static const char *const icons[] = {"NoIcon", "Information", "Warning", "Critical", "Question"};
-    return QStringLiteral("%1|%2|%3").arg(QLatin1String(icons[int(r.icon)]), r.title, r.text);
+    return u"%1|%2|%3"_s.arg(QLatin1String(icons[int(r.icon)]), r.title, r.text);
 }
 inline QStringList describe(const QList<kivo::MessageRecord> &boxes)
 {
@@ -82,7 +102,7 @@ inline QStringList describe(const QList<kivo::MessageRecord> &boxes)
     {                                                                                                        \
         QTemporaryDir sandbox;                                                                               \
         kivotest::sandboxDir() = sandbox.path();                                                             \
-        qputenv("XDG_CONFIG_HOME", (sandbox.path() + QStringLiteral("/config")).toLocal8Bit());              \
+        qputenv("XDG_CONFIG_HOME", (sandbox.path() + u"/config"_s).toLocal8Bit());                           \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                  \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                                         \
         QApplication app(argc, argv);                                                                        \

@@ -1,14 +1,23 @@
 #pragma once
 
 // The real main window for tests, reached only through its controls' object names and its
-// controllers.
+// controllers; the kinds of control the tests reach are included here.
 
 #include "KivoTest.h"
 
 #include "app/frmMain.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTextEdit>
 
 #include <memory>
 
@@ -36,8 +45,7 @@ inline void choose(const QObject &root, const char *list, const QString &text)
 }
 
 // Chooses the line parameters by their listed texts, types the port's name and clicks Connect.
-inline void connectSerial(const QObject &w, const QString &port,
-                          const QString &settings = QStringLiteral("9600,N,8,1"))
+inline void connectSerial(const QObject &w, const QString &port, const QString &settings = u"9600,N,8,1"_s)
 {
     const QStringList f = settings.split(u',');
     int i = 0;
@@ -48,10 +56,6 @@ inline void connectSerial(const QObject &w, const QString &port,
     cboPort->setEditText(port);
     button(w, "cmdConnect")->click();
 }
-
-} // namespace kivotest
-
-namespace kivotest {
 
 // The visible top-level window of that class (a form the window opened without a parent), if any.
 template <class T> T *topLevel()
@@ -65,9 +69,7 @@ template <class T> T *topLevel()
 // Writes the list file that the next start-up reads.
 inline void writeListFile(const QByteArray &content)
 {
-    QFile f(listFilePath());
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
+    QVERIFY(writeFile(listFilePath(), content));
 }
 
 } // namespace kivotest

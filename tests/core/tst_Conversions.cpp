@@ -9,9 +9,9 @@ namespace {
 template <typename T> QString shown(std::optional<T> value)
 {
     if (!value)
-        return QStringLiteral("-");
+        return u"-"_s;
     if constexpr (std::is_same_v<T, bool>)
-        return *value ? QStringLiteral("true") : QStringLiteral("false");
+        return *value ? u"true"_s : u"false"_s;
     else
         return QString::number(double(*value), 'g', QLocale::FloatingPointShortest);
 }
@@ -28,10 +28,9 @@ private slots:
     // setting keeps its value.
     void settingValuesConvertOrAreRefused_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("results");
-        const auto row = [](const char *text, const char *results) {
-            QTest::newRow(*text ? text : "empty") << QString(text) << QString(results);
+        kivotest::DataTable<QString, QString> add("text", "results");
+        const auto row = [&add](const char *text, const char *results) {
+            add(*text ? text : "empty", text, results);
         };
         row("1abc", "1 - 1 - -");
         row("", "0 - 0 - -");

@@ -5,24 +5,12 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+using namespace kivotest;
 using kivo::IniDocument;
 using kivo::ReadIni;
 using kivo::WriteIni;
 
 namespace {
-
-void putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 const QByteArray sample = "; list file\r\n[AutoString]\r\nString1=ABC\r\nUnknown=keep me\r\n\r\n"
                           "[FuncString]\r\nString1=F1\r\n";
@@ -34,7 +22,7 @@ class tst_IniFile : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString path() const { return m_dir.filePath(QStringLiteral("kivo.ini")); }
+    QString path() const { return m_dir.filePath(u"kivo.ini"_s); }
 
 private slots:
     void init() { QFile::remove(path()); }
@@ -42,12 +30,7 @@ private slots:
     // "at" is "Section/Key"; a null content means no file.
     void readFindsTheValue_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("at");
-        QTest::addColumn<QString>("value");
-        const auto row = [](const char *name, const QByteArray &content, const char *at, const char *value) {
-            QTest::newRow(name) << content << QString(at) << QString(value);
-        };
+        DataTable<QByteArray, QString, QString> row("content", "at", "value");
         row("letter case ignored", sample, "autostring/STRING1", "ABC");
         row("blanks in header and line", "  [ S ]  \n  k  =  v 1  \n", "S/k", "v 1");
         row("double quotes removed", "[S]\nk=\" a \"\n", "S/k", " a ");
@@ -73,10 +56,9 @@ private slots:
     }
     void readFindsTheValue()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, at);
+        const auto [content, at] = fetch<QByteArray, QString>("content", "at");
         if (!content.isNull())
-            putFile(path(), content);
+            QVERIFY(writeFile(path(), content));
         QTEST(ReadIni(at.section(u'/', 0, 0), at.section(u'/', 1), path()), "value");
         // The parsed document reads every value as ReadIni does.
         QTEST(IniDocument::read(path()).value(at.section(u'/', 0, 0), at.section(u'/', 1)), "value");
@@ -84,14 +66,7 @@ private slots:
 
     void writeChangesOnlyItsOwnLineAndReadsBack_data()
     {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QString>("at");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QByteArray>("after");
-        const auto row = [](const char *name, const QByteArray &before, const char *at, const QString &value,
-                            const QByteArray &after) {
-            QTest::newRow(name) << before << QString(at) << QString(value) << after;
-        };
+        DataTable<QByteArray, QString, QString, QByteArray> row("before", "at", "value", "after");
         row("replace in place, CR LF", sample, "AUTOSTRING/string1", "XYZ",
             QByteArray(sample).replace("String1=ABC", "String1=XYZ"));
         row("new key after the section's last key", sample, "AutoString/String2", "new",
@@ -109,7 +84,7 @@ private slots:
         row("single quoted", "[S]\n", "S/k", "'q'", "[S]\nk=\"'q'\"\n");
         row("lone quote", "[S]\n", "S/k", "\"", "[S]\nk=\"\n");
         row("empty", "[S]\n", "S/k", "", "[S]\nk=\n");
-        row("korean", "[S]\n", "S/k", QStringLiteral("무게 확인"), "[S]\nk=무게 확인\n");
+        row("korean", "[S]\n", "S/k", u"무게 확인"_s, "[S]\nk=무게 확인\n");
         row("CR-only file keeps its other lines", "[S]\rSTX=-1\rCRLF=True", "S/STX", "0",
             "[S]\rSTX=0\rCRLF=True");
         row("new key ends as the first line", "[S]\rk=1\r", "S/j", "2", "[S]\rk=1\rj=2\r");
@@ -119,59 +94,49 @@ private slots:
     }
     void writeChangesOnlyItsOwnLineAndReadsBack()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(QString, at);
-        QFETCH(QString, value);
+        const auto [before, at, value] = fetch<QByteArray, QString, QString>("before", "at", "value");
         if (!before.isNull())
-            putFile(path(), before);
+            QVERIFY(writeFile(path(), before));
         QVERIFY(WriteIni(at.section(u'/', 0, 0), at.section(u'/', 1), value, path()));
-        QTEST(fileBytes(path()), "after");
+        QTEST(readFile(path()), "after");
         QCOMPARE(ReadIni(at.section(u'/', 0, 0), at.section(u'/', 1), path()), value);
     }
 
     // A description typed on several lines is stored whole, on one line, and cannot forge entries.
     void lineBreaksInValueAreStoredAsBlanks_data()
     {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("forged section") << "x\r\n[FuncString]\r\nString1=evil"
-                                        << "x [FuncString] String1=evil";
-        QTest::newRow("LF and CR") << "a\nb\rc"
-                                   << "a b c";
-        QTest::newRow("closing break") << "end\n"
-                                       << "end ";
+        DataTable<QString, QString> row("value", "stored");
+        row("forged section", "x\r\n[FuncString]\r\nString1=evil", "x [FuncString] String1=evil");
+        row("LF and CR", "a\nb\rc", "a b c");
+        row("closing break", "end\n", "end ");
     }
     void lineBreaksInValueAreStoredAsBlanks()
     {
         QFETCH(QString, value);
-        putFile(path(), sample);
+        QVERIFY(writeFile(path(), sample));
         QVERIFY(WriteIni("AutoString", "String1", value, path()));
         QTEST(ReadIni("AutoString", "String1", path()), "stored");
         QTEST(kivo::iniStoredText(value), "stored");
-        QCOMPARE(ReadIni("FuncString", "String1", path()), QStringLiteral("F1"));
-        QCOMPARE(fileBytes(path()).count('\n'), sample.count('\n'));
+        QCOMPARE(ReadIni("FuncString", "String1", path()), u"F1"_s);
+        QCOMPARE(readFile(path()).count('\n'), sample.count('\n'));
     }
 
     // Entries that would read back as something else leave the file as it was, also in a batch.
     void entriesThatWouldNotReadBackAreRefused_data()
     {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("key read as comment") << ";k"
-                                             << "v";
-        QTest::newRow("key read as header") << "[k"
-                                            << "]";
-        QTest::newRow("NUL in value") << "k" << QString(QChar(0));
+        DataTable<QString, QString> row("key", "value");
+        row("key read as comment", ";k", "v");
+        row("key read as header", "[k", "]");
+        row("NUL in value", "k", QString(QChar(0)));
     }
     void entriesThatWouldNotReadBackAreRefused()
     {
-        QFETCH(QString, key);
-        QFETCH(QString, value);
-        putFile(path(), sample);
+        const auto [key, value] = fetch<QString, QString>("key", "value");
+        QVERIFY(writeFile(path(), sample));
         QVERIFY(!WriteIni("AutoString", key, value, path()));
         QVERIFY(!kivo::WriteIniEntries({{"AutoString", "String1", "changed"}, {"AutoString", key, value}},
                                        path()));
-        QCOMPARE(fileBytes(path()), sample);
+        QCOMPARE(readFile(path()), sample);
     }
 
     // The file is replaced through a temporary file; the link, the permissions and nothing else stay.
@@ -179,12 +144,12 @@ private slots:
     {
         QTemporaryDir dir;
         const QString target = dir.filePath("real.ini"), link = dir.filePath("link.ini");
-        putFile(target, sample);
+        QVERIFY(writeFile(target, sample));
         const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
         QVERIFY(QFile::setPermissions(target, perms) && QFile::link(target, link));
         QVERIFY(WriteIni("AutoString", "String1", "via link", link));
         QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(ReadIni("AutoString", "String1", target), QStringLiteral("via link"));
+        QCOMPARE(ReadIni("AutoString", "String1", target), u"via link"_s);
         QCOMPARE(QFile::permissions(target) & ~(QFile::ReadUser | QFile::WriteUser), perms);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
                  (QStringList{"link.ini", "real.ini"}));
@@ -194,7 +159,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString file = dir.filePath("kivo.ini");
-        putFile(file, sample);
+        QVERIFY(writeFile(file, sample));
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
         const bool canStillCreate = QFile(dir.filePath("probe")).open(QIODevice::WriteOnly);
         const bool written = WriteIni("AutoString", "String1", "new", file);
@@ -202,7 +167,7 @@ private slots:
         if (canStillCreate)
             QSKIP("running with rights that ignore folder permissions");
         QVERIFY(!written);
-        QCOMPARE(fileBytes(file), sample);
+        QCOMPARE(readFile(file), sample);
     }
 
     void hugeCorruptFileKeepsItsGarbage()
@@ -211,10 +176,10 @@ private slots:
         QRandomGenerator(12345).fillRange(reinterpret_cast<quint32 *>(garbage.data()), garbage.size() / 4);
         garbage.replace('\n', '\0').replace('\r', '\0').replace('[', '\0');
         const QByteArray before = garbage + "\r\n[S]\r\nj=" + garbage.first(1000);
-        putFile(path(), before);
+        QVERIFY(writeFile(path(), before));
         QVERIFY(WriteIni("S", "k", "v", path()));
-        QCOMPARE(ReadIni("S", "k", path()), QStringLiteral("v"));
-        QCOMPARE(fileBytes(path()), before + "\r\nk=v");
+        QCOMPARE(ReadIni("S", "k", path()), u"v"_s);
+        QCOMPARE(readFile(path()), before + "\r\nk=v");
     }
 };
 

@@ -25,6 +25,24 @@ private slots:
         QVERIFY(QFileInfo(config.filePath("Kivo")).isDir());
     }
 
+    // Installed under a prefix (desktop entry in ../share) the program must not write into the
+    // system's program folder even when it may (run as root), and a new user starts from the
+    // installation's list file.
+    void installedProgramKeepsTheListFileInTheUsersFolder()
+    {
+        QTemporaryDir prefix, config;
+        QVERIFY(QDir().mkpath(prefix.filePath("bin")));
+        QVERIFY(
+            kivotest::writeFile(prefix.filePath("share/applications/org.kivobench.kivo.desktop"), "[x]\n"));
+        QVERIFY(
+            kivotest::writeFile(prefix.filePath("share/kivo/kivo.ini"), "[FuncKeyCap]\r\nString1=LAB\r\n"));
+
+        const QString file = resolveListFilePath(prefix.filePath("bin"), config.path());
+        QCOMPARE(file, config.filePath("Kivo/kivo.ini"));
+        QCOMPARE(kivotest::readFile(file), QByteArray("[FuncKeyCap]\r\nString1=LAB\r\n"));
+        QVERIFY(QDir(prefix.filePath("bin")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    }
+
     // An installed program in a read-only folder must not lose the lists shipped beside it.
     void unwritableExeFolderFallsBackToSeededUserCopy()
     {
@@ -40,10 +58,10 @@ private slots:
 
         const QString expected = config.filePath("Kivo/kivo.ini");
         QCOMPARE(first, expected);
-        QCOMPARE(kivo::ReadIni("AutoString", "String1", expected), QStringLiteral("seed"));
+        QCOMPARE(kivo::ReadIni("AutoString", "String1", expected), u"seed"_s);
         QVERIFY(kivo::WriteIni("AutoString", "String1", "mine", expected));
         QCOMPARE(resolveListFilePath(exe.path(), config.path()), expected);
-        QCOMPARE(kivo::ReadIni("AutoString", "String1", expected), QStringLiteral("mine"));
+        QCOMPARE(kivo::ReadIni("AutoString", "String1", expected), u"mine"_s);
     }
 };
 

@@ -6,15 +6,11 @@
 #include "link/LinkController.h"
 #include "send/AutoRepeat.h"
 
-#include <QCheckBox>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QTcpServer>
 
 using namespace kivo;
 using namespace kivotest;
+namespace SK = kivo::SettingsKeys;
 
 namespace {
 
@@ -28,33 +24,53 @@ QList<bool> controls(const frmMain &w)
 const QList<bool> connected{false, true, true, false, true};
 const QList<bool> disconnected{true, false, false, false, false};
 
+// A device path that stays the same while the device behind it goes and comes back, as a USB
+// adapter's stable name does.
+struct StableName
+{
+    QTemporaryDir dir;
+    QString path() const { return dir.filePath(u"ttyKIVO"_s); }
+    void pointAt(const PtyPair &pty) const
+    {
+        QFile::remove(path());
+        QVERIFY(QFile::link(pty.slavePath(), path()));
+    }
+};
+
 } // namespace
 
-// Connecting, refusals, unplugging and the TCP link's state as the window shows them.
+// Connecting, refusals, unplugging, a port that comes back, the stored port and endpoint, and the
+// TCP link's state, as the window shows them.
 class tst_LinkController : public QObject
 {
     Q_OBJECT
+    std::unique_ptr<MessageLog> m_log;
+
 private slots:
-    void init() { resetStores(); }
+    void init()
+    {
+        resetStores();
+        m_log = std::make_unique<MessageLog>();
+    }
+    void cleanup() { m_log.reset(); }
 
     // Connect applies the line settings and enables the send controls (Start only when auto repeat
     // is ticked); choosing TCP/IP closes the port.
     void connectAppliesSettingsAndEnablesTheSendControls_data()
     {
-        QTest::addColumn<bool>("autoRepeatTicked");
-        QTest::newRow("auto repeat ticked") << true;
-        QTest::newRow("auto repeat unticked") << false;
+        DataTable<bool> row("autoRepeatTicked");
+        row("auto repeat ticked", true);
+        row("auto repeat unticked", false);
     }
     void connectAppliesSettingsAndEnablesTheSendControls()
     {
         QFETCH(bool, autoRepeatTicked);
-        MessageLog log;
         PtyPair pty;
         frmMain w;
         QCOMPARE(controls(w), disconnected);
         control<QCheckBox>(w, "chkAutoRepeat")->setChecked(autoRepeatTicked);
-        connectSerial(w, pty.slavePath(), QStringLiteral("19200,N,8,2"));
-        QVERIFY(log.boxes.isEmpty());
+        connectSerial(w, pty.slavePath(), u"19200,N,8,2"_s);
+        QVERIFY(m_log->boxes.isEmpty());
         QVERIFY(w.serialLink().isOpen());
         QCOMPARE(controls(w), (QList<bool>{false, true, true, autoRepeatTicked, true}));
         const termios t = pty.attributes();
@@ -64,30 +80,29 @@ private slots:
         QVERIFY(!w.serialLink().isOpen());
     }
 
+    // "attempt" is the port and settings, "pty" the test's pseudo-terminal; "overLimit" expects the
+    // port-limit box instead of "Connect Failure!".
     void refusedConnectShowsItsBoxAndOpensNothing_data()
     {
-        QTest::addColumn<QString>("attempt"); // port and settings; "pty" is the test's pseudo-terminal
-        QTest::addColumn<bool>("overLimit");  // the port-limit box, not "Connect Failure!"
-        QTest::newRow("COM16 over the limit") << "COM16 9600,N,8,1" << true;
-        QTest::newRow("huge COM number") << "COM99999999999 9600,N,8,1" << true;
-        QTest::newRow("COM15 allowed, absent") << "COM15 9600,N,8,1" << false;
-        QTest::newRow("bare COM, absent") << "COM 9600,N,8,1" << false;
-        QTest::newRow("no port chosen") << " 9600,N,8,1" << false;
-        QTest::newRow("even parity") << "pty 9600,E,8,1" << false;
-        QTest::newRow("6 data bits") << "pty 9600,N,6,1" << false;
-        QTest::newRow("4 data bits") << "pty 9600,N,4,1" << false;
+        DataTable<QString, bool> row("attempt", "overLimit");
+        row("COM16 over the limit", "COM16 9600,N,8,1", true);
+        row("huge COM number", "COM99999999999 9600,N,8,1", true);
+        row("COM15 allowed, absent", "COM15 9600,N,8,1", false);
+        row("bare COM, absent", "COM 9600,N,8,1", false);
+        row("no port chosen", " 9600,N,8,1", false);
+        row("even parity", "pty 9600,E,8,1", false);
+        row("6 data bits", "pty 9600,N,6,1", false);
+        row("4 data bits", "pty 9600,N,4,1", false);
     }
     void refusedConnectShowsItsBoxAndOpensNothing()
     {
-        QFETCH(QString, attempt);
-        QFETCH(bool, overLimit);
-        MessageLog log;
+        const auto [attempt, overLimit] = fetch<QString, bool>("attempt", "overLimit");
         PtyPair pty;
         frmMain w;
         const QString port = attempt.section(u' ', 0, 0);
         connectSerial(w, port == QLatin1String("pty") ? pty.slavePath() : port, attempt.section(u' ', 1));
-        QCOMPARE(describe(log.boxes), QStringList{overLimit ? "Warning|Error|COM15 이하만 사용 가능합니다."
-                                                            : "Critical|Error|Connect Failure!"});
+        QCOMPARE(describe(m_log->boxes), QStringList{overLimit ? "Warning|Error|COM15 이하만 사용 가능합니다."
+                                                               : "Critical|Error|Connect Failure!"});
         QVERIFY(!w.serialLink().isOpen());
         QCOMPARE(controls(w), disconnected);
     }
@@ -95,32 +110,83 @@ private slots:
     // Unplugging must not leave a dead port looking connected, nor a run going on it.
     void unpluggedPortGoesDisconnectedWithOneErrorBox()
     {
-        MessageLog log;
         auto pty = std::make_unique<PtyPair>();
         auto w = openWindow();
         connectSerial(*w, pty->slavePath());
         control<QCheckBox>(*w, "chkAutoRepeat")->setChecked(true);
-        choose(*w, "cboDelayTime", QStringLiteral("20"));
-        control<QLineEdit>(*w, "txtSend")->setText(QStringLiteral("A"));
+        choose(*w, "cboDelayTime", u"20"_s);
+        control<QLineEdit>(*w, "txtSend")->setText(u"A"_s);
         button(*w, "cmdSend")->click();
         QVERIFY(w->autoRepeat()->isRunning(RunKind::SendBox));
         QByteArray sent; // the run's first send, then a 20 s wait
         QTRY_COMPARE(sent += pty->deviceReceived(), QByteArray("A"));
         pty->unplug();
-        QTRY_COMPARE(log.boxes.size(), 1);
-        QVERIFY(log.boxes[0].icon == QMessageBox::Critical && log.boxes[0].title == QLatin1String("Error"));
-        QVERIFY(!log.boxes[0].text.isEmpty());
+        QTRY_COMPARE(m_log->boxes.size(), 1);
+        QVERIFY(m_log->boxes[0].icon == QMessageBox::Critical &&
+                m_log->boxes[0].title == QLatin1String("Error"));
+        QVERIFY(!m_log->boxes[0].text.isEmpty());
         QCOMPARE(controls(*w), disconnected);
         QVERIFY(!w->autoRepeat()->isRunning());
-        QCOMPARE(button(*w, "cmdSend")->text(), QStringLiteral("Start"));
+        QCOMPARE(button(*w, "cmdSend")->text(), u"Start"_s);
         QTest::qWait(100); // a dying port reports its error in a loop: no second box may follow
-        QCOMPARE(log.boxes.size(), 1);
+        QCOMPARE(m_log->boxes.size(), 1);
         PtyPair back;
         connectSerial(*w, back.slavePath());
         QCOMPARE(controls(*w), (QList<bool>{false, true, true, true, true})); // Start too: still ticked
     }
 
-    // A changed port list (an adapter added) must not shift the stored choice to another device.
+    // With "Reconnect" ticked a dead port is waited for without a box, connected again under the
+    // same name with the same settings, and monitoring goes on as before; Disconnect while waiting
+    // stops the waiting, and the port that comes back then stays closed.
+    void reconnectWaitsForThePortUntilDisconnect()
+    {
+        StableName name;
+        auto first = std::make_unique<PtyPair>();
+        name.pointAt(*first);
+        frmMain w;
+        w.setEndProgram({});
+        auto *retry = control<QTimer>(w, "tmrReconnect");
+        QCOMPARE(retry->interval(), 1000);
+        retry->setInterval(100);
+        control<QCheckBox>(w, "chkReconnect")->setChecked(true);
+        connectSerial(w, name.path());
+        QVERIFY(w.serialLink().isOpen());
+        button(w, "cmdMonOn")->click();
+        auto *display = control<QLabel>(w, "lblIndi");
+        first->deviceSends("ST,GS,01,   12.32 kg\r\n");
+        QTRY_COMPARE(display->text(), u"12.32"_s);
+
+        first->unplug();
+        auto *status = control<QLabel>(w, "sbrStatus_Link");
+        QTRY_VERIFY(!status->isHidden() && status->text().contains(name.path()));
+        QVERIFY(!button(w, "cmdConnect")->isEnabled() && button(w, "cmdDisconnect")->isEnabled() &&
+                !button(w, "cmdSend")->isEnabled());
+        auto second = std::make_unique<PtyPair>();
+        name.pointAt(*second);
+        QTRY_VERIFY(w.serialLink().isOpen());
+        QVERIFY(status->isHidden() && button(w, "cmdSend")->isEnabled());
+        QCOMPARE(w.serialLink().openedSettings(), u"9600,N,8,1"_s);
+        second->deviceSends("ST,GS,01,   45.60 kg\r\n");
+        QTRY_COMPARE(display->text(), u"45.60"_s);
+
+        second->unplug();
+        QTRY_VERIFY(!status->isHidden());
+        button(w, "cmdDisconnect")->click();
+        QVERIFY(status->isHidden() && button(w, "cmdConnect")->isEnabled());
+        PtyPair third;
+        name.pointAt(third);
+        QTest::qWait(300); // longer than one retry: nothing may open the port
+        QVERIFY(!w.serialLink().isOpen());
+        QCOMPARE(m_log->boxes.size(), 0);
+
+        w.close();
+        QCOMPARE(ReadSetting(QString(SK::AutoReconnect), QString()), u"True"_s);
+        frmMain again;
+        QVERIFY(control<QCheckBox>(again, "chkReconnect")->isChecked());
+    }
+
+    // A changed port list (an adapter added) must not shift the stored choice to another device; a
+    // typed name comes back typed.
     void portIsFoundAgainByNameAfterListChanges()
     {
         PtyPair pty;
@@ -141,15 +207,35 @@ private slots:
         button(w, "cmdConnect")->click();
         QCOMPARE(controls(w), connected);
 
-        // A typed name comes back typed; only without a stored name does the index count.
-        WriteSetting(QString(SettingsKeys::PortName), QStringLiteral("/dev/kivo-typed"));
+        WriteSetting(QString(SK::PortName), u"/dev/kivo-typed"_s);
         w.links()->restorePort();
         QCOMPARE(cboPort->currentIndex(), -1);
-        QCOMPARE(cboPort->currentText(), QStringLiteral("/dev/kivo-typed"));
-        resetStores();
-        WriteSetting(QString(SettingsKeys::Port), QStringLiteral("3"));
+        QCOMPARE(cboPort->currentText(), u"/dev/kivo-typed"_s);
+    }
+
+    // Without a stored name the stored index counts: an index with no port behind it selects
+    // nothing, as in every other list; only an index that exists (or none stored: the first port)
+    // selects one.
+    void storedPortIndexSelectsOnlyAnExistingPort_data()
+    {
+        DataTable<QString, int> row("stored", "selected"); // "" for none
+        row("beyond the list", "7", -1);
+        row("negative", "-1", -1);
+        row("not a number", "x", -1);
+        row("second port", "1", 1);
+        row("none stored", "", 0);
+    }
+    void storedPortIndexSelectsOnlyAnExistingPort()
+    {
+        QFETCH(QString, stored);
+        if (!stored.isEmpty())
+            WriteSetting(QString(SK::Port), stored);
+        frmMain w;
+        w.links()->setPortLister([] { return QStringList{"ttyS0", "ttyS1"}; });
+        w.links()->FillPortList();
+        QCOMPARE(control<QComboBox>(w, "cboPort")->currentIndex(), -1);
         w.links()->restorePort();
-        QCOMPARE(cboPort->currentText(), QStringLiteral("ttyS1"));
+        QTEST(control<QComboBox>(w, "cboPort")->currentIndex(), "selected");
     }
 
     // The TCP link reports through the label only: a refused connection, a bad port text and a
@@ -157,7 +243,6 @@ private slots:
     // go out while connected.
     void socketLabelShowsConnectAndFailure()
     {
-        MessageLog log;
         QTcpServer server, closed;
         QVERIFY(server.listen(QHostAddress::LocalHost) && closed.listen(QHostAddress::LocalHost));
         closed.close();
@@ -165,23 +250,23 @@ private slots:
         auto *label = control<QLabel>(w, "lblSocketState");
         QSignalSpy report(w.links(), &LinkController::socketStateText);
         const auto staysError = [&] {
-            QTRY_COMPARE(label->text(), QStringLiteral("TCP- Error"));
+            QTRY_COMPARE(label->text(), u"TCP- Error"_s);
             report.clear();
             QVERIFY(report.wait(1000));
-            QCOMPARE(label->text(), QStringLiteral("TCP- Error"));
+            QCOMPARE(label->text(), u"TCP- Error"_s);
         };
-        QTRY_COMPARE(label->text(), QStringLiteral("TCP- Close"));
-        w.data().strWinSockIP = QStringLiteral("127.0.0.1");
-        for (const QString &port : {QString::number(closed.serverPort()), QStringLiteral("50a")}) {
+        QTRY_COMPARE(label->text(), u"TCP- Close"_s);
+        w.data().strWinSockIP = u"127.0.0.1"_s;
+        for (const QString &port : {QString::number(closed.serverPort()), u"50a"_s}) {
             w.data().strWinSockPort = port;
             w.links()->ConnectTcp();
             staysError();
             w.links()->CloseTcp();
-            QTRY_COMPARE(label->text(), QStringLiteral("TCP- Close"));
+            QTRY_COMPARE(label->text(), u"TCP- Close"_s);
         }
         w.data().strWinSockPort = QString::number(server.serverPort());
         w.links()->ConnectTcp();
-        QTRY_COMPARE(label->text(), QStringLiteral("TCP- Connected"));
+        QTRY_COMPARE(label->text(), u"TCP- Connected"_s);
         QTRY_VERIFY(server.hasPendingConnections());
         QTcpSocket *peer = server.nextPendingConnection();
         QString error;
@@ -191,24 +276,26 @@ private slots:
         delete peer;
         staysError();
         QVERIFY(!w.tcpLink().write("x", &error));
-        QVERIFY(log.boxes.isEmpty());
+        QVERIFY(m_log->boxes.isEmpty());
     }
 
-    // A silent connection that never delivered data is not retried; one that went silent after
-    // data is reopened after the watchdog's 3 s (shortened here once its interval is checked).
+    // An endpoint stored as typed, blanks and all, still connects at the next start. A silent
+    // connection that never delivered data is not retried; one that went silent after data is
+    // reopened after the watchdog's 3 s (shortened here once its interval is checked).
     void watchdogReconnectsAfterSilenceOnlyOnceDataFlowed()
     {
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));
+        WriteSetting(QString(SK::WinSockIP), u" 127.0.0.1 "_s);
+        WriteSetting(QString(SK::WinSockPort), u" %1"_s.arg(server.serverPort()));
         frmMain w;
         auto *watchdog = control<QTimer>(w, "tmrSocketCheck");
         QCOMPARE(watchdog->interval(), 3000);
         watchdog->setInterval(300);
-        w.data().strWinSockIP = QStringLiteral("127.0.0.1");
-        w.data().strWinSockPort = QString::number(server.serverPort());
         control<QRadioButton>(w, "optComm_0")->click();
         button(w, "cmdMonOn")->click(); // monitoring opens the TCP link
         QTRY_VERIFY(server.hasPendingConnections());
+        QTRY_COMPARE(control<QLabel>(w, "lblSocketState")->text(), u"TCP- Connected"_s);
         QTcpSocket *first = server.nextPendingConnection();
         QTest::qWait(500); // longer than the watchdog: no reconnect may come
         QVERIFY(!server.hasPendingConnections());

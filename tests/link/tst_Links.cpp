@@ -6,6 +6,7 @@
 #include "link/TcpLink.h"
 
 using namespace kivo;
+using kivotest::DataTable;
 
 // The links' own rules and the serial byte path; connecting, refusals, unplugging and the TCP link
 // as the window shows them are the controller test's.
@@ -15,16 +16,13 @@ class tst_Links : public QObject
 private slots:
     void portListIsInNaturalOrder_data()
     {
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("COM numbers by value")
-            << QStringList{"COM10", "COM2", "COM1", "COM15"} << QStringList{"COM1", "COM2", "COM10", "COM15"};
-        QTest::newRow("ttyS before ttyUSB") << QStringList{"ttyUSB0", "ttyS10", "ttyACM0", "ttyS1", "ttyS2"}
-                                            << QStringList{"ttyACM0", "ttyS1", "ttyS2", "ttyS10", "ttyUSB0"};
-        QTest::newRow("letter case and leading zeros")
-            << QStringList{"com3", "COM02", "COM2", "Com1"} << QStringList{"Com1", "COM2", "COM02", "com3"};
-        QTest::newRow("prefix first")
-            << QStringList{"COM1x", "COM1", "COM"} << QStringList{"COM", "COM1", "COM1x"};
+        DataTable<QStringList, QStringList> row("names", "expected");
+        row("COM numbers by value", {"COM10", "COM2", "COM1", "COM15"}, {"COM1", "COM2", "COM10", "COM15"});
+        row("ttyS before ttyUSB", {"ttyUSB0", "ttyS10", "ttyACM0", "ttyS1", "ttyS2"},
+            {"ttyACM0", "ttyS1", "ttyS2", "ttyS10", "ttyUSB0"});
+        row("letter case and leading zeros", {"com3", "COM02", "COM2", "Com1"},
+            {"Com1", "COM2", "COM02", "com3"});
+        row("prefix first", {"COM1x", "COM1", "COM"}, {"COM", "COM1", "COM1x"});
     }
     void portListIsInNaturalOrder()
     {
@@ -34,14 +32,13 @@ private slots:
 
     void remotePortMustBeWholeNumberInRange_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("port"); // 0: no connection attempt
-        QTest::newRow("65535") << "65535" << 65535;
-        QTest::newRow("leading zero") << "0502" << 502;
-        QTest::newRow("empty") << "" << 0;
-        QTest::newRow("65536") << "65536" << 0;
-        QTest::newRow("blank inside") << "80 " << 0;
-        QTest::newRow("overflow") << "99999999999999999999" << 0;
+        DataTable<QString, int> row("text", "port"); // 0: no connection attempt
+        row("65535", "65535", 65535);
+        row("leading zero", "0502", 502);
+        row("empty", "", 0);
+        row("65536", "65536", 0);
+        row("blank inside", "80 ", 0);
+        row("overflow", "99999999999999999999", 0);
     }
     void remotePortMustBeWholeNumberInRange()
     {
@@ -53,8 +50,8 @@ private slots:
     {
         PtyPair pty;
         SerialLink link;
-        QVERIFY(link.open(pty.slavePath(), QStringLiteral("9600,N,8,1")));
-        QVERIFY(link.open(pty.slavePath(), QStringLiteral("9600,N,8,1"))); // close-then-open, own lock
+        QVERIFY(link.open(pty.slavePath(), u"9600,N,8,1"_s));
+        QVERIFY(link.open(pty.slavePath(), u"9600,N,8,1"_s)); // close-then-open, own lock
         const QByteArray fromDevice("ST,+12.34\r\n\x00\xff", 13);
         pty.deviceSends(fromDevice);
         QTRY_COMPARE(link.bytesAvailable(), qint64(fromDevice.size()));

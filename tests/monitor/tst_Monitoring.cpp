@@ -14,12 +14,6 @@
 #include "send/Sender.h"
 #include "traffic/ReceivePipeline.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QTcpServer>
-#include <QTcpSocket>
-
 using namespace kivo;
 using namespace kivotest;
 
@@ -43,13 +37,13 @@ struct Bench
         control<QRadioButton>(w, tcp ? "optComm_0" : "optComm_1")->click();
         if (real) {
             QVERIFY(server.listen(QHostAddress::LocalHost));
-            w.data().strWinSockIP = QStringLiteral("127.0.0.1");
+            w.data().strWinSockIP = u"127.0.0.1"_s;
             w.data().strWinSockPort = QString::number(server.serverPort());
-            QVERIFY(tcp || w.serialLink().open(pty.slavePath(), QStringLiteral("9600,N,8,1")));
+            QVERIFY(tcp || w.serialLink().open(pty.slavePath(), u"9600,N,8,1"_s));
         } else { // read at once: the Recv Delay's gathering is the traffic test's
             w.monitor()->setLinkHooks({});
             tcp ? w.receivePipeline()->setTcpLink(&fake) : w.receivePipeline()->setSerialLink(&fake);
-            choose(w, "cboDelay", QStringLiteral("0"));
+            choose(w, "cboDelay", u"0"_s);
         }
         button(w, "cmdMonOn")->click();
         QTRY_VERIFY(!tcp || !real || server.hasPendingConnections());
@@ -73,7 +67,7 @@ struct Bench
 
 QString setting(QLatin1StringView key)
 {
-    return ReadSetting(QString(key), QStringLiteral("<none>"));
+    return ReadSetting(QString(key), u"<none>"_s);
 }
 
 } // namespace
@@ -86,18 +80,14 @@ private slots:
 
     void framesDriveDisplayAndLamps_data()
     {
-        QTest::addColumn<bool>("tcp");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QByteArray>("chunk");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("lamps"); // S, O lit after the chunk (Overload is lit before)
-        QTest::addColumn<int>("found");
-        QTest::addColumn<int>("dropped");
-        const auto row = [](const char *tag, int mode, const QByteArray &chunk, const char *shown,
-                            const char *lamps, int found = 1, int dropped = 0) {
+        // "lamps": S, O lit after the chunk (Overload is lit before).
+        DataTable<bool, int, QByteArray, QString, QString, int, int> add("tcp", "mode", "chunk", "shown",
+                                                                         "lamps", "found", "dropped");
+        const auto row = [&add](const char *tag, int mode, const QByteArray &chunk, const char *shown,
+                                const char *lamps, int found = 1, int dropped = 0) {
             for (const bool tcp : {false, true})
-                QTest::addRow("%s %s", tcp ? "TCP" : "serial", tag)
-                    << tcp << mode << chunk << QString(shown) << QString(lamps) << found << dropped;
+                add(u"%1 %2"_s.arg(tcp ? "TCP" : "serial", tag), tcp, mode, chunk, shown, lamps, found,
+                    dropped);
         };
         row("22 ST, blanks trimmed", 0, frame(0, "  12.345"), "12.345", "S");
         row("22 OL", 0, frame(0, "      OL", "OL"), "OL", "O");
@@ -117,13 +107,9 @@ private slots:
     }
     void framesDriveDisplayAndLamps()
     {
-        QFETCH(bool, tcp);
-        QFETCH(int, mode);
-        QFETCH(QByteArray, chunk);
-        QFETCH(QString, shown);
-        QFETCH(int, found);
-        QFETCH(int, dropped);
-        QFETCH(QString, lamps);
+        const auto [tcp, mode, chunk, shown, found, dropped, lamps] =
+            fetch<bool, int, QByteArray, QString, int, int, QString>("tcp", "mode", "chunk", "shown", "found",
+                                                                     "dropped", "lamps");
         Bench b(tcp, mode);
         b.w.findChild<IndicatorPanel *>()->setLamps(LampState{false, true});
         b.send(chunk);
@@ -137,16 +123,14 @@ private slots:
 
     void frameSplitAtEveryBytePositionIsFound_data()
     {
-        QTest::addColumn<bool>("tcp");
-        QTest::addColumn<int>("mode");
+        DataTable<bool, int> row("tcp", "mode");
         for (const bool tcp : {false, true})
             for (int mode = 0; mode < 3; ++mode)
-                QTest::addRow("%s mode %d", tcp ? "TCP" : "serial", mode) << tcp << mode;
+                row(u"%1 mode %2"_s.arg(tcp ? "TCP" : "serial").arg(mode), tcp, mode);
     }
     void frameSplitAtEveryBytePositionIsFound()
     {
-        QFETCH(bool, tcp);
-        QFETCH(int, mode);
+        const auto [tcp, mode] = fetch<bool, int>("tcp", "mode");
         Bench b(tcp, mode);
         const int length = int(frame(mode, "").size());
         for (int cut = 1; cut < length; ++cut) {
@@ -155,7 +139,7 @@ private slots:
             QCOMPARE(b.rx().bytMonBuf.size(), cut);
             b.send(f.mid(cut));
             QCOMPARE(int(b.rx().framesFound), cut);
-            QCOMPARE(b.shown(), QString::number(cut) + QStringLiteral(".500"));
+            QCOMPARE(b.shown(), QString::number(cut) + u".500"_s);
         }
         QCOMPARE(b.rx().bytesDropped, 0u);
     }
@@ -164,16 +148,16 @@ private slots:
     // time, and every frame as a typed reading, without touching anything else; over the real links.
     void seamsCarryEveryChunkFrameAndDroppedByte_data()
     {
-        QTest::addColumn<bool>("tcp");
-        QTest::newRow("tcp") << true;
-        QTest::newRow("pty") << false;
+        DataTable<bool> row("tcp");
+        row("tcp", true);
+        row("pty", false);
     }
     void seamsCarryEveryChunkFrameAndDroppedByte()
     {
         QFETCH(bool, tcp);
         Bench b(tcp, 0, true);
-        const QString endpoint = tcp ? QStringLiteral("tcp:127.0.0.1:%1").arg(b.server.serverPort())
-                                     : QStringLiteral("serial:") + b.pty.slavePath();
+        const QString endpoint =
+            tcp ? u"tcp:127.0.0.1:%1"_s.arg(b.server.serverPort()) : u"serial:"_s + b.pty.slavePath();
         QList<LinkChunk> received, sent;
         QList<WeightReading> readings;
         qint64 dropped = 0;
@@ -192,8 +176,8 @@ private slots:
             "junk\n" + frame(0, "  -12.50", "ST") + frame(0, "   3.0", "OL") + frame(0, "  ABC", "US");
         b.send(stream);
         QTRY_COMPARE(readings.size(), 3);
-        b.w.dataSender()->SendData(QStringLiteral("W\r\n"), 1);
-        b.w.dataSender()->SendData(QStringLiteral("5A 0D"), 2);
+        b.w.dataSender()->SendData(u"W\r\n"_s, 1);
+        b.w.dataSender()->SendData(u"5A 0D"_s, 2);
 
         QByteArray got;
         QDateTime last = before;
@@ -216,14 +200,14 @@ private slots:
         QCOMPARE(r.weight, std::optional<double>(-12.5));
         QVERIFY(r.time >= before && r.stable && !r.overload);
         QVERIFY(!readings[1].stable && readings[1].overload && readings[1].weight == 3.0);
-        QCOMPARE(readings[2].weightText, QStringLiteral("ABC"));
+        QCOMPARE(readings[2].weightText, u"ABC"_s);
         QVERIFY(!readings[2].weight && !readings[2].stable && !readings[2].overload);
     }
 
     void monOffDuringTcpStreamStopsFramesWatchdogAndSocket()
     {
         Bench b(true, 0, true);
-        QCOMPARE(b.shown(), QStringLiteral("READY"));
+        QCOMPARE(b.shown(), u"READY"_s);
         QCOMPARE(textColor(b.label("lblIndi")), IndicatorPanel::kReadyColor);
         QTimer stream;
         int n = 0;
@@ -239,7 +223,7 @@ private slots:
         QTest::qWait(50); // frames still on their way must not be counted
         QCOMPARE(b.rx().framesFound, found);
         QCOMPARE(b.rx().strWeight, QString::number(found)); // every frame found, the last one kept
-        QCOMPARE(b.shown(), QStringLiteral("8888888"));
+        QCOMPARE(b.shown(), u"8888888"_s);
         QCOMPARE(textColor(b.label("lblIndi")), IndicatorPanel::kIdleColor);
         QCOMPARE(textColor(b.label("lblStable")), IndicatorPanel::kStableOff);
         QCOMPARE(textColor(b.label("lblOverload")), IndicatorPanel::kOverloadOff);
@@ -248,20 +232,15 @@ private slots:
 
     void monOnChecksRecvDelayAndConnectsOnlyOverTcpWithAnAddress_data()
     {
-        QTest::addColumn<QString>("delay");
-        QTest::addColumn<bool>("tcp");
-        QTest::addColumn<QString>("ip");
-        QTest::addColumn<int>("connects"); // after two presses of Mon On
-        QTest::newRow("0.05 refused") << "0.05" << true << "127.0.0.1" << 0;
-        QTest::newRow("0.04, RS232C") << "0.04" << false << "127.0.0.1" << 0;
-        QTest::newRow("0, TCP without address") << "0" << true << "" << 0;
-        QTest::newRow("0, TCP with address") << "0" << true << "127.0.0.1" << 2;
+        DataTable<QString, bool, QString, int> row("delay", "tcp", "ip", "connects"); // after two Mon On
+        row("0.05 refused", "0.05", true, "127.0.0.1", 0);
+        row("0.04, RS232C", "0.04", false, "127.0.0.1", 0);
+        row("0, TCP without address", "0", true, "", 0);
+        row("0, TCP with address", "0", true, "127.0.0.1", 2);
     }
     void monOnChecksRecvDelayAndConnectsOnlyOverTcpWithAnAddress()
     {
-        QFETCH(QString, delay);
-        QFETCH(bool, tcp);
-        QFETCH(QString, ip);
+        const auto [delay, tcp, ip] = fetch<QString, bool, QString>("delay", "tcp", "ip");
         MessageLog log;
         int connects = 0, closes = 0, discards = 0;
         frmMain w;
@@ -275,7 +254,7 @@ private slots:
         QTEST(connects, "connects");
         QCOMPARE(discards, refused ? 2 : 0);
         QCOMPARE(w.data().bMonitor, !refused);
-        QCOMPARE(control<QLabel>(w, "lblIndi")->text() == QStringLiteral("READY"), !refused);
+        QCOMPARE(control<QLabel>(w, "lblIndi")->text() == u"READY"_s, !refused);
         const QString box =
             "Warning|" + appTitle() + "|이 기능을 사용하려면 Recv Delay 값의 범위를 0.04이하로 조정하세요.";
         QCOMPARE(describe(log.boxes), refused ? (QStringList{box, box}) : QStringList());
@@ -285,26 +264,23 @@ private slots:
 
     void settingDialogStoresAsTypedAndKeepsTrimmedInMemory_data()
     {
-        QTest::addColumn<QString>("typedId");
-        QTest::addColumn<int>("id"); // -1: no entry matches, none selected on reopening
-        for (const auto &[tag, typed, id] : {std::tuple{"ID in the list", "57", 57},
-                                             {"ID beyond the list", "150", -1},
-                                             {"ID with a leading zero", "05", -1}})
-            QTest::newRow(tag) << QString(typed) << id;
+        DataTable<QString, int> row("typedId", "id"); // -1: no entry matches, none selected on reopening
+        row("ID in the list", "57", 57);
+        row("ID beyond the list", "150", -1);
+        row("ID with a leading zero", "05", -1);
     }
     void settingDialogStoresAsTypedAndKeepsTrimmedInMemory()
     {
-        QFETCH(QString, typedId);
-        QFETCH(int, id);
+        const auto [typedId, id] = fetch<QString, int>("typedId", "id");
         frmMain w;
         w.data().iIndicatorID = 3;
         QTimer::singleShot(0, this, [typedId] {
             auto *dlg = qobject_cast<frmSetting *>(QApplication::activeModalWidget());
             QVERIFY(dlg);
-            QCOMPARE(dlg->windowTitle(), QStringLiteral("Monitoring Setting"));
+            QCOMPARE(dlg->windowTitle(), u"Monitoring Setting"_s);
             dlg->cboMode->setCurrentIndex(2);
-            dlg->txtIP->setText(QStringLiteral("  10.0.0.7 "));
-            dlg->txtPort->setText(QStringLiteral(" 4001"));
+            dlg->txtIP->setText(u"  10.0.0.7 "_s);
+            dlg->txtPort->setText(u" 4001"_s);
             dlg->cboID->lineEdit()->clear();
             QTest::keyClicks(dlg->cboID->lineEdit(), typedId);
             QTest::keyClick(dlg->cboID->lineEdit(), Qt::Key_Return); // Enter is OK
@@ -332,14 +308,13 @@ private slots:
             dlg.show();
             QVERIFY(dlg.cboMode->currentIndex() == -1 && dlg.cboID->currentIndex() == -1);
             QCOMPARE(dlg.cboID->currentText(), QString());
-            dlg.txtIP->setText(QStringLiteral("9.9.9.9"));
+            dlg.txtIP->setText(u"9.9.9.9"_s);
             key ? QTest::keyClick(dlg.txtIP, Qt::Key(key)) : dlg.cmdCancel->click();
             const bool ok = key == Qt::Key_Return;
             QCOMPARE(dlg.result(), ok ? int(QDialog::Accepted) : int(QDialog::Rejected));
             QCOMPARE(QPoint(data.iIndicatorMode, data.iIndicatorID), ok ? QPoint(-1, -1) : QPoint(7, 300));
-            QCOMPARE(data.strWinSockIP, ok ? QStringLiteral("9.9.9.9") : QString());
-            QCOMPARE(setting(SettingsKeys::WinSockIP),
-                     ok ? QStringLiteral("9.9.9.9") : QStringLiteral("<none>"));
+            QCOMPARE(data.strWinSockIP, ok ? u"9.9.9.9"_s : QString());
+            QCOMPARE(setting(SettingsKeys::WinSockIP), ok ? u"9.9.9.9"_s : u"<none>"_s);
         }
     }
 };

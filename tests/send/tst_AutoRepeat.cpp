@@ -10,13 +10,9 @@
 #include "send/frmEditList.h"
 #include "traffic/RepaintGate.h"
 
-#include <QCheckBox>
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QTextDocument>
-#include <QTextEdit>
 
 #include <stdexcept>
 
@@ -45,22 +41,21 @@ private slots:
 
     void listRunSendsExactlyCountSendsInRowOrder_data()
     {
-        QTest::addColumn<QList<int>>("rows");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("rows 1 and 2") << QList<int>{0, 1} << QByteArray("ABABABABAB");
-        QTest::newRow("rows 2 and 7") << QList<int>{1, 6} << QByteArray("BGBGBGBGBG");
+        DataTable<QList<int>, QByteArray> row("rows", "expected");
+        row("rows 1 and 2", {0, 1}, "ABABABABAB");
+        row("rows 2 and 7", {1, 6}, "BGBGBGBGBG");
     }
     void listRunSendsExactlyCountSendsInRowOrder()
     {
         QFETCH(QList<int>, rows);
         for (int r : rows)
             setRow(r, QString(QChar(u'A' + r)));
-        choose(*m_w, "cboCount", QStringLiteral("10"));
+        choose(*m_w, "cboCount", u"10"_s);
         cmdStart()->click();
-        QCOMPARE(cmdStart()->text(), QStringLiteral("Stop"));
-        choose(*m_w, "cboCount", QStringLiteral("Endless")); // read at start only
+        QCOMPARE(cmdStart()->text(), u"Stop"_s);
+        choose(*m_w, "cboCount", u"Endless"_s); // read at start only
         QTRY_VERIFY(!m_w->autoRepeat()->isRunning(RunKind::List));
-        QCOMPARE(cmdStart()->text(), QStringLiteral("Start"));
+        QCOMPARE(cmdStart()->text(), u"Start"_s);
         QTEST(m_sent, "expected");
         QVERIFY(m_log->boxes.isEmpty());
     }
@@ -68,20 +63,20 @@ private slots:
     void startRefusedWithoutTickedRowOrWithRecvDelay()
     {
         cmdStart()->click();
-        setRow(0, QStringLiteral("A"));
-        choose(*m_w, "cboDelay", QStringLiteral("0.01"));
+        setRow(0, u"A"_s);
+        choose(*m_w, "cboDelay", u"0.01"_s);
         cmdStart()->click();
         QCOMPARE(describe(m_log->boxes),
                  (QStringList{"Warning|Error|반복할 리스트가 없습니다.",
                               "Warning|" + appTitle() + "|Recv Delay 설정이 0일때만 사용 가능합니다."}));
-        QCOMPARE(cmdStart()->text(), QStringLiteral("Start"));
+        QCOMPARE(cmdStart()->text(), u"Start"_s);
 
         // A run started with Recv Delay 0 is still stopped after Recv Delay changed.
-        choose(*m_w, "cboDelay", QStringLiteral("0"));
+        choose(*m_w, "cboDelay", u"0"_s);
         cmdStart()->click();
-        choose(*m_w, "cboDelay", QStringLiteral("0.01"));
+        choose(*m_w, "cboDelay", u"0.01"_s);
         cmdStart()->click();
-        QCOMPARE(cmdStart()->text(), QStringLiteral("Start"));
+        QCOMPARE(cmdStart()->text(), u"Start"_s);
         QCOMPARE(m_log->boxes.size(), 2);
         expectNoFurtherSends();
         QCOMPARE(m_sent, QByteArray());
@@ -89,12 +84,12 @@ private slots:
 
     void stopSendsNothingFurtherEvenDuringLongDelay()
     {
-        setRow(0, QStringLiteral("A"));
-        choose(*m_w, "cboDelayTime", QStringLiteral("0.2"));
+        setRow(0, u"A"_s);
+        choose(*m_w, "cboDelayTime", u"0.2"_s);
         cmdStart()->click();
         QTRY_COMPARE(m_sent, QByteArray("A"));
         cmdStart()->click();
-        QCOMPARE(cmdStart()->text(), QStringLiteral("Start"));
+        QCOMPARE(cmdStart()->text(), u"Start"_s);
         QTest::qWait(300); // past the next due send: it must not come
         QCOMPARE(m_sent, QByteArray("A"));
     }
@@ -104,7 +99,7 @@ private slots:
     // bytes that went out, in their order.
     void fastRunIsLaidOutPacedAndShowsEverySendInOrder()
     {
-        setRow(0, QStringLiteral("A"));
+        setRow(0, u"A"_s);
         QTextEdit *view = control<QTextEdit>(*m_w, "rtfPrintAsc");
         int edits = 0;
         connect(view->document(), &QTextDocument::contentsChange, this, [&edits] { ++edits; });
@@ -112,8 +107,8 @@ private slots:
         clock.start();
         cmdStart()->click();
         QTRY_VERIFY(m_sent.count('A') > 10);
-        m_w->dataSender()->SendData(QStringLiteral("Z"), storedValue(SendFormat::Ascii));
-        QVERIFY(view->toPlainText().endsWith(QStringLiteral("\nSEND : Z")));
+        m_w->dataSender()->SendData(u"Z"_s, storedValue(SendFormat::Ascii));
+        QVERIFY(view->toPlainText().endsWith(u"\nSEND : Z"_s));
         const qsizetype before = m_sent.size();
         QTRY_VERIFY(m_sent.size() > before + 10);
         cmdStart()->click();
@@ -121,14 +116,12 @@ private slots:
 
         QByteArray shown;
         for (const QString &line : view->toPlainText().split(QLatin1Char('\n'))) {
-            QVERIFY2(line.startsWith(QStringLiteral("SEND : ")), qPrintable(line));
+            QVERIFY2(line.startsWith(u"SEND : "_s), qPrintable(line));
             shown += line.mid(7).toLatin1();
         }
         QCOMPARE(shown, m_sent);
-        QVERIFY2(
-            edits <= elapsed / RepaintGate::kInterval.count() + 4,
-            qPrintable(
-                QStringLiteral("%1 edits for %2 sends in %3 ms").arg(edits).arg(shown.size()).arg(elapsed)));
+        QVERIFY2(edits <= elapsed / RepaintGate::kInterval.count() + 4,
+                 qPrintable(u"%1 edits for %2 sends in %3 ms"_s.arg(edits).arg(shown.size()).arg(elapsed)));
     }
 
     // Unticking ends the box run and the button reads Send again; an emptied box does not end a run.
@@ -136,13 +129,13 @@ private slots:
     {
         auto *box = control<QLineEdit>(*m_w, "txtSend");
         auto *tick = control<QCheckBox>(*m_w, "chkAutoRepeat");
-        box->setText(QStringLiteral("  X "));
+        box->setText(u"  X "_s);
         cmdSend()->click();
-        QCOMPARE(cmdSend()->text(), QStringLiteral("Stop"));
+        QCOMPARE(cmdSend()->text(), u"Stop"_s);
         QTRY_VERIFY(m_sent.size() >= 3);
         QCOMPARE(m_sent, QByteArray(m_sent.size(), 'X'));
         tick->setChecked(false);
-        QCOMPARE(cmdSend()->text(), QStringLiteral("Send"));
+        QCOMPARE(cmdSend()->text(), u"Send"_s);
         QVERIFY(!m_w->autoRepeat()->isRunning(RunKind::SendBox));
         expectNoFurtherSends();
 
@@ -151,29 +144,17 @@ private slots:
         box->clear();
         QTest::qWait(30); // several due sends with nothing to send must not end the run
         QVERIFY(m_w->autoRepeat()->isRunning(RunKind::SendBox));
-        box->setText(QStringLiteral("Y"));
+        box->setText(u"Y"_s);
         QTRY_VERIFY(m_sent.contains('Y'));
         cmdSend()->click();
-        QCOMPARE(cmdSend()->text(), QStringLiteral("Start"));
+        QCOMPARE(cmdSend()->text(), u"Start"_s);
         expectNoFurtherSends();
-    }
-
-    void asciiRowsAreFramedHexaRowsAreNot()
-    {
-        setRow(0, QStringLiteral("W"));
-        setRow(1, QStringLiteral("41 42"), storedValue(SendFormat::Hexa));
-        m_w->data().AutoCRLF = true;
-        m_w->data().AutoSTX = true;
-        choose(*m_w, "cboCount", QStringLiteral("10"));
-        cmdStart()->click();
-        QTRY_VERIFY(!m_w->autoRepeat()->isRunning(RunKind::List));
-        QCOMPARE(m_sent.left(7), QByteArray::fromHex("02570D0A034142"));
     }
 
     void bothRunsGoTogetherThroughAModalDialogAndEndAtShutDown()
     {
-        setRow(0, QStringLiteral("L"));
-        control<QLineEdit>(*m_w, "txtSend")->setText(QStringLiteral("T"));
+        setRow(0, u"L"_s);
+        control<QLineEdit>(*m_w, "txtSend")->setText(u"T"_s);
         cmdStart()->click();
         cmdSend()->click();
         QDialog modal(m_w.get());
@@ -193,25 +174,31 @@ private slots:
         QCOMPARE(m_sent.count('L'), lAfterStop);
         cmdStart()->click();
         m_w->close();
-        QCOMPARE(cmdStart()->text(), QStringLiteral("Start"));
-        QCOMPARE(cmdSend()->text(), QStringLiteral("Start"));
+        QCOMPARE(cmdStart()->text(), u"Start"_s);
+        QCOMPARE(cmdSend()->text(), u"Start"_s);
         QVERIFY(!m_w->autoRepeat()->isRunning());
         expectNoFurtherSends();
     }
 
+    // Neither Disconnect nor choosing TCP/IP may close the port under a run, nor leave TCP/IP chosen
+    // with sending pointed at an unconnected socket.
     void disconnectRefusedWhileEitherRunGoes()
     {
-        setRow(0, QStringLiteral("A"));
-        control<QLineEdit>(*m_w, "txtSend")->setText(QStringLiteral("T"));
+        setRow(0, u"A"_s);
+        control<QLineEdit>(*m_w, "txtSend")->setText(u"T"_s);
+        const QString refusal =
+            "Warning|" + appTitle() + "|연결을 해제 하시려면 먼저 자동 전송 기능을 중지하십시오.";
         for (QPushButton *run : {cmdStart(), cmdSend()}) {
             run->click();
-            QCOMPARE(run->text(), QStringLiteral("Stop"));
+            QCOMPARE(run->text(), u"Stop"_s);
             button(*m_w, "cmdDisconnect")->click();
-            QCOMPARE(describe(m_log->boxes),
-                     QStringList{"Warning|" + appTitle() +
-                                 "|연결을 해제 하시려면 먼저 자동 전송 기능을 중지하십시오."});
+            control<QRadioButton>(*m_w, "optComm_0")->click();
+            QCOMPARE(describe(m_log->boxes), QStringList(2, refusal));
             m_log->boxes.clear();
-            QVERIFY(m_w->links()->serialLink().isOpen());
+            QVERIFY(control<QRadioButton>(*m_w, "optComm_1")->isChecked() && m_w->serialLink().isOpen());
+            QVERIFY(!button(*m_w, "cmdConnect")->isEnabled());
+            QCOMPARE(&m_w->links()->activeLink(), static_cast<Link *>(&m_w->serialLink()));
+            QCOMPARE(run->text(), u"Stop"_s);
             run->click();
         }
         // Disconnected, and then on TCP/IP, the tick stays but the box and the group are off.
@@ -225,7 +212,7 @@ private slots:
 
     void engineFailureKeepsStopUntilClicked()
     {
-        setRow(0, QStringLiteral("A"));
+        setRow(0, u"A"_s);
         int calls = 0;
         m_w->autoRepeat()->setSendData([&](const QString &, int16_t) {
             ++calls;
@@ -233,85 +220,88 @@ private slots:
         });
         cmdStart()->click();
         QTRY_COMPARE(m_log->boxes.size(), 1);
-        QCOMPARE(describe(m_log->boxes[0]), QStringLiteral("Critical|Error|Out of memory"));
-        QCOMPARE(cmdStart()->text(), QStringLiteral("Stop"));
+        QCOMPARE(describe(m_log->boxes[0]), u"Critical|Error|Out of memory"_s);
+        QCOMPARE(cmdStart()->text(), u"Stop"_s);
         QTest::qWait(50); // the failed run must not send again while it still reads "Stop"
         QCOMPARE(calls, 1);
         cmdStart()->click();
-        QCOMPARE(cmdStart()->text(), QStringLiteral("Start"));
+        QCOMPARE(cmdStart()->text(), u"Start"_s);
         QVERIFY(!m_w->autoRepeat()->isRunning(RunKind::List));
         QCOMPARE(calls, 1);
     }
 
     void editorAppliesToARunningRunAndCloseLosesEdits()
     {
-        setRow(0, QStringLiteral("A"));
+        setRow(0, u"A"_s);
         frmEditList *ed = openEditor();
-        QCOMPARE(ed->cmdMode[0]->text(), QStringLiteral("ASCII"));
+        QCOMPARE(ed->cmdMode[0]->text(), u"ASCII"_s);
         QCOMPARE(ed->cmdMode[0]->palette().color(QPalette::Button), QColor(192, 255, 255));
         QCOMPARE(ed->cmdMode[1]->palette().color(QPalette::Button), QColor(192, 192, 255));
         QVERIFY(!ed->txtString[1]->isEnabled());
 
         cmdStart()->click();
         QTRY_VERIFY(m_sent.contains('A'));
-        ed->txtString[0]->setText(QStringLiteral("C"));
+        ed->txtString[0]->setText(u"C"_s);
         const qsizetype sends = m_sent.size();
         QTRY_VERIFY(m_sent.size() > sends + 3); // sends go on with the text not applied
         QVERIFY(!m_sent.contains('C'));
         ed->cmdApply->click();
         QTRY_VERIFY(m_sent.endsWith('C'));
-        QCOMPARE(ReadIni(QStringLiteral("AutoString"), QStringLiteral("String1"), kivotest::listFilePath()),
-                 QStringLiteral("C"));
+        QCOMPARE(ReadIni(u"AutoString"_s, u"String1"_s, kivotest::listFilePath()), u"C"_s);
 
         // Unticking every row ends the run at its next send.
         ed->chkList[0]->setChecked(false);
         ed->cmdApply->click();
-        QTRY_COMPARE(cmdStart()->text(), QStringLiteral("Start"));
+        QTRY_COMPARE(cmdStart()->text(), u"Start"_s);
         QCOMPARE(describe(m_log->boxes), QStringList{"Warning|Error|반복할 리스트가 없습니다."});
 
-        const QByteArray file = fileBytes();
-        ed->txtString[2]->setText(QStringLiteral("lost"));
+        const QByteArray file = readFile(kivotest::listFilePath());
+        ed->txtString[2]->setText(u"lost"_s);
         ed->chkList[2]->setChecked(true);
         ed->cmdMode[2]->click();
         ed->cmdClose->click();
         QTRY_VERIFY(!m_w->autoRepeat()->editListWindow());
         QCOMPARE(m_w->data().RepeatList[2].Enabled, int16_t(0));
         QVERIFY(m_w->data().RepeatList[2].String.isEmpty());
-        QCOMPARE(fileBytes(), file);
+        QCOMPARE(readFile(kivotest::listFilePath()), file);
     }
 
     // The editor opens once with its edits kept, and a mode click keeps a row's text; the list
-    // applied is read back at the next start and its run's bytes reach the far end of the wire.
+    // applied is read back at the next start and its run's bytes reach the far end of the wire,
+    // the ASCII row framed, the hexa row not.
     void editorOpensOnceAndAppliedListSurvivesARestart()
     {
         frmEditList *ed = openEditor();
         ed->chkList[4]->setChecked(true);
-        ed->txtString[4]->setText(QStringLiteral(" 02 41 03 "));
+        ed->txtString[4]->setText(u" 02 41 03 "_s);
         QCOMPARE(openEditor(), ed);
-        QCOMPARE(ed->cmdMode[4]->text(), QStringLiteral("Hexa")); // a row never stored reads as Hexa
+        QCOMPARE(ed->cmdMode[4]->text(), u"Hexa"_s); // a row never stored reads as Hexa
         ed->cmdMode[4]->click();
-        QCOMPARE(ed->cmdMode[4]->text(), QStringLiteral("ASCII"));
-        QCOMPARE(ed->txtString[4]->text(), QStringLiteral(" 02 41 03 "));
+        QCOMPARE(ed->cmdMode[4]->text(), u"ASCII"_s);
+        QCOMPARE(ed->txtString[4]->text(), u" 02 41 03 "_s);
         ed->cmdMode[4]->click();
+        ed->chkList[0]->setChecked(true);
+        ed->txtString[0]->setText(u"W"_s);
+        ed->cmdMode[0]->click();
         ed->chkCRLF->setChecked(true);
         ed->chkSTX->setChecked(true);
         ed->cmdApply->click();
         QCOMPARE(ReadIni("AutoString", "CRLF", kivotest::listFilePath()) +
                      ReadIni("AutoString", "STX", kivotest::listFilePath()),
-                 QStringLiteral("True-1"));
+                 u"True-1"_s);
 
         m_w->close();
         m_w.reset();
         openWindow();
         const AutoItem &row = m_w->data().RepeatList[4];
-        QCOMPARE(row.String, QStringLiteral(" 02 41 03 "));
+        QCOMPARE(row.String, u" 02 41 03 "_s);
         QCOMPARE(row.Mode, int16_t(storedValue(SendFormat::Hexa)));
         QCOMPARE(row.Enabled, int16_t(1));
         QVERIFY(m_w->data().AutoCRLF && m_w->data().AutoSTX);
-        choose(*m_w, "cboCount", QStringLiteral("10"));
+        choose(*m_w, "cboCount", u"10"_s);
         cmdStart()->click();
         QByteArray wire;
-        QTRY_COMPARE(wire += m_pty->deviceReceived(), QByteArray::fromHex("024103").repeated(10));
+        QTRY_COMPARE(wire += m_pty->deviceReceived(), QByteArray::fromHex("02570D0A03024103").repeated(5));
         QTRY_VERIFY(!m_w->autoRepeat()->isRunning(RunKind::List));
     }
 
@@ -324,8 +314,8 @@ private:
         connectSerial(*m_w, m_pty->slavePath());
         QVERIFY(button(*m_w, "cmdDisconnect")->isEnabled());
         control<QCheckBox>(*m_w, "chkAutoRepeat")->setChecked(true);
-        choose(*m_w, "cboDelay", QStringLiteral("0"));
-        choose(*m_w, "cboDelayTime", QStringLiteral("0.01"));
+        choose(*m_w, "cboDelay", u"0"_s);
+        choose(*m_w, "cboDelayTime", u"0.01"_s);
     }
     frmEditList *openEditor()
     {
@@ -336,11 +326,6 @@ private:
     void setRow(int row, const QString &text, int16_t mode = storedValue(SendFormat::Ascii))
     {
         m_w->data().RepeatList[size_t(row)] = AutoItem{text, mode, 1};
-    }
-    static QByteArray fileBytes()
-    {
-        QFile f(kivotest::listFilePath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     // Sends are written as they happen; after a stop none may follow within several delays.
     void expectNoFurtherSends()

@@ -3,6 +3,8 @@
 #include "send/RepeatSchedule.h"
 
 using namespace kivo;
+using kivotest::DataTable;
+using kivotest::fetch;
 
 class tst_RepeatSchedule : public QObject
 {
@@ -10,20 +12,17 @@ class tst_RepeatSchedule : public QObject
 private slots:
     void nextRowWrapsAndSkipsUnticked_data()
     {
-        QTest::addColumn<QList<int>>("ticked");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("at start") << QList<int>{2, 7} << 2 << 2;
-        QTest::newRow("between") << QList<int>{2, 7} << 3 << 7;
-        QTest::newRow("after last wraps to first") << QList<int>{2, 7} << 8 << 2;
-        QTest::newRow("past row 9 wraps") << QList<int>{0} << 10 << 0;
-        QTest::newRow("row 9 only") << QList<int>{9} << 0 << 9;
-        QTest::newRow("none ticked") << QList<int>{} << 0 << -1;
+        DataTable<QList<int>, int, int> row("ticked", "start", "expected");
+        row("at start", {2, 7}, 2, 2);
+        row("between", {2, 7}, 3, 7);
+        row("after last wraps to first", {2, 7}, 8, 2);
+        row("past row 9 wraps", {0}, 10, 0);
+        row("row 9 only", {9}, 0, 9);
+        row("none ticked", {}, 0, -1);
     }
     void nextRowWrapsAndSkipsUnticked()
     {
-        QFETCH(QList<int>, ticked);
-        QFETCH(int, start);
+        const auto [ticked, start] = fetch<QList<int>, int>("ticked", "start");
         AppData d;
         for (int r : ticked)
             d.RepeatList[size_t(r)].Enabled = 1;
@@ -32,18 +31,14 @@ private slots:
 
     void choicesParse_data()
     {
-        QTest::addColumn<QString>("delay");
-        QTest::addColumn<double>("seconds");
-        QTest::addColumn<QString>("count");
-        QTest::addColumn<int>("n");
-        QTest::newRow("smallest") << "0.01" << 0.01 << "Endless" << 0;
-        QTest::newRow("largest") << "20" << 20.0 << "100000" << 100000;
-        QTest::newRow("none selected") << "" << 0.0 << "" << 0;
+        DataTable<QString, double, QString, int> row("delay", "seconds", "count", "n");
+        row("smallest", "0.01", 0.01, "Endless", 0);
+        row("largest", "20", 20, "100000", 100000);
+        row("none selected", "", 0, "", 0);
     }
     void choicesParse()
     {
-        QFETCH(QString, delay);
-        QFETCH(QString, count);
+        const auto [delay, count] = fetch<QString, QString>("delay", "count");
         QTEST(repeatDelaySeconds(delay), "seconds");
         QTEST(repeatCount(count), "n");
     }

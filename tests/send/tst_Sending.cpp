@@ -2,19 +2,15 @@
 #include "PtyPair.h"
 
 #include "core/IniFile.h"
+#include "core/ListFileKeys.h"
+#include "link/LinkController.h"
 #include "send/AutoRepeat.h"
 #include "send/Sender.h"
+#include "send/frmEditList.h"
 #include "send/frmFuncSet.h"
 #include "send/frmSendMessage.h"
 
-#include <QCheckBox>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QRadioButton>
-#include <QTabBar>
-#include <QTextEdit>
 
 #include <functional>
 
@@ -66,7 +62,7 @@ struct Bench
 void tenMessages(AppData &d)
 {
     for (int k = 0; k < 10; ++k)
-        d.MesgList[k] = MesgRecord{QStringLiteral("m%1").arg(k + 1), QStringLiteral("d%1").arg(k + 1), 1};
+        d.MesgList[k] = MesgRecord{u"m%1"_s.arg(k + 1), u"d%1"_s.arg(k + 1), 1};
 }
 
 } // namespace
@@ -80,20 +76,15 @@ private slots:
     // The bytes on the wire of the pseudo-terminal are the ones the hex view shows.
     void sendButtonWritesExactlyTheShownBytes_data()
     {
-        QTest::addColumn<bool>("hexa");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("wire");
-        QTest::addColumn<QString>("hexLine");
-        QTest::newRow("ascii AB") << false << "AB" << bytes("4142") << "41 42";
-        QTest::newRow("ascii trimmed") << false << "  AB " << bytes("4142") << "41 42";
-        QTest::newRow("hexa 0d0A") << true << "0d0A" << bytes("0d0a") << "0d 0A";
+        DataTable<bool, QString, QByteArray, QString> row("hexa", "text", "wire", "hexLine");
+        row("ascii AB", false, "AB", bytes("4142"), "41 42");
+        row("ascii trimmed", false, "  AB ", bytes("4142"), "41 42");
+        row("hexa 0d0A", true, "0d0A", bytes("0d0a"), "0d 0A");
     }
     void sendButtonWritesExactlyTheShownBytes()
     {
-        QFETCH(bool, hexa);
-        QFETCH(QString, text);
-        QFETCH(QByteArray, wire);
-        QFETCH(QString, hexLine);
+        const auto [hexa, text, wire, hexLine] =
+            fetch<bool, QString, QByteArray, QString>("hexa", "text", "wire", "hexLine");
         Bench b;
         control<QTabBar>(*b.w, "tabPrintSelect")->setCurrentIndex(2);
         b.click(hexa ? "optFormatHexa" : "optFormatAscii");
@@ -103,28 +94,25 @@ private slots:
         QTRY_COMPARE(got += b.pty.deviceReceived(), wire);
         QVERIFY(b.log.boxes.isEmpty());
         QVERIFY(control<QTextEdit>(*b.w, "rtfPrintHex")->toPlainText().contains("SEND : " + hexLine));
-        QVERIFY(control<QTextEdit>(*b.w, "rtfPrintAsc")->toPlainText().contains(QStringLiteral("SEND : ")));
+        QVERIFY(control<QTextEdit>(*b.w, "rtfPrintAsc")->toPlainText().contains(u"SEND : "_s));
         QCOMPARE(b.box()->text(), text);
     }
 
     // Steps: "+x" types x at the end, "-" is a backspace, "=x" pastes x over the box.
     void byteDataTypingSendsEachNewUnitOnce_data()
     {
-        QTest::addColumn<bool>("hexa");
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("ascii A B C") << false << QStringList{"+A", "+B", "+C"} << bytes("414243");
-        QTest::newRow("delete C, D, E") << false << QStringList{"+ABC", "-", "+D", "+E"} << bytes("41424345");
-        QTest::newRow("delete to one char") << false << QStringList{"+AB", "-", "+X"} << bytes("414258");
-        QTest::newRow("hexa 4 1 4 2") << true << QStringList{"+4", "+1", "+4", "+2"} << bytes("4142");
-        QTest::newRow("hexa paste 4142") << true << QStringList{"=4142"} << bytes("42");
-        QTest::newRow("hexa paste 414, type 2") << true << QStringList{"=414", "+2"} << bytes("4142");
-        QTest::newRow("hexa blank after digit") << true << QStringList{"+4", "+ ", "+1"} << bytes("41");
+        DataTable<bool, QStringList, QByteArray> row("hexa", "steps", "sent");
+        row("ascii A B C", false, {"+A", "+B", "+C"}, bytes("414243"));
+        row("delete C, D, E", false, {"+ABC", "-", "+D", "+E"}, bytes("41424345"));
+        row("delete to one char", false, {"+AB", "-", "+X"}, bytes("414258"));
+        row("hexa 4 1 4 2", true, {"+4", "+1", "+4", "+2"}, bytes("4142"));
+        row("hexa paste 4142", true, {"=4142"}, bytes("42"));
+        row("hexa paste 414, type 2", true, {"=414", "+2"}, bytes("4142"));
+        row("hexa blank after digit", true, {"+4", "+ ", "+1"}, bytes("41"));
     }
     void byteDataTypingSendsEachNewUnitOnce()
     {
-        QFETCH(bool, hexa);
-        QFETCH(QStringList, steps);
+        const auto [hexa, steps] = fetch<bool, QStringList>("hexa", "steps");
         Bench b;
         b.click(hexa ? "optFormatHexa" : "optFormatAscii");
         b.click("optFormByte");
@@ -138,40 +126,37 @@ private slots:
         }
         QTEST(b.sent, "sent");
         b.click("optFormMsg"); // Message Data keeps the text and sends nothing while typing
-        b.type(QStringLiteral("7"));
+        b.type(u"7"_s);
         QVERIFY(b.box()->text().endsWith(u'7'));
         QTEST(b.sent, "sent");
     }
 
-    void hexaBoxDropsBlanksAndRefusesHalfUnits()
+    // The hexa box drops blanks and refuses half units. Enter in the send box is the Send button in
+    // each of its roles: send, start a run, stop it; not when the button is off.
+    void hexaBoxRefusesHalfUnitsAndEnterClicksSend()
     {
         Bench b;
         auto *length = control<QLabel>(*b.w, "lblSendLength");
-        b.type(QStringLiteral("AB"));
+        b.type(u"AB"_s);
         b.click("optFormatHexa");
         QCOMPARE(b.box()->text(), QString());
-        b.type(QStringLiteral("41 42"));
-        QCOMPARE(b.box()->text(), QStringLiteral("4142"));
+        b.type(u"41 42"_s);
+        QCOMPARE(b.box()->text(), u"4142"_s);
         QCOMPARE(b.box()->cursorPosition(), 4);
-        QCOMPARE(length->text(), QStringLiteral("Length 2"));
-        b.type(QStringLiteral("4"));
-        QCOMPARE(length->text(), QStringLiteral("Length 2.5"));
+        QCOMPARE(length->text(), u"Length 2"_s);
+        b.type(u"4"_s);
+        QCOMPARE(length->text(), u"Length 2.5"_s);
         b.btn("cmdSend")->click();
         QTest::keyClick(b.box(), Qt::Key_Return);
         QCOMPARE(b.sent, QByteArray());
         b.click("optFormatAscii");
         QVERIFY(!length->isVisibleTo(b.w.get()));
-    }
 
-    // Enter in the send box is the Send button in each of its roles: send, start a run, stop it;
-    // not when the button is off.
-    void enterClicksSendAlsoAsStartOrStop()
-    {
-        Bench b;
-        b.type(QStringLiteral("AB"));
+        b.box()->clear();
+        b.type(u"AB"_s);
         QTest::keyClick(b.box(), Qt::Key_Return);
         QCOMPARE(b.sent, bytes("4142"));
-        choose(*b.w, "cboDelayTime", QStringLiteral("20"));
+        choose(*b.w, "cboDelayTime", u"20"_s);
         control<QCheckBox>(*b.w, "chkAutoRepeat")->setChecked(true);
         QTest::keyClick(b.box(), Qt::Key_Enter);
         QVERIFY(b.w->autoRepeat()->isRunning(RunKind::SendBox));
@@ -181,75 +166,58 @@ private slots:
         control<QCheckBox>(*b.w, "chkAutoRepeat")->setChecked(false);
         b.sent.clear();
         b.btn("cmdSend")->setEnabled(false);
-        b.type(QStringLiteral("C"));
+        b.type(u"C"_s);
         QTest::keyClick(b.box(), Qt::Key_Return);
         QCOMPARE(b.sent, QByteArray());
     }
 
-    void refusedWriteWarnsAndShowsNothing_data()
+    // A function key sends its string framed as its mode says; with no link open it warns and
+    // shows nothing.
+    void functionKeySendsItsFramedStringOrWarns_data()
     {
-        QTest::addColumn<bool>("tcp");
-        QTest::newRow("serial port not open") << false;
-        QTest::newRow("socket not connected") << true;
+        DataTable<QString, int, bool, bool, QString, QByteArray> row("string", "mode", "crlf", "stx", "link",
+                                                                     "sent");
+        row("ascii both", "Z", 1, true, true, "serial", bytes("025A0D0A03"));
+        row("ascii plain", "Z", 1, false, false, "serial", bytes("5A"));
+        row("hexa unframed", "5A", 2, true, true, "serial", bytes("5A"));
+        row("hexa blanks", "02 41 03", 2, false, false, "serial", bytes("024103"));
+        row("empty sends nothing", "", 1, true, true, "serial", {});
+        row("serial port not open", "Z", 1, false, false, "none", {});
+        row("socket not connected", "Z", 1, false, false, "tcp", {});
     }
-    void refusedWriteWarnsAndShowsNothing()
+    void functionKeySendsItsFramedStringOrWarns()
     {
-        QFETCH(bool, tcp);
-        writeListFile(
-            "[FuncString]\r\nString1=Z\r\n[FuncMode]\r\nString1=1\r\n[FuncSendEnable]\r\nString1=1\r\n");
-        Bench b(false);
-        if (tcp)
+        const auto [string, mode, crlf, stx, link] =
+            fetch<QString, int, bool, bool, QString>("string", "mode", "crlf", "stx", "link");
+        writeListFile(u"[FuncKeyCap]\r\nString3=K3\r\n[FuncString]\r\nString3=%1\r\nCRLF=%2\r\nSTX=%3\r\n"
+                      "[FuncMode]\r\nString3=%4\r\n[FuncSendEnable]\r\nString3=1\r\n"_s
+                          .arg(string, crlf ? "True" : "False", stx ? "-1" : "0", QString::number(mode))
+                          .toUtf8());
+        Bench b(link == QLatin1String("serial"));
+        if (link == QLatin1String("tcp"))
             b.click("optComm_0");
         control<QTabBar>(*b.w, "tabPrintSelect")->setCurrentIndex(2);
-        b.btn("cmdFuncKey_0")->click();
-        QCOMPARE(b.log.boxes.size(), 1);
-        QVERIFY(describe(b.log.boxes[0]).startsWith(QStringLiteral("Warning|Kivo|")));
-        QVERIFY(!b.log.boxes[0].text.isEmpty() &&
-                !b.log.boxes[0].text.contains(QStringLiteral("Unknown error")));
-        QCOMPARE(b.views(), QString());
-    }
-
-    void functionKeyFraming_data()
-    {
-        QTest::addColumn<QString>("string");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("crlf");
-        QTest::addColumn<bool>("stx");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("ascii both") << "Z" << 1 << true << true << bytes("025A0D0A03");
-        QTest::newRow("ascii plain") << "Z" << 1 << false << false << bytes("5A");
-        QTest::newRow("hexa unframed") << "5A" << 2 << true << true << bytes("5A");
-        QTest::newRow("hexa blanks") << "02 41 03" << 2 << false << false << bytes("024103");
-        QTest::newRow("empty sends nothing") << "" << 1 << true << true << QByteArray();
-    }
-    void functionKeyFraming()
-    {
-        QFETCH(QString, string);
-        QFETCH(int, mode);
-        QFETCH(bool, crlf);
-        QFETCH(bool, stx);
-        writeListFile(
-            QStringLiteral("[FuncKeyCap]\r\nString3=K3\r\n[FuncString]\r\nString3=%1\r\nCRLF=%2\r\nSTX=%3\r\n"
-                           "[FuncMode]\r\nString3=%4\r\n[FuncSendEnable]\r\nString3=1\r\n")
-                .arg(string, crlf ? "True" : "False", stx ? "-1" : "0", QString::number(mode))
-                .toUtf8());
-        Bench b;
         b.btn("cmdFuncKey_2")->click();
         QTEST(b.sent, "sent");
-        QVERIFY(b.log.boxes.isEmpty());
+        QCOMPARE(b.log.boxes.size(), link == QLatin1String("serial") ? 0 : 1);
+        if (b.log.boxes.isEmpty())
+            return;
+        QVERIFY(describe(b.log.boxes[0]).startsWith(u"Warning|Kivo|"_s));
+        QVERIFY(!b.log.boxes[0].text.isEmpty() && !b.log.boxes[0].text.contains(u"Unknown error"_s));
+        QCOMPARE(b.views(), QString());
     }
 
     void funcSetApplyWritesMemoryButtonsAndListFile()
     {
-        writeListFile(
-            "[FuncKeyCap]\r\nString2=OLD\r\n[FuncMode]\r\nString2=1\r\n[FuncSendEnable]\r\nString2=1\r\n");
+        writeListFile("[FuncKeyCap]\r\nString2=OLD\r\n[FuncMode]\r\nString2=1\r\n"
+                      "[FuncSendEnable]\r\nString2=1\r\n");
         Bench b(false);
         QTimer::singleShot(0, this, [] {
             auto *dlg = qobject_cast<frmFuncSet *>(QApplication::activeModalWidget());
             QVERIFY(dlg);
             dlg->chkList[0]->setChecked(true);
-            dlg->txtKeyCaption[0]->setText(QStringLiteral("Zero"));
-            dlg->txtString[0]->setText(QStringLiteral("5A"));
+            dlg->txtKeyCaption[0]->setText(u"Zero"_s);
+            dlg->txtString[0]->setText(u"5A"_s);
             dlg->cmdMode[0]->click(); // a missing mode shows Hexa; one click makes it ASCII
             dlg->chkList[1]->setChecked(false);
             QVERIFY(!dlg->txtString[1]->isEnabled());
@@ -267,75 +235,63 @@ private slots:
             ReadIni("FuncMode", "String2", file),   ReadIni("FuncSendEnable", "String2", file),
             ReadIni("FuncString", "STX", file),     ReadIni("FuncString", "CRLF", file)};
         QCOMPARE(written, (QStringList{"Zero", "5A", "1", "1", "1", "0", "0", "True"}));
-        QCOMPARE(b.btn("cmdFuncKey_0")->text(), QStringLiteral("Zero"));
+        QCOMPARE(b.btn("cmdFuncKey_0")->text(), u"Zero"_s);
         QVERIFY(b.btn("cmdFuncKey_0")->isEnabled());
-        QCOMPARE(b.btn("cmdFuncKey_1")->text(), QStringLiteral("OLD"));
+        QCOMPARE(b.btn("cmdFuncKey_1")->text(), u"OLD"_s);
         QVERIFY(!b.btn("cmdFuncKey_1")->isEnabled());
         QVERIFY(b.log.boxes.isEmpty());
 
         Bench again(false); // the next start reads back what Apply wrote
-        QCOMPARE(again.btn("cmdFuncKey_0")->text(), QStringLiteral("Zero"));
-        QCOMPARE(again.btn("cmdFuncKey_1")->text(), QStringLiteral("FUNC2"));
+        QCOMPARE(again.btn("cmdFuncKey_0")->text(), u"Zero"_s);
+        QCOMPARE(again.btn("cmdFuncKey_1")->text(), u"FUNC2"_s);
         QVERIFY(again.w->data().FuncCRLF && !again.w->data().FuncSTX);
     }
 
     void messageFramingAndLineEnds_data()
     {
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("crlf");
-        QTest::addColumn<bool>("stx");
-        QTest::addColumn<int>("lineEndClicks");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("both, CRLF") << "ABC" << 1 << true << true << 0 << bytes("024142430D0A03");
-        QTest::newRow("both, CR") << "ABC" << 1 << true << true << 1 << bytes("024142430D03");
-        QTest::newRow("both, LF") << "ABC" << 1 << true << true << 2 << bytes("024142430A03");
-        QTest::newRow("back to CRLF") << "ABC" << 1 << true << false << 3 << bytes("4142430D0A");
-        QTest::newRow("stx only") << "ABC" << 1 << false << true << 2 << bytes("0241424303");
-        QTest::newRow("hexa unchanged") << "02 31 32 03" << 2 << true << true << 0 << bytes("02313203");
+        DataTable<QString, int, bool, bool, int, QByteArray> row("message", "mode", "crlf", "stx",
+                                                                 "lineEndClicks", "sent");
+        row("both, CRLF", "ABC", 1, true, true, 0, bytes("024142430D0A03"));
+        row("both, CR", "ABC", 1, true, true, 1, bytes("024142430D03"));
+        row("both, LF", "ABC", 1, true, true, 2, bytes("024142430A03"));
+        row("back to CRLF", "ABC", 1, true, false, 3, bytes("4142430D0A"));
+        row("stx only", "ABC", 1, false, true, 2, bytes("0241424303"));
+        row("hexa unchanged", "02 31 32 03", 2, true, true, 0, bytes("02313203"));
     }
     void messageFramingAndLineEnds()
     {
-        QFETCH(QString, message);
-        QFETCH(int, mode);
-        QFETCH(bool, crlf);
-        QFETCH(bool, stx);
-        QFETCH(int, lineEndClicks);
+        const auto [message, mode, crlf, stx, lineEndClicks] =
+            fetch<QString, int, bool, bool, int>("message", "mode", "crlf", "stx", "lineEndClicks");
         Bench b(true, [&](AppData &d) {
-            d.MesgList[2] = MesgRecord{message, QStringLiteral("third"), int16_t(mode)};
+            d.MesgList[2] = MesgRecord{message, u"third"_s, int16_t(mode)};
             d.bMesgCRLF = crlf;
             d.bMesgSTX = stx;
         });
         frmSendMessage *dlg = b.openSendMessage();
-        QCOMPARE(dlg->cmdMode[2]->text(), mode == 1 ? QStringLiteral("ASCII") : QStringLiteral("Hexa"));
+        QCOMPARE(dlg->cmdMode[2]->text(), mode == 1 ? u"ASCII"_s : u"Hexa"_s);
         for (int i = 0; i < lineEndClicks; ++i)
             dlg->cmdCRLF->click();
         dlg->cmdMode[2]->click(); // not applied: the button still sends the stored mode
         dlg->cmdBtnNum[2]->click();
         QTEST(b.sent, "sent");
-        QCOMPARE(dlg->lblDescTitle->text() + dlg->txtDesc->toPlainText(), QStringLiteral("String3third"));
+        QCOMPARE(dlg->lblDescTitle->text() + dlg->txtDesc->toPlainText(), u"String3third"_s);
         QVERIFY(dlg->cmdSave->isEnabled());
     }
 
     void digitShortcutsOnlyOutsideTextBoxes_data()
     {
-        QTest::addColumn<QString>("focus");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("keypad");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("5 on a button") << "cmdBtnNum_0" << int(Qt::Key_5) << false << QByteArray("m5");
-        QTest::newRow("keypad 0 sends 10") << "cmdBtnNum_0" << int(Qt::Key_0) << true << QByteArray("m10");
-        QTest::newRow("main 0 sends 10") << "cmdAssign" << int(Qt::Key_0) << false << QByteArray("m10");
-        QTest::newRow("checksum box") << "txtChecksum" << int(Qt::Key_1) << false << QByteArray("m1");
-        QTest::newRow("in a message box") << "txtString_3" << int(Qt::Key_5) << false << QByteArray();
-        QTest::newRow("in the description") << "txtDesc" << int(Qt::Key_5) << true << QByteArray();
-        QTest::newRow("empty message") << "cmdBtnNum_0" << int(Qt::Key_7) << false << QByteArray();
+        DataTable<QString, int, bool, QByteArray> row("focus", "key", "keypad", "sent");
+        row("5 on a button", "cmdBtnNum_0", Qt::Key_5, false, "m5");
+        row("keypad 0 sends 10", "cmdBtnNum_0", Qt::Key_0, true, "m10");
+        row("main 0 sends 10", "cmdAssign", Qt::Key_0, false, "m10");
+        row("checksum box", "txtChecksum", Qt::Key_1, false, "m1");
+        row("in a message box", "txtString_3", Qt::Key_5, false, {});
+        row("in the description", "txtDesc", Qt::Key_5, true, {});
+        row("empty message", "cmdBtnNum_0", Qt::Key_7, false, {});
     }
     void digitShortcutsOnlyOutsideTextBoxes()
     {
-        QFETCH(QString, focus);
-        QFETCH(int, key);
-        QFETCH(bool, keypad);
+        const auto [focus, key, keypad] = fetch<QString, int, bool>("focus", "key", "keypad");
         Bench b(true, [](AppData &d) {
             tenMessages(d);
             d.MesgList[6].strMesg.clear();
@@ -352,18 +308,8 @@ private slots:
 
     void xorChecksumOfDraggedRange_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("hexa");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<bool>("autoPaste");
-        QTest::addColumn<QString>("checksum");
-        QTest::addColumn<QString>("after");
-        const auto row = [](const char *tag, const char *text, bool hexa, int start, int length, bool paste,
-                            const char *checksum, const char *after) {
-            QTest::newRow(tag) << QString(text) << hexa << start << length << paste << QString(checksum)
-                               << QString(after);
-        };
+        DataTable<QString, bool, int, int, bool, QString, QString> row("text", "hexa", "start", "length",
+                                                                       "autoPaste", "checksum", "after");
         row("31 32", "02 31 32 03", true, 3, 5, false, "03", "02 31 32 03");
         row("31 32 pasted", "02 31 32 03", true, 3, 5, true, "03", "02 31 3203 03");
         row("0A alone", "02 0A", true, 3, 2, false, "0A", "02 0A");
@@ -372,11 +318,8 @@ private slots:
     }
     void xorChecksumOfDraggedRange()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, hexa);
-        QFETCH(int, start);
-        QFETCH(int, length);
-        QFETCH(bool, autoPaste);
+        const auto [text, hexa, start, length, autoPaste] =
+            fetch<QString, bool, int, int, bool>("text", "hexa", "start", "length", "autoPaste");
         Bench b;
         frmSendMessage *dlg = b.openSendMessage();
         QLineEdit *box = dlg->txtString[4];
@@ -394,12 +337,10 @@ private slots:
 
     void messageApplyAndSaveWriteKeysAndReportFailures()
     {
-        Bench b(true, [](AppData &d) {
-            d.MesgList[0] = MesgRecord{QStringLiteral("hello"), QStringLiteral("hi"), 1};
-        });
+        Bench b(true, [](AppData &d) { d.MesgList[0] = MesgRecord{u"hello"_s, u"hi"_s, 1}; });
         frmSendMessage *dlg = b.openSendMessage();
-        QCOMPARE(dlg->cmdBtnNum[0]->toolTip(), QStringLiteral("hello"));
-        dlg->txtString[1]->setText(QStringLiteral(" 41 42 "));
+        QCOMPARE(dlg->cmdBtnNum[0]->toolTip(), u"hello"_s);
+        dlg->txtString[1]->setText(u" 41 42 "_s);
         dlg->txtString[0]->clear();
         dlg->chkSTX->setChecked(true);
         dlg->cmdApply->click();
@@ -416,28 +357,28 @@ private slots:
 
         // Hovering row 10 replaces an unsaved edit; Save then writes message 10 trimmed, its lines
         // joined (the list file refused a description on several lines), and memory matches the file.
-        dlg->txtDesc->setPlainText(QStringLiteral("lost edit"));
+        dlg->txtDesc->setPlainText(u"lost edit"_s);
         QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
         QApplication::sendEvent(dlg->lblString[9], &enter);
-        QCOMPARE(dlg->lblDescTitle->text(), QStringLiteral("String10"));
-        dlg->txtDesc->setPlainText(QStringLiteral("  first line\nsecond\r\nthird  "));
+        QCOMPARE(dlg->lblDescTitle->text(), u"String10"_s);
+        dlg->txtDesc->setPlainText(u"  first line\nsecond\r\nthird  "_s);
         dlg->cmdSave->click();
-        QCOMPARE(ReadIni("MesgDesc", "String10", file), QStringLiteral("first line second third"));
-        QCOMPARE(b.w->data().MesgList[9].strDesc, QStringLiteral("first line second third"));
+        QCOMPARE(ReadIni("MesgDesc", "String10", file), u"first line second third"_s);
+        QCOMPARE(b.w->data().MesgList[9].strDesc, u"first line second third"_s);
         QCOMPARE(ReadIni("MesgDesc", "String2", file), QString());
         QCOMPARE(describe(b.log.boxes), QStringList{"Information|" + appTitle() + "|Save Complete!"});
 
         // A list file that cannot be written: memory changes, and both Save and Apply say it failed.
         QTemporaryDir dir;
-        QFile blocker(dir.filePath(QStringLiteral("file")));
+        QFile blocker(dir.filePath(u"file"_s));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        setListFilePathOverride(dir.filePath(QStringLiteral("file/kivo.ini")));
-        dlg->txtDesc->setPlainText(QStringLiteral("kept in memory"));
+        setListFilePathOverride(dir.filePath(u"file/kivo.ini"_s));
+        dlg->txtDesc->setPlainText(u"kept in memory"_s);
         dlg->cmdSave->click();
         dlg->cmdApply->click();
         setListFilePathOverride(file);
-        QCOMPARE(b.w->data().MesgList[9].strDesc, QStringLiteral("kept in memory"));
+        QCOMPARE(b.w->data().MesgList[9].strDesc, u"kept in memory"_s);
         QCOMPARE(b.log.boxes.size(), 3);
         QVERIFY(b.log.boxes[1].icon == QMessageBox::Warning && b.log.boxes[2].icon == QMessageBox::Warning);
     }
@@ -448,26 +389,93 @@ private slots:
         QPointer<frmSendMessage> dlg = b.openSendMessage();
         QVERIFY(dlg->isWindow() && !dlg->isModal());
         QCOMPARE(dlg->size(), frmSendMessage::collapsedSize());
-        QCOMPARE(dlg->cmdAssign->text(), QStringLiteral("Show Assign (F2)"));
+        QCOMPARE(dlg->cmdAssign->text(), u"Show Assign (F2)"_s);
         QCOMPARE(dlg->focusWidget(), dlg->cmdBtnNum[0]);
 
         QTest::keyClick(dlg->cmdBtnNum[0], Qt::Key_F2);
         QCOMPARE(dlg->size(), frmSendMessage::expandedSize());
-        QCOMPARE(dlg->cmdAssign->text(), QStringLiteral("Hide A&ssign (F2)"));
+        QCOMPARE(dlg->cmdAssign->text(), u"Hide A&ssign (F2)"_s);
         QVERIFY(dlg->fraAssign->isVisible());
         dlg->txtString[0]->setFocus(Qt::TabFocusReason);
-        dlg->txtString[0]->setText(QStringLiteral("unapplied"));
+        dlg->txtString[0]->setText(u"unapplied"_s);
         QTest::keyClick(dlg->txtString[0], Qt::Key_F2); // F2 works while typing, and sends nothing
         QCOMPARE(dlg->size(), frmSendMessage::collapsedSize());
-        QCOMPARE(dlg->cmdAssign->text(), QStringLiteral("Show A&ssign (F2)"));
+        QCOMPARE(dlg->cmdAssign->text(), u"Show A&ssign (F2)"_s);
         QVERIFY(!dlg->fraAssign->isVisible());
         QCOMPARE(b.sent, QByteArray());
 
         QCOMPARE(b.openSendMessage(), dlg.data()); // the one window, edits intact
-        QCOMPARE(dlg->txtString[0]->text(), QStringLiteral("unapplied"));
+        QCOMPARE(dlg->txtString[0]->text(), u"unapplied"_s);
         QTest::keyClick(dlg->cmdAssign, Qt::Key_Escape);
         QTRY_VERIFY(dlg.isNull());
-        QCOMPARE(b.openSendMessage()->txtString[0]->text(), QStringLiteral("m1"));
+        QCOMPARE(b.openSendMessage()->txtString[0]->text(), u"m1"_s);
+    }
+
+    // Strings longer than a line edit's default limit (32767 characters) must never be cut without
+    // a word: not by the stored-string editors' Apply, not by a paste into the send box.
+    void editorsApplyStoredStringsWhole_data()
+    {
+        DataTable<QString> row("section");
+        row("function keys", ListFileKeys::FuncString);
+        row("repeat list", ListFileKeys::AutoString);
+        row("messages", ListFileKeys::MesgString);
+    }
+    void editorsApplyStoredStringsWhole()
+    {
+        QFETCH(QString, section);
+        const QString kLong = QString(1 << 20, u'x') + u"END"_s;
+        QVERIFY(WriteIni(section, ListFileKeys::rowKey(1), kLong, kivotest::listFilePath()));
+        Bench b(false);
+        b.click("optComm_0"); // enables "Send &Msg..."
+        QString shown;
+        auto apply = [&shown](QWidget *dlg) {
+            if (!dlg)
+                return;
+            shown = control<QLineEdit>(*dlg, "txtString_0")->text();
+            button(*dlg, "cmdApply")->click();
+            dlg->close();
+        };
+        const AppData &d = b.w->data();
+        QString inMemory;
+        if (section == ListFileKeys::FuncString) {
+            // The key editor is modal: it is worked while its exec() runs.
+            QTimer::singleShot(0, this, [&] { apply(QApplication::activeModalWidget()); });
+            b.btn("cmdFuncKeySet")->click();
+            inMemory = d.FuncKeys[0].String;
+        } else if (section == ListFileKeys::AutoString) {
+            b.w->autoRepeat()->cmdEditList_Click();
+            apply(topLevel<frmEditList>());
+            inMemory = d.RepeatList[0].String;
+        } else {
+            apply(b.openSendMessage());
+            inMemory = d.MesgList[0].strMesg;
+        }
+        QCOMPARE(shown, kLong);
+        QVERIFY(b.log.boxes.isEmpty());
+        QCOMPARE(ReadIni(section, ListFileKeys::rowKey(1), kivotest::listFilePath()), kLong);
+        QCOMPARE(inMemory, kLong);
+    }
+
+    void longHexPasteIsSentWholeWithItsTrueLength()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        Bench b(false);
+        b.w->data().strWinSockIP = u"127.0.0.1"_s;
+        b.w->data().strWinSockPort = QString::number(server.serverPort());
+        b.click("optComm_0");
+        b.btn("cmdMonOn")->click(); // opens the socket
+        QTRY_VERIFY(server.hasPendingConnections());
+        QTcpSocket *peer = server.nextPendingConnection();
+        QTRY_VERIFY(b.w->links()->tcpLink().isReady());
+        b.click("optFormatHexa");
+        const QByteArray wire(40001, '\x41');
+        b.box()->setText(QString::fromLatin1(wire.toHex()));
+        QCOMPARE(control<QLabel>(*b.w, "lblSendLength")->text(), u"Length 40001"_s);
+        b.btn("cmdSend")->click();
+        QByteArray got;
+        QTRY_COMPARE((got += peer->readAll()).size(), wire.size());
+        QCOMPARE(got, wire);
     }
 };
 

@@ -8,23 +8,25 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
 using namespace kivosim;
 
 namespace {
 
-// A simulator running in this process with a TCP client that splits what it receives into lines.
+// A simulator running in this process (on a pseudo-terminal too when asked) with a TCP client that
+// splits what it receives into lines.
 struct Rig
 {
-    explicit Rig(double rate, Layout layout = Layout::Bytes22, qint64 frameLimit = 0)
+    explicit Rig(double rate, Layout layout = Layout::Bytes22, qint64 frameLimit = 0, bool pty = false)
     {
         SimOptions options;
         options.tcpPort = 0;
         options.rate = rate;
         options.layout = layout;
         options.frames = frameLimit;
+        options.pty = pty;
         sim = std::make_unique<Simulator>(options);
         QObject::connect(sim.get(), &Simulator::output, [this](const QString &line) { output << line; });
-        QString error;
         started = sim->start(&error);
         client.connectToHost(QHostAddress::LocalHost, sim->tcpPort());
         QObject::connect(&client, &QTcpSocket::readyRead, [this] {
@@ -47,6 +49,7 @@ struct Rig
 
     std::unique_ptr<Simulator> sim;
     bool started = false;
+    QString error;
     QTcpSocket client;
     QElapsedTimer clock;
     QByteArray pending;
@@ -83,7 +86,7 @@ private slots:
         Rig rig(100);
         QCOMPARE(rig.nextFrames(1).first().mid(9, 8), QByteArray("   12.34"));
         rig.client.write("\x02z\x03\r\n");
-        QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD Z zero")));
+        QTRY_VERIFY(rig.output.contains(u"CMD Z zero"_s));
         const QByteArray zero("ST,GS,01,    0.00 kg\r\n");
         // Frames already on their way may still show the load.
         QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1), zero);
@@ -95,10 +98,10 @@ private slots:
     {
         Rig rig(100, Layout::Bytes18);
         rig.client.write("T\r\n");
-        QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD T tare 1234")));
+        QTRY_VERIFY(rig.output.contains(u"CMD T tare 1234"_s));
         QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1), QByteArray("ST,NT,+0000.00kg\r\n"));
         rig.client.write("Z\r\n"); // zeroing also ends the tare
-        QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD Z zero")));
+        QTRY_VERIFY(rig.output.contains(u"CMD Z zero"_s));
         QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1).mid(3, 2), QByteArray("GS"));
     }
 
@@ -107,7 +110,7 @@ private slots:
         Rig rig(100);
         QVERIFY(!rig.nextFrames(2).isEmpty());
         rig.client.write("\x02S\x03");
-        QTRY_VERIFY(rig.output.contains(QStringLiteral("CMD S off")));
+        QTRY_VERIFY(rig.output.contains(u"CMD S off"_s));
         QVERIFY(!rig.sim->streaming());
         QTest::qWait(100); // frames already sent before the stop arrive
         const qsizetype stopped = rig.frames.size();
@@ -129,7 +132,7 @@ private slots:
         QSignalSpy finished(rig.sim.get(), &Simulator::finished);
         QVERIFY(finished.wait(5000));
         QTRY_COMPARE(rig.frames.size(), 5);
-        QCOMPARE(rig.output.last(), QStringLiteral("SENT 5 frames"));
+        QCOMPARE(rig.output.last(), u"SENT 5 frames"_s);
     }
 
     void maxRateSendsOnlyWholeFramesFast()
@@ -147,18 +150,12 @@ private slots:
 
     void ptyCarriesFramesAndCommands()
     {
-        SimOptions options;
-        options.rate = 100;
-        options.pty = true;
-        options.layout = Layout::Bytes10;
-        Simulator sim(options);
-        QStringList output;
-        connect(&sim, &Simulator::output, this, [&output](const QString &line) { output << line; });
-        QString error;
-        QVERIFY2(sim.start(&error), qPrintable(error));
-        QVERIFY(output.contains(QStringLiteral("PTY ") + sim.ptyDevice()));
+        Rig rig(100, Layout::Bytes10, 0, true);
+        QVERIFY2(rig.started, qPrintable(rig.error));
+        QVERIFY(rig.output.contains(u"PTY "_s + rig.sim->ptyDevice()));
 
-        const int fd = ::open(QFile::encodeName(sim.ptyDevice()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const int fd =
+            ::open(QFile::encodeName(rig.sim->ptyDevice()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         QVERIFY(fd >= 0);
         QByteArray received;
         QSocketNotifier notifier(fd, QSocketNotifier::Read);
@@ -169,7 +166,7 @@ private slots:
         });
         QTRY_VERIFY(received.contains("\r\n+0012.34\r\n")); // raw mode: CR LF passes unchanged
         QCOMPARE(::write(fd, "\x02Z\x03", 3), 3);
-        QTRY_VERIFY(output.contains(QStringLiteral("RECV pty HEX 02 5A 03 TEXT <STX>Z<ETX>")));
+        QTRY_VERIFY(rig.output.contains(u"RECV pty HEX 02 5A 03 TEXT <STX>Z<ETX>"_s));
         QTRY_VERIFY(received.endsWith("+0000.00\r\n"));
         ::close(fd);
     }

@@ -1,10 +1,11 @@
 #include "CommandDecoder.h"
+#include "DataTable.h"
 #include "FrameBuilder.h"
 #include "WeightPattern.h"
 
-#include <QtTest>
-
 using namespace kivosim;
+using kivotest::DataTable;
+using kivotest::fetch;
 
 class tst_SimUnits : public QObject
 {
@@ -13,48 +14,33 @@ private slots:
     // The frames are 22, 10 and 18 bytes long, status and weight at their fixed places.
     void framePutsStatusAndWeightAtLayoutPositions_data()
     {
-        QTest::addColumn<int>("layout");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<bool>("net");
-        QTest::addColumn<QByteArray>("frame");
-        QTest::newRow("22 stable") << int(Layout::Bytes22) << int(Status::Stable) << false
-                                   << QByteArray("ST,GS,01,   12.34 kg\r\n");
-        QTest::newRow("22 overload net") << int(Layout::Bytes22) << int(Status::Overload) << true
-                                         << QByteArray("OL,NT,01,   12.34 kg\r\n");
-        QTest::newRow("10") << int(Layout::Bytes10) << int(Status::Unstable) << false
-                            << QByteArray("+0012.34\r\n");
-        QTest::newRow("18 unstable") << int(Layout::Bytes18) << int(Status::Unstable) << false
-                                     << QByteArray("US,GS,+0012.34kg\r\n");
+        DataTable<Layout, Status, bool, QByteArray> row("layout", "status", "net", "frame");
+        row("22 stable", Layout::Bytes22, Status::Stable, false, "ST,GS,01,   12.34 kg\r\n");
+        row("22 overload net", Layout::Bytes22, Status::Overload, true, "OL,NT,01,   12.34 kg\r\n");
+        row("10", Layout::Bytes10, Status::Unstable, false, "+0012.34\r\n");
+        row("18 unstable", Layout::Bytes18, Status::Unstable, false, "US,GS,+0012.34kg\r\n");
     }
     void framePutsStatusAndWeightAtLayoutPositions()
     {
-        QFETCH(int, layout);
-        QFETCH(int, status);
-        QFETCH(bool, net);
-        QTEST(FrameBuilder::build(Layout(layout), {Status(status), net, 1234}, 2), "frame");
+        const auto [layout, status, net] = fetch<Layout, Status, bool>("layout", "status", "net");
+        QTEST(FrameBuilder::build(layout, {status, net, 1234}, 2), "frame");
     }
 
     void weightFieldKeepsEightCharactersWithSign_data()
     {
-        QTest::addColumn<qint64>("counts");
-        QTest::addColumn<int>("decimals");
-        QTest::addColumn<bool>("zeroFill");
-        QTest::addColumn<QByteArray>("field");
-        QTest::newRow("blank three decimals") << qint64(12345) << 3 << false << QByteArray("  12.345");
-        QTest::newRow("blank negative below one") << qint64(-5) << 3 << false << QByteArray("  -0.005");
-        QTest::newRow("zero fill three decimals") << qint64(1234) << 3 << true << QByteArray("+001.234");
-        QTest::newRow("zero fill negative") << qint64(-1234) << 2 << true << QByteArray("-0012.34");
-        QTest::newRow("no decimals") << qint64(1234) << 0 << true << QByteArray("+0001234");
-        QTest::newRow("zero") << qint64(0) << 2 << false << QByteArray("    0.00");
-        QTest::newRow("too big is clamped") << qint64(123456789) << 2 << true << QByteArray("+9999.99");
-        QTest::newRow("too small is clamped") << qint64(-123456789) << 0 << false << QByteArray("-9999999");
+        DataTable<qint64, int, bool, QByteArray> row("counts", "decimals", "zeroFill", "field");
+        row("blank three decimals", 12345, 3, false, "  12.345");
+        row("blank negative below one", -5, 3, false, "  -0.005");
+        row("zero fill three decimals", 1234, 3, true, "+001.234");
+        row("zero fill negative", -1234, 2, true, "-0012.34");
+        row("no decimals", 1234, 0, true, "+0001234");
+        row("zero", 0, 2, false, "    0.00");
+        row("too big is clamped", 123456789, 2, true, "+9999.99");
+        row("too small is clamped", -123456789, 0, false, "-9999999");
     }
-
     void weightFieldKeepsEightCharactersWithSign()
     {
-        QFETCH(qint64, counts);
-        QFETCH(int, decimals);
-        QFETCH(bool, zeroFill);
+        const auto [counts, decimals, zeroFill] = fetch<qint64, int, bool>("counts", "decimals", "zeroFill");
         QTEST(FrameBuilder::weightField(counts, decimals, zeroFill), "field");
     }
 
@@ -86,22 +72,18 @@ private slots:
 
     void commandsAreFoundWithOrWithoutFraming_data()
     {
-        QTest::addColumn<QList<QByteArray>>("pieces");
-        QTest::addColumn<QList<QByteArray>>("commands");
-        using L = QList<QByteArray>;
-        QTest::newRow("bare") << L{"Z"} << L{"Z"};
-        QTest::newRow("line end") << L{"Z\r\n"} << L{"Z"};
-        QTest::newRow("stx etx") << L{"\x02T\x03"} << L{"T"};
-        QTest::newRow("stx etx line end") << L{"\x02S\x03\r\n"} << L{"S"};
-        QTest::newRow("split across reads") << L{"\x02", "W", "\x03"} << L{"W"};
-        QTest::newRow("two in one read") << L{"Z\r\nT\r\n"} << L{"Z", "T"};
-        QTest::newRow("blanks trimmed") << L{" s \n"} << L{"s"};
+        DataTable<QList<QByteArray>, QList<QByteArray>> row("pieces", "commands");
+        row("bare", {"Z"}, {"Z"});
+        row("line end", {"Z\r\n"}, {"Z"});
+        row("stx etx", {"\x02T\x03"}, {"T"});
+        row("stx etx line end", {"\x02S\x03\r\n"}, {"S"});
+        row("split across reads", {"\x02", "W", "\x03"}, {"W"});
+        row("two in one read", {"Z\r\nT\r\n"}, {"Z", "T"});
+        row("blanks trimmed", {" s \n"}, {"s"});
     }
-
     void commandsAreFoundWithOrWithoutFraming()
     {
-        QFETCH(QList<QByteArray>, pieces);
-        QFETCH(QList<QByteArray>, commands);
+        const auto [pieces, commands] = fetch<QList<QByteArray>, QList<QByteArray>>("pieces", "commands");
         CommandDecoder decoder;
         QList<QByteArray> found;
         connect(&decoder, &CommandDecoder::command, this, [&found](const QByteArray &c) { found << c; });

@@ -4,9 +4,9 @@
 #include "tools/ProgramListLauncher.h"
 
 #include <QAction>
-#include <QLabel>
 
 using namespace kivo;
+using namespace kivotest;
 
 class tst_frmAbout : public QObject
 {
@@ -15,8 +15,8 @@ private slots:
     void showsTitleAndBuildVersion()
     {
         frmAbout box;
-        QCOMPARE(box.windowTitle(), QStringLiteral("Kivo"));
-        QCOMPARE(box.lblTitle->text(), QStringLiteral("Kivobench"));
+        QCOMPARE(box.windowTitle(), u"Kivo"_s);
+        QCOMPARE(box.lblTitle->text(), u"Kivobench"_s);
         // The build's project version, as CMake knows it.
         QCOMPARE(box.lblVersion->text(), QStringLiteral("Ver. " KIVO_EXPECTED_VERSION));
         QVERIFY(!box.Image1->pixmap().isNull());
@@ -24,16 +24,14 @@ private slots:
 
     void enterAndEscClose_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("result");
-        QTest::newRow("Enter") << int(Qt::Key_Return) << int(QDialog::Accepted);
-        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(QDialog::Accepted);
-        QTest::newRow("Esc") << int(Qt::Key_Escape) << int(QDialog::Rejected);
+        DataTable<int, int> row("key", "result");
+        row("Enter", Qt::Key_Return, QDialog::Accepted);
+        row("keypad Enter", Qt::Key_Enter, QDialog::Accepted);
+        row("Esc", Qt::Key_Escape, QDialog::Rejected);
     }
     void enterAndEscClose()
     {
-        QFETCH(int, key);
-        QFETCH(int, result);
+        const auto [key, result] = fetch<int, int>("key", "result");
         frmAbout box;
         box.setResult(-1);
         box.show();
@@ -44,26 +42,21 @@ private slots:
 
     void sysInfoStartsFirstInstalledOrShowsMessage_data()
     {
-        QTest::addColumn<QStringList>("installed");
-        QTest::addColumn<bool>("startWorks");
-        QTest::addColumn<QString>("started"); // the path started, empty for none
-        QTest::newRow("no tool installed") << QStringList() << true << QString();
-        QTest::newRow("installed tool will not start") << QStringList{"hardinfo"} << false << QString();
-        QTest::newRow("first installed of the list")
-            << QStringList{"xfce4-taskmanager", "kinfocenter"} << true << "/usr/bin/kinfocenter";
+        DataTable<QStringList, bool, QString> row("installed", "startWorks", "started"); // empty: none
+        row("no tool installed", {}, true, {});
+        row("installed tool will not start", {"hardinfo"}, false, {});
+        row("first installed of the list", {"xfce4-taskmanager", "kinfocenter"}, true,
+            "/usr/bin/kinfocenter");
     }
     void sysInfoStartsFirstInstalledOrShowsMessage()
     {
-        QFETCH(QStringList, installed);
-        QFETCH(bool, startWorks);
-        QFETCH(QString, started);
-        kivotest::MessageLog log;
+        const auto [installed, startWorks, started] =
+            fetch<QStringList, bool, QString>("installed", "startWorks", "started");
+        MessageLog log;
         QString startedPath;
         frmAbout box(std::make_unique<ProgramListLauncher>(
             ProgramListLauncher::defaultPrograms(),
-            [&](const QString &p) {
-                return installed.contains(p) ? QStringLiteral("/usr/bin/") + p : QString();
-            },
+            [&](const QString &p) { return installed.contains(p) ? u"/usr/bin/"_s + p : QString(); },
             [&](const QString &path) {
                 if (startWorks)
                     startedPath = path;
@@ -73,15 +66,14 @@ private slots:
         box.cmdSysInfo->click();
         QCOMPARE(startedPath, started);
         QVERIFY(box.isVisible());
-        QCOMPARE(kivotest::describe(log.boxes),
-                 started.isEmpty()
-                     ? QStringList{QStringLiteral("NoIcon|Kivo|지금은 시스템 정보를 사용할 수 없습니다.")}
-                     : QStringList{});
+        QCOMPARE(describe(log.boxes),
+                 started.isEmpty() ? QStringList{u"NoIcon|Kivo|지금은 시스템 정보를 사용할 수 없습니다."_s}
+                                   : QStringList{});
     }
 
     void helpMenuOpensModalBoxWithoutOwner()
     {
-        auto main = kivotest::openWindow();
+        auto main = openWindow();
         bool sawAbout = false;
         QWidget *owner = main.get();
         QTimer::singleShot(0, this, [&] {
@@ -92,7 +84,7 @@ private slots:
                 QTest::keyClick(modal, Qt::Key_Escape);
             }
         });
-        kivotest::control<QAction>(*main, "mnuHelp_About")->trigger();
+        control<QAction>(*main, "mnuHelp_About")->trigger();
         QVERIFY(sawAbout);
         QCOMPARE(owner, nullptr);
     }

@@ -4,10 +4,8 @@
 #include "PtyPair.h"
 #include "traffic/TrafficViews.h"
 
-#include <QLineEdit>
-#include <QTextEdit>
-
 using namespace kivo;
+using namespace kivotest;
 
 class tst_frmOriel : public QObject
 {
@@ -17,10 +15,9 @@ private slots:
 
     void everyButtonSendsItsFrameAsHexa_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QByteArray>("bytes");
-        const auto row = [](const char *button, const char *hex) {
-            QTest::newRow(button) << QString(button) << QByteArray::fromHex(hex);
+        DataTable<QString, QByteArray> add("button", "bytes");
+        const auto row = [&add](const char *button, const char *hex) {
+            add(button, button, QByteArray::fromHex(hex));
         };
         row("Command1", "52580001 0040 2C 0004 3A AB 0D");
         row("Command2", "52580001 0044 2C 0004 3A AF 0D");
@@ -36,27 +33,18 @@ private slots:
     }
     void everyButtonSendsItsFrameAsHexa()
     {
-        QFETCH(QString, button);
-        QFETCH(QByteArray, bytes);
-        kivotest::MessageLog log;
+        const auto [button, bytes] = fetch<QString, QByteArray>("button", "bytes");
+        MessageLog log;
         auto form = makeForm();
-        kivotest::control<QPushButton>(*form, qPrintable(button))->click();
+        control<QPushButton>(*form, qPrintable(button))->click();
         QCOMPARE(m_sent, QByteArrayList{bytes});
         QVERIFY(log.boxes.isEmpty());
     }
 
     void typedRecordReadsStepTheirBoxAndText2Follows_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("after");
-        const auto row = [](const char *tag, const char *button, const char *box, const char *before,
-                            const char *hex, const char *after) {
-            QTest::newRow(tag) << QString(button) << QString(box) << QString(before)
-                               << QByteArray::fromHex(hex) << QString(after);
-        };
+        DataTable<QString, QString, QString, QByteArray, QString> row("button", "box", "before", "hex",
+                                                                      "after");
         row("record 3", "Command7", "Text1", "3", "5258000100B02C002E3A450D", "4");
         row("letters count 0", "Command7", "Text1", "abc", "5258000100262C002E3ABB0D", "1");
         row("leading number read", "Command7", "Text1", "2x", "5258000100822C002E3A170D", "3");
@@ -64,22 +52,19 @@ private slots:
     }
     void typedRecordReadsStepTheirBoxAndText2Follows()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, box);
-        QFETCH(QString, before);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, after);
+        const auto [button, box, before, hex, after] =
+            fetch<QString, QString, QString, QByteArray, QString>("button", "box", "before", "hex", "after");
         auto form = makeForm();
-        auto *edit = kivotest::control<QLineEdit>(*form, qPrintable(box));
+        auto *edit = control<QLineEdit>(*form, qPrintable(box));
         edit->clear();
         QTest::keyClicks(edit, before);
         // Typing a record number into Text1 shows it in Text2 too.
-        QCOMPARE(form->Text2->text(), box == QLatin1String("Text1") ? before : QStringLiteral("1"));
-        kivotest::control<QPushButton>(*form, qPrintable(button))->click();
-        QCOMPARE(m_sent, QByteArrayList{bytes});
+        QCOMPARE(form->Text2->text(), box == QLatin1String("Text1") ? before : u"1"_s);
+        control<QPushButton>(*form, qPrintable(button))->click();
+        QCOMPARE(m_sent, QByteArrayList{QByteArray::fromHex(hex)});
         QCOMPARE(edit->text(), after);
         // The acknowledgment number follows the record box only.
-        QCOMPARE(form->Text2->text(), box == QLatin1String("Text1") ? after : QStringLiteral("1"));
+        QCOMPARE(form->Text2->text(), box == QLatin1String("Text1") ? after : u"1"_s);
         form->Command8->click();
         QCOMPARE(m_sent.size(), 2);
         QCOMPARE(quint8(m_sent[1][3]), quint8(form->Text2->text().toInt()));
@@ -87,12 +72,7 @@ private slots:
 
     void valueThatDoesNotFitSendsNothingAndNamesTheBox_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("text");
-        const auto row = [](const char *tag, const char *button, const char *box, const char *text) {
-            QTest::newRow(tag) << QString(button) << QString(box) << QString(text);
-        };
+        DataTable<QString, QString, QString> row("button", "box", "text");
         row("negative address", "Command7", "Text1", "-1426");
         row("address beyond 32 bits", "Command7", "Text1", "93367429");
         row("PLU address beyond 32 bits", "Command11", "Text3", "12267170");
@@ -101,33 +81,31 @@ private slots:
     }
     void valueThatDoesNotFitSendsNothingAndNamesTheBox()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, box);
-        QFETCH(QString, text);
-        kivotest::MessageLog log;
+        const auto [button, box, text] = fetch<QString, QString, QString>("button", "box", "text");
+        MessageLog log;
         auto form = makeForm();
-        auto *edit = kivotest::control<QLineEdit>(*form, qPrintable(box));
+        auto *edit = control<QLineEdit>(*form, qPrintable(box));
         edit->setText(text);
-        kivotest::control<QPushButton>(*form, qPrintable(button))->click();
+        control<QPushButton>(*form, qPrintable(button))->click();
         QVERIFY(m_sent.isEmpty());
         QCOMPARE(edit->text(), text);
         QCOMPARE(log.boxes.size(), 1);
         QVERIFY(log.boxes[0].text.contains(box));
-        QVERIFY(kivotest::describe(log.boxes[0]).startsWith(QStringLiteral("Warning|Kivo|")));
+        QVERIFY(describe(log.boxes[0]).startsWith(u"Warning|Kivo|"_s));
     }
 
     // Through the real window: the hidden button opens one topmost form, its frame reaches the
     // port and shows in the hex view as a SEND line, and the form goes with the window.
     void hiddenMainButtonOpensOneTopmostFormThatSendsThroughThePort()
     {
-        kivotest::MessageLog log;
+        MessageLog log;
         PtyPair pty;
-        auto main = kivotest::openWindow();
-        kivotest::connectSerial(*main, pty.slavePath());
+        auto main = openWindow();
+        connectSerial(*main, pty.slavePath());
         main->views()->selectTab(ViewTab::Hexa);
-        QVERIFY(!kivotest::button(*main, "cmdOriel")->isVisible());
-        kivotest::button(*main, "cmdOriel")->click();
-        kivotest::button(*main, "cmdOriel")->click();
+        QVERIFY(!button(*main, "cmdOriel")->isVisible());
+        button(*main, "cmdOriel")->click();
+        button(*main, "cmdOriel")->click();
         QList<frmOriel *> forms;
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *f = qobject_cast<frmOriel *>(w))
@@ -136,7 +114,7 @@ private slots:
         QPointer<frmOriel> form = forms[0];
         QVERIFY(form->isVisible());
         QCOMPARE(form->parentWidget(), nullptr);
-        QCOMPARE(form->windowTitle(), QStringLiteral("Oriel 테스트"));
+        QCOMPARE(form->windowTitle(), u"Oriel 테스트"_s);
         QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(form->pos(), QPoint(500, 200));
 
@@ -145,9 +123,9 @@ private slots:
         QByteArray received;
         QTRY_COMPARE((received += pty.deviceReceived()), bytes);
         QVERIFY(log.boxes.isEmpty());
-        QVERIFY(kivotest::control<QTextEdit>(*main, "rtfPrintHex")
+        QVERIFY(control<QTextEdit>(*main, "rtfPrintHex")
                     ->toPlainText()
-                    .contains(QStringLiteral("SEND : ") + QString::fromLatin1(bytes.toHex(' ').toUpper())));
+                    .contains(u"SEND : "_s + QString::fromLatin1(bytes.toHex(' ').toUpper())));
         main.reset();
         QVERIFY(form.isNull());
     }

@@ -1,6 +1,7 @@
 #include "FakeLink.h"
 #include "MainWindow.h"
 
+#include "core/CodePage.h"
 #include "link/TcpLink.h"
 #include "traffic/LineFormat.h"
 #include "traffic/ReceivePipeline.h"
@@ -8,15 +9,8 @@
 #include "traffic/TrafficViews.h"
 
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QTabBar>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTextBlock>
-#include <QTextEdit>
 
 using namespace kivo;
 using namespace kivotest;
@@ -27,7 +21,7 @@ namespace {
 // without a colour of its own follows "{}".
 QString colouredText(const QTextDocument *document)
 {
-    QString out, last = QStringLiteral("none");
+    QString out, last = u"none"_s;
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
         if (block != document->begin())
             out += u'\n';
@@ -42,8 +36,8 @@ QString colouredText(const QTextDocument *document)
     return out;
 }
 
-const QString kRecv = QStringLiteral("{0000ff}RECV : {000000}");
-const QString kMark = QStringLiteral("{c0c0c0}");
+const QString kRecv = u"{0000ff}RECV : {000000}"_s;
+const QString kMark = u"{c0c0c0}"_s;
 } // namespace
 
 // Line building, and the traffic views of the main window fed through its receive pipeline: a
@@ -56,43 +50,37 @@ private slots:
     {
         resetStores();
         m_w = openWindow();
-        m_link = std::make_unique<FakeLink>(QStringLiteral("serial:fake"));
+        m_link = std::make_unique<FakeLink>(u"serial:fake"_s);
         m_w->receivePipeline()->setSerialLink(m_link.get());
-        choose(*m_w, "cboDelay", QStringLiteral("0"));
+        choose(*m_w, "cboDelay", u"0"_s);
     }
     void cleanup() { m_w.reset(); }
 
     void bufferBecomesDueAtThresholdOrClosingLineEnd_data()
     {
-        QTest::addColumn<bool>("hex");
-        QTest::addColumn<QString>("buffer");
-        QTest::addColumn<bool>("due");
-        QTest::newRow("21 chars wait") << false << QString(21, u'A') << false;
-        QTest::newRow("22 chars print") << false << QString(22, u'A') << true;
-        QTest::newRow("closing CR LF prints") << false << QStringLiteral("AB\r\n") << true;
-        QTest::newRow("LF CR waits") << false << QStringLiteral("AB\n\r") << false;
-        QTest::newRow("inner CR LF waits") << false << QStringLiteral("A\r\nB") << false;
-        QTest::newRow("hex 65 chars wait") << true << QString(65, u'4') << false;
-        QTest::newRow("hex 66 chars print") << true << QString(66, u'4') << true;
-        QTest::newRow("hex closing 0D 0A prints") << true << QStringLiteral("41 0D 0A ") << true;
-        QTest::newRow("hex 0A 0D waits") << true << QStringLiteral("41 0A 0D ") << false;
+        DataTable<bool, QString, bool> row("hex", "buffer", "due");
+        row("21 chars wait", false, QString(21, u'A'), false);
+        row("22 chars print", false, QString(22, u'A'), true);
+        row("closing CR LF prints", false, "AB\r\n", true);
+        row("LF CR waits", false, "AB\n\r", false);
+        row("inner CR LF waits", false, "A\r\nB", false);
+        row("hex 65 chars wait", true, QString(65, u'4'), false);
+        row("hex 66 chars print", true, QString(66, u'4'), true);
+        row("hex closing 0D 0A prints", true, "41 0D 0A ", true);
+        row("hex 0A 0D waits", true, "41 0A 0D ", false);
     }
     void bufferBecomesDueAtThresholdOrClosingLineEnd()
     {
-        QFETCH(bool, hex);
-        QFETCH(QString, buffer);
+        const auto [hex, buffer] = fetch<bool, QString>("hex", "buffer");
         QTEST(hex ? hexDue(buffer) : textDue(buffer), "due");
     }
 
     void lineBodyShowsEachUnprintableCharacterAsOneQuestionMark_data()
     {
-        QTest::addColumn<QString>("buffer");
-        QTest::addColumn<QString>("body");
-        QTest::newRow("inner CR LF, CR and LF are one break each")
-            << QStringLiteral("A\r\nB\rC\nD") << QStringLiteral("A\nB\nC\nD");
-        QTest::newRow("Hangul and decode errors")
-            << QStringLiteral("A한\uFFFD\uFFFD") << QStringLiteral("A???");
-        QTest::newRow("char outside the basic plane") << QStringLiteral("A😀\r\n") << QStringLiteral("A?");
+        DataTable<QString, QString> row("buffer", "body");
+        row("inner CR LF, CR and LF are one break each", "A\r\nB\rC\nD", "A\nB\nC\nD");
+        row("Hangul and decode errors", u"A한\uFFFD\uFFFD"_s, "A???");
+        row("char outside the basic plane", u"A😀\r\n"_s, "A?");
     }
     void lineBodyShowsEachUnprintableCharacterAsOneQuestionMark()
     {
@@ -102,31 +90,31 @@ private slots:
 
     void receivedBytesMakeTheLinesOfTheSelectedViews_data()
     {
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<QList<QByteArray>>("reads");
-        QTest::addColumn<QString>("ascii");
-        QTest::addColumn<QString>("hex");
-        QTest::addColumn<QString>("terminal");
-        const auto row = [](const char *tag, int tab, const QList<QByteArray> &reads, const QString &ascii,
-                            const QString &hex = {}, const QString &terminal = {}) {
-            QTest::newRow(tag) << tab << reads << ascii << hex << terminal;
-        };
-        row("Both, AB CR LF", 3, {"AB\r\n"}, kRecv + "AB" + kMark + "[CRLF]", kRecv + "41 42 0D 0A ");
-        row("CR LF alone", 3, {"\r\n"}, "{0000ff}RECV : " + kMark + "[CRLF]", kRecv + "0D 0A ");
-        row("A B CR", 1, {"AB\r"}, kRecv + "AB" + kMark + "[CR]");
-        row("A B LF CR breaks after AB", 1, {"AB\n\r"}, kRecv + "AB\n" + kMark + "[CR]");
-        row("TAB NUL 128 as ?", 1, {QByteArray("\t\0\x80", 3)}, kRecv + "???");
-        row("30 bytes at once are one line", 1, {QByteArray(30, 'x')}, kRecv + QString(30, u'x'));
-        row("Hexa fills only the hex view", 2, {"AB"}, {}, kRecv + "41 42 ");
+        DataTable<int, QList<QByteArray>, QString, QString, QString> row("tab", "reads", "ascii", "hex",
+                                                                         "terminal");
+        row("Both, AB CR LF", 3, {"AB\r\n"}, kRecv + "AB" + kMark + "[CRLF]", kRecv + "41 42 0D 0A ", {});
+        row("CR LF alone", 3, {"\r\n"}, "{0000ff}RECV : " + kMark + "[CRLF]", kRecv + "0D 0A ", {});
+        row("A B CR", 1, {"AB\r"}, kRecv + "AB" + kMark + "[CR]", {}, {});
+        row("A B LF CR breaks after AB", 1, {"AB\n\r"}, kRecv + "AB\n" + kMark + "[CR]", {}, {});
+        row("TAB NUL 128 as ?", 1, {QByteArray("\t\0\x80", 3)}, kRecv + "???", {}, {});
+        row("30 bytes at once are one line", 1, {QByteArray(30, 'x')}, kRecv + QString(30, u'x'), {}, {});
+        row("Hexa fills only the hex view", 2, {"AB"}, {}, kRecv + "41 42 ", {});
         row("first line has no leading break, later ones do", 1, {"AB", "CD\r\n"},
-            kRecv + "AB\n" + kRecv + "CD" + kMark + "[CRLF]");
+            kRecv + "AB\n" + kRecv + "CD" + kMark + "[CRLF]", {}, {});
         row("terminal keeps TAB NUL", 4, {QByteArray("\tA\0", 3)}, {}, {}, QString::fromLatin1("\tA\0", 3));
         row("terminal: CR LF split over reads is one break", 4, {"A\r", "\nB\r\r\n"}, {}, {}, "A\nB\n\n");
+        // "가" is EA B0 80 in UTF-8: split over two reads it is one character, shown as one "?" in
+        // the ASCII view.
+        row("UTF-8 character split over reads", 1, {"x\xEA\xB0", "\x80y"}, kRecv + "x\n" + kRecv + "?y", {},
+            {});
+        row("terminal: UTF-8 character split over reads", 4, {"x\xEA\xB0", "\x80y"}, {}, {}, u"x가y"_s);
     }
     void receivedBytesMakeTheLinesOfTheSelectedViews()
     {
-        QFETCH(int, tab);
-        QFETCH(QList<QByteArray>, reads);
+        const auto [tab, reads] = fetch<int, QList<QByteArray>>("tab", "reads");
+        if (QByteArray(QTest::currentDataTag()).contains("UTF-8") &&
+            CodePage::system().name().toUpper().replace("-", "") != "UTF8")
+            QSKIP("the locale's character set is not UTF-8");
         selectTab(tab);
         for (const QByteArray &bytes : reads)
             deviceSends(bytes);
@@ -139,36 +127,32 @@ private slots:
     void recvDelayGathersABurstAndTheTerminalTabForcesItToZero()
     {
         selectTab(1);
-        choose(*m_w, "cboDelay", QStringLiteral("0.2"));
+        choose(*m_w, "cboDelay", u"0.2"_s);
         for (const char *piece : {"12", "34", "56"})
             m_link->deviceSends(piece);
         QCOMPARE(asc(), QString()); // nothing read before the delay ends
         QTRY_COMPARE(asc(), kRecv + "123456");
         selectTab(4);
         auto *cboDelay = control<QComboBox>(*m_w, "cboDelay");
-        QVERIFY(cboDelay->currentText() == QStringLiteral("0") && !cboDelay->isEnabled());
+        QVERIFY(cboDelay->currentText() == u"0"_s && !cboDelay->isEnabled());
         deviceSends("AB");
-        QCOMPARE(terminal()->toPlainText(), QStringLiteral("AB"));
+        QCOMPARE(terminal()->toPlainText(), u"AB"_s);
         QCOMPARE(asc(), kRecv + "123456");
         selectTab(1);
-        QVERIFY(cboDelay->currentText() == QStringLiteral("0") && cboDelay->isEnabled());
-        QCOMPARE(terminal()->toPlainText(), QStringLiteral("AB"));
+        QVERIFY(cboDelay->currentText() == u"0"_s && cboDelay->isEnabled());
+        QCOMPARE(terminal()->toPlainText(), u"AB"_s);
     }
 
     void recvDelayGuardRefusesLongDelaysWhileMonitoring_data()
     {
-        QTest::addColumn<bool>("monitoring");
-        QTest::addColumn<QString>("choice");
-        QTest::addColumn<QString>("kept");
-        QTest::newRow("0.05 while monitoring") << true << QStringLiteral("0.05") << QStringLiteral("0.03");
-        QTest::newRow("0.04 while monitoring") << true << QStringLiteral("0.04") << QStringLiteral("0.04");
-        QTest::newRow("0.2 without monitoring") << false << QStringLiteral("0.2") << QStringLiteral("0.2");
+        DataTable<bool, QString, QString> row("monitoring", "choice", "kept");
+        row("0.05 while monitoring", true, "0.05", "0.03");
+        row("0.04 while monitoring", true, "0.04", "0.04");
+        row("0.2 without monitoring", false, "0.2", "0.2");
     }
     void recvDelayGuardRefusesLongDelaysWhileMonitoring()
     {
-        QFETCH(bool, monitoring);
-        QFETCH(QString, choice);
-        QFETCH(QString, kept);
+        const auto [monitoring, choice, kept] = fetch<bool, QString, QString>("monitoring", "choice", "kept");
         MessageLog log;
         m_w->data().bMonitor = monitoring;
         m_link->blockSignals(true); // the input waits in the port, unread
@@ -186,25 +170,23 @@ private slots:
 
     void ctrlXClearsAllViewsButNotCtrlShiftX_data()
     {
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<bool>("cleared");
-        QTest::newRow("Ctrl+X") << Qt::KeyboardModifiers(Qt::ControlModifier) << true;
-        QTest::newRow("Ctrl+Shift+X") << (Qt::ControlModifier | Qt::ShiftModifier) << false;
-        QTest::newRow("Ctrl+Alt+X") << (Qt::ControlModifier | Qt::AltModifier) << false;
+        DataTable<Qt::KeyboardModifiers, bool> row("modifiers", "cleared");
+        row("Ctrl+X", Qt::ControlModifier, true);
+        row("Ctrl+Shift+X", Qt::ControlModifier | Qt::ShiftModifier, false);
+        row("Ctrl+Alt+X", Qt::ControlModifier | Qt::AltModifier, false);
     }
     void ctrlXClearsAllViewsButNotCtrlShiftX()
     {
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(bool, cleared);
+        const auto [modifiers, cleared] = fetch<Qt::KeyboardModifiers, bool>("modifiers", "cleared");
         selectTab(3);
         deviceSends("AB\r\n");
         deviceSends("CD");
-        m_w->tcpBuffers().strAscBuf = QStringLiteral("kept");
-        terminal()->setPlainText(QStringLiteral("old"));
+        m_w->tcpBuffers().strAscBuf = u"kept"_s;
+        terminal()->setPlainText(u"old"_s);
         // From the send box too, whose own cut must not run.
         m_w->SetSendEnabled(true);
         auto *box = control<QLineEdit>(*m_w, "txtSend");
-        box->setText(QStringLiteral("keep me"));
+        box->setText(u"keep me"_s);
         const QList<QWidget *> views{view("rtfPrintAsc"), view("rtfPrintHex"), terminal()};
         for (QWidget *target : views + QList<QWidget *>{box}) {
             box->selectAll();
@@ -217,28 +199,24 @@ private slots:
                 continue;
             deviceSends("E");
             QCOMPARE(asc(), kRecv + "E");
-            terminal()->setPlainText(QStringLiteral("old"));
+            terminal()->setPlainText(u"old"_s);
         }
-        QCOMPARE(m_w->tcpBuffers().strAscBuf, QStringLiteral("kept"));
+        QCOMPARE(m_w->tcpBuffers().strAscBuf, u"kept"_s);
         if (cleared)
-            QCOMPARE(box->text(), QStringLiteral("keep me"));
+            QCOMPARE(box->text(), u"keep me"_s);
     }
 
     void viewPastTenThousandKeepsFromThe9000th_data()
     {
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<QString>("line");
+        DataTable<int, int, QString> row("tab", "length", "line");
         const QString recv = "\n" + kRecv + "AB" + kMark + "[CRLF]";
-        QTest::newRow("ASCII at 10000 keeps all") << 1 << 10000 << recv;
-        QTest::newRow("ASCII at 10001") << 1 << 10001 << recv;
-        QTest::newRow("terminal at 10001") << 4 << 10001 << QStringLiteral("AB\n");
+        row("ASCII at 10000 keeps all", 1, 10000, recv);
+        row("ASCII at 10001", 1, 10001, recv);
+        row("terminal at 10001", 4, 10001, "AB\n");
     }
     void viewPastTenThousandKeepsFromThe9000th()
     {
-        QFETCH(int, tab);
-        QFETCH(int, length);
-        QFETCH(QString, line);
+        const auto [tab, length, line] = fetch<int, int, QString>("tab", "length", "line");
         const QString old = QString(8999, u'x') + QString(length - 8999, u'k');
         QTextDocument *document = tab == 4 ? terminal()->document() : view("rtfPrintAsc")->document();
         selectTab(tab);
@@ -255,13 +233,13 @@ private slots:
         QVERIFY(server.listen(QHostAddress::LocalHost));
         auto *watchdog = control<QTimer>(*m_w, "tmrSocketCheck");
         selectTab(1);
-        m_w->tcpLink().connectTo(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));
+        m_w->tcpLink().connectTo(u"127.0.0.1"_s, QString::number(server.serverPort()));
         QTRY_VERIFY(server.hasPendingConnections());
         QTcpSocket *device = server.nextPendingConnection();
         QTRY_COMPARE(m_w->tcpLink().state(), int(TcpLink::Connected));
         watchdog->start();
         device->write("ABCDE");
-        QTRY_COMPARE(m_w->tcpBuffers().strAscBuf, QStringLiteral("ABCDE"));
+        QTRY_COMPARE(m_w->tcpBuffers().strAscBuf, u"ABCDE"_s);
         QVERIFY(view("rtfPrintAsc")->document()->isEmpty());
         QVERIFY(!watchdog->isActive());
 
@@ -270,7 +248,7 @@ private slots:
         QTRY_COMPARE(asc(), kRecv + "ABCDEST,GS,+00");
         QVERIFY(watchdog->isActive());
         device->write("  12.345kg \r\n");
-        QTRY_COMPARE(control<QLabel>(*m_w, "lblIndi")->text(), QStringLiteral("12.345"));
+        QTRY_COMPARE(control<QLabel>(*m_w, "lblIndi")->text(), u"12.345"_s);
         QCOMPARE(asc(), kRecv + "ABCDEST,GS,+00\n" + kRecv + "  12.345kg " + kMark + "[CRLF]");
         QVERIFY(m_w->serialBuffers().strAscBuf.isEmpty());
     }
@@ -279,16 +257,16 @@ private slots:
     void hexTipShowsTheDraggedBytesBelowThePointerAndHidesAfterRelease()
     {
         selectTab(2);
-        m_w->views()->PrintSend(view("rtfPrintHex"), QStringLiteral("41 42 43 0D 0A "));
+        m_w->views()->PrintSend(view("rtfPrintHex"), u"41 42 43 0D 0A "_s);
         auto *tip = control<QFrame>(*m_w, "picHextoAscii");
         auto *tipText = control<QLabel>(*m_w, "lblHextoAscii");
         auto *tipDelay = control<QTimer>(*m_w, "tmrHexTipDelay");
         drag(7, 15);
-        QCOMPARE(view("rtfPrintHex")->textCursor().selectedText(), QStringLiteral("41 42 43"));
-        QVERIFY(tipText->text() == QStringLiteral("ABC") && tip->isVisible());
+        QCOMPARE(view("rtfPrintHex")->textCursor().selectedText(), u"41 42 43"_s);
+        QVERIFY(tipText->text() == u"ABC"_s && tip->isVisible());
         QVERIFY(tip->y() > view("rtfPrintHex")->viewport()->mapTo(tip->parentWidget(), charPos(15)).y());
         mouse(QEvent::MouseMove, 22);
-        QCOMPARE(tipText->text(), QStringLiteral("ABC\r\n"));
+        QCOMPARE(tipText->text(), u"ABC\r\n"_s);
 
         QCOMPARE(tipDelay->interval(), 3000);
         tipDelay->setInterval(60000);
@@ -329,18 +307,16 @@ private slots:
         clock.start();
         int lines = 0, paintsAtLastLine = 0;
         while (clock.elapsed() < 300 || lines < 60) {
-            const QString text = QStringLiteral("line %1").arg(++lines);
+            const QString text = u"line %1"_s.arg(++lines);
             m_w->views()->PrintSend(asc, text);
-            QVERIFY(asc->toPlainText().endsWith(QStringLiteral("SEND : ") + text));
+            QVERIFY(asc->toPlainText().endsWith(u"SEND : "_s + text));
             paintsAtLastLine = counter.paints;
             QTest::qWait(2); // the burst is spread over time, so repaints get their chance
         }
         const qint64 elapsed = clock.elapsed();
-        QVERIFY2(counter.paints <= elapsed / RepaintGate::kInterval.count() + 3,
-                 qPrintable(QStringLiteral("%1 paints for %2 lines in %3 ms")
-                                .arg(counter.paints)
-                                .arg(lines)
-                                .arg(elapsed)));
+        QVERIFY2(
+            counter.paints <= elapsed / RepaintGate::kInterval.count() + 3,
+            qPrintable(u"%1 paints for %2 lines in %3 ms"_s.arg(counter.paints).arg(lines).arg(elapsed)));
         QTRY_VERIFY(counter.paints > paintsAtLastLine);
         QTRY_VERIFY(asc->updatesEnabled());
         const int settled = counter.paints;
