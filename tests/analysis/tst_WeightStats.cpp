@@ -1,9 +1,11 @@
+#include "DataTable.h"
 #include "KivoTest.h"
 
 #include "analysis/WeightStats.h"
 #include "analysis/WeightTrend.h"
 
 using namespace kivo;
+using namespace kivotest;
 
 namespace {
 
@@ -80,33 +82,25 @@ private slots:
     // d = 0.01 (two decimals shown), band 1 d, hold 1 s.
     void settlingTimeOfStepResponses_data()
     {
-        QTest::addColumn<QList<Step>>("steps");
-        QTest::addColumn<qint64>("settlingMs"); // -1: none
-        QTest::addColumn<bool>("stillSettling");
-        QTest::newRow("clean step") << QList<Step>{{0, 0, true}, {100, 5, false}, {200, 10, false},
-                                                    {300, 10, true}, {1300, 10.01, true}}
-                                    << qint64(200) << false;
-        QTest::newRow("overshoot") << QList<Step>{{0, 0, true}, {100, 5, false}, {200, 10.5, true},
-                                                   {300, 10, true}, {800, 10.01, true}, {1300, 9.99, true}}
-                                   << qint64(200) << false;
-        QTest::newRow("motion flag breaks the stay")
-            << QList<Step>{{0, 0, true}, {100, 10, false}, {200, 10, true}, {700, 10, false},
-                           {800, 10, true}, {1800, 10, true}}
-            << qint64(700) << false;
-        QTest::newRow("never settles") << QList<Step>{{0, 0, true}, {100, 5, false}, {1200, 10, false},
-                                                       {2400, 10, false}, {3000, 10, true}}
-                                       << qint64(-1) << true;
-        QTest::newRow("noise within the band is no change")
-            << QList<Step>{{0, 1, true}, {100, 1.01, false}, {200, 0.99, true}, {2000, 1, true}}
-            << qint64(-1) << false;
-        QTest::newRow("hold not yet over") << QList<Step>{{0, 0, true}, {100, 10, true}, {1099, 10, true}}
-                                           << qint64(-1) << true;
+        DataTable<QList<Step>, qint64, bool> row("steps", "settlingMs", "stillSettling"); // -1: none
+        row("clean step", {{0, 0, true}, {100, 5, false}, {200, 10, false}, {300, 10, true}, {1300, 10.01, true}}, 200,
+            false);
+        row("overshoot",
+            {{0, 0, true}, {100, 5, false}, {200, 10.5, true}, {300, 10, true}, {800, 10.01, true}, {1300, 9.99, true}},
+            200, false);
+        row("motion flag breaks the stay",
+            {{0, 0, true}, {100, 10, false}, {200, 10, true}, {700, 10, false}, {800, 10, true}, {1800, 10, true}}, 700,
+            false);
+        row("never settles", {{0, 0, true}, {100, 5, false}, {1200, 10, false}, {2400, 10, false}, {3000, 10, true}},
+            -1, true);
+        row("noise within the band is no change", {{0, 1, true}, {100, 1.01, false}, {200, 0.99, true}, {2000, 1, true}},
+            -1, false);
+        row("hold not yet over", {{0, 0, true}, {100, 10, true}, {1099, 10, true}}, -1, true);
     }
     void settlingTimeOfStepResponses()
     {
-        QFETCH(QList<Step>, steps);
-        QFETCH(qint64, settlingMs);
-        QFETCH(bool, stillSettling);
+        const auto [steps, settlingMs, stillSettling] =
+            fetch<QList<Step>, qint64, bool>("steps", "settlingMs", "stillSettling");
         WeightStats stats;
         for (const Step &s : steps)
             stats.add(reading(s.ms, QString::number(s.weight, 'f', 2), s.stable));
@@ -119,31 +113,23 @@ private slots:
     // floor 0.041, 0.164 %. 10.0 and 10.2: s = 0.141421, 2.80044 %.
     void repeatabilityWithItsFloor_data()
     {
-        QTest::addColumn<QList<double>>("weights");
-        QTest::addColumn<double>("division");
-        QTest::addColumn<double>("sUsed");
-        QTest::addColumn<double>("ratioPercent");
-        QTest::addColumn<double>("minimumWeight");
-        QTest::addColumn<bool>("pass");
-        QTest::newRow("passes") << QList<double>{100.00, 100.02, 99.98, 100.00} << 0.01 << 0.0163299
-                                << 0.0326599 << 32.6599 << true;
-        QTest::newRow("floor of 0.41 d") << QList<double>(5, 50.0) << 0.1 << 0.041 << 0.164 << 82.0 << false;
-        QTest::newRow("fails") << QList<double>{10.0, 10.2} << 0.1 << 0.141421 << 2.80044 << 282.843 << false;
+        DataTable<QList<double>, double, double, double, double, bool> row("weights", "division", "sUsed",
+                                                                           "ratioPercent", "minimumWeight", "pass");
+        row("passes", {100.00, 100.02, 99.98, 100.00}, 0.01, 0.0163299, 0.0326599, 32.6599, true);
+        row("floor of 0.41 d", QList<double>(5, 50.0), 0.1, 0.041, 0.164, 82.0, false);
+        row("fails", {10.0, 10.2}, 0.1, 0.141421, 2.80044, 282.843, false);
     }
     void repeatabilityWithItsFloor()
     {
-        QFETCH(QList<double>, weights);
-        QFETCH(double, division);
-        QFETCH(double, sUsed);
-        QFETCH(double, ratioPercent);
-        QFETCH(double, minimumWeight);
-        QFETCH(bool, pass);
+        const auto [weights, division, sUsed, ratioPercent, minimumWeight, pass] =
+            fetch<QList<double>, double, double, double, double, bool>("weights", "division", "sUsed", "ratioPercent",
+                                                                       "minimumWeight", "pass");
         const auto r = repeatability(std::vector<double>(weights.begin(), weights.end()), division);
         QVERIFY(r);
-        auto near = [](double a, double b) { return std::abs(a - b) <= 1e-5 * std::max(1.0, std::abs(b)); };
-        QVERIFY2(near(r->sUsed, sUsed), qPrintable(QString::number(r->sUsed, 'g', 9)));
-        QVERIFY2(near(r->ratioPercent, ratioPercent), qPrintable(QString::number(r->ratioPercent, 'g', 9)));
-        QVERIFY2(near(r->minimumWeight, minimumWeight), qPrintable(QString::number(r->minimumWeight, 'g', 9)));
+        for (const auto &[got, expected] : {std::pair{r->sUsed, sUsed}, {r->ratioPercent, ratioPercent},
+                                            {r->minimumWeight, minimumWeight}})
+            QVERIFY2(std::abs(got - expected) <= 1e-5 * std::max(1.0, std::abs(expected)),
+                     qPrintable(QString::number(got, 'g', 9)));
         QCOMPARE(r->pass, pass);
         QCOMPARE(r->n, weights.size());
         QVERIFY(!repeatability({5.0}, division));

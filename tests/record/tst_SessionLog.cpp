@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "KivoTest.h"
 
 #include "Replay.h"
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 
 using namespace kivo;
+using namespace kivotest;
 namespace slog = kivo::sessionlog;
 
 class tst_SessionLog : public QObject
@@ -44,15 +46,15 @@ private slots:
 
     void linesThatAreNotChunksGiveNothing_data()
     {
-        QTest::addColumn<QByteArray>("line");
-        QTest::newRow("comment") << QByteArray("# 2026-12-06T17:03:41.123 recording started\n");
-        QTest::newRow("blank") << QByteArray("\n");
-        QTest::newRow("bad time") << QByteArray("2026-13-06T17:03:41.123 RX serial:x 41\tA\n");
-        QTest::newRow("bad direction") << QByteArray("2026-12-06T17:03:41.123 XX serial:x 41\tA\n");
-        QTest::newRow("no bytes") << QByteArray("2026-12-06T17:03:41.123 RX serial:x\t\n");
-        QTest::newRow("odd digit") << QByteArray("2026-12-06T17:03:41.123 RX serial:x 41 4\tA\n");
-        QTest::newRow("not hex") << QByteArray("2026-12-06T17:03:41.123 RX serial:x 4G\t?\n");
-        QTest::newRow("no blank between") << QByteArray("2026-12-06T17:03:41.123 RX serial:x 4142\tAB\n");
+        DataTable<QByteArray> row("line");
+        row("comment", "# 2026-12-06T17:03:41.123 recording started\n");
+        row("blank", "\n");
+        row("bad time", "2026-13-06T17:03:41.123 RX serial:x 41\tA\n");
+        row("bad direction", "2026-12-06T17:03:41.123 XX serial:x 41\tA\n");
+        row("no bytes", "2026-12-06T17:03:41.123 RX serial:x\t\n");
+        row("odd digit", "2026-12-06T17:03:41.123 RX serial:x 41 4\tA\n");
+        row("not hex", "2026-12-06T17:03:41.123 RX serial:x 4G\t?\n");
+        row("no blank between", "2026-12-06T17:03:41.123 RX serial:x 4142\tAB\n");
     }
     void linesThatAreNotChunksGiveNothing()
     {

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "FakeLink.h"
 #include "MainWindow.h"
 
@@ -68,42 +69,26 @@ private slots:
 
     void searchFollowsTheStreamAcrossLines_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QStringList>("found");
-        const QString ascii = QStringLiteral("RECV : ABCDEFGHIJKLMNOPQRSTUV\nRECV : WXYZ[CRLF]\n"
-                                             "RECV : AB[CRLF]\nSEND : CD\nRECV : wx\nyz");
-        QTest::newRow("across a 22-character break") << int(vs::Kind::Text) << ascii << QStringLiteral("uvwx")
-                                                     << QStringList{"UV|WX"};
-        QTest::newRow("never across an end mark") << int(vs::Kind::Text) << ascii << QStringLiteral("ZA")
-                                                  << QStringList{};
-        QTest::newRow("never from received into sent") << int(vs::Kind::Text) << ascii
-                                                       << QStringLiteral("ABCD") << QStringList{"ABCD"};
-        QTest::newRow("never across an inner break") << int(vs::Kind::Text) << ascii << QStringLiteral("xy")
-                                                     << QStringList{"XY"};
-        QTest::newRow("prefixes and marks are not searched") << int(vs::Kind::Text) << ascii
-                                                             << QStringLiteral("RECV") << QStringList{};
-        const QString timed = QStringLiteral("12:00:00.000 RECV : 30 30 0D 0A \n12:00:00.100 RECV : 30 0D \n"
-                                             "12:00:00.200 SEND : 0A 30 ");
-        QTest::newRow("hex across lines, times skipped") << int(vs::Kind::Hex) << timed
-                                                         << QStringLiteral("0a30") << QStringList{"0A |30", "0A 30"};
-        QTest::newRow("hex with blanks, across a break") << int(vs::Kind::Hex) << timed
-                                                         << QStringLiteral(" 0a 30 0D ")
-                                                         << QStringList{"0A |30 0D"};
-        QTest::newRow("times are not searched") << int(vs::Kind::Hex) << timed << QStringLiteral("00")
-                                                << QStringList{};
-        QTest::newRow("half a pair is no query") << int(vs::Kind::Hex) << timed << QStringLiteral("0D0")
-                                                 << QStringList{};
-        QTest::newRow("terminal text as it stands") << int(vs::Kind::Terminal) << QStringLiteral("ab\ncd ab")
-                                                    << QStringLiteral("AB") << QStringList{"ab", "ab"};
+        DataTable<int, QString, QString, QStringList> row("kind", "text", "query", "found");
+        const int text = int(vs::Kind::Text), hex = int(vs::Kind::Hex);
+        const QString ascii = u"RECV : ABCDEFGHIJKLMNOPQRSTUV\nRECV : WXYZ[CRLF]\nRECV : AB[CRLF]\nSEND : CD\n"
+                              "RECV : wx\nyz"_s;
+        row("across a 22-character break", text, ascii, "uvwx", {"UV|WX"});
+        row("never across an end mark", text, ascii, "ZA", {});
+        row("never from received into sent", text, ascii, "ABCD", {"ABCD"});
+        row("never across an inner break", text, ascii, "xy", {"XY"});
+        row("prefixes and marks are not searched", text, ascii, "RECV", {});
+        const QString timed = u"12:00:00.000 RECV : 30 30 0D 0A \n12:00:00.100 RECV : 30 0D \n"
+                              "12:00:00.200 SEND : 0A 30 "_s;
+        row("hex across lines, times skipped", hex, timed, "0a30", {"0A |30", "0A 30"});
+        row("hex with blanks, across a break", hex, timed, " 0a 30 0D ", {"0A |30 0D"});
+        row("times are not searched", hex, timed, "00", {});
+        row("half a pair is no query", hex, timed, "0D0", {});
+        row("terminal text as it stands", int(vs::Kind::Terminal), "ab\ncd ab", "AB", {"ab", "ab"});
     }
     void searchFollowsTheStreamAcrossLines()
     {
-        QFETCH(int, kind);
-        QFETCH(QString, text);
-        QFETCH(QString, query);
-        QFETCH(QStringList, found);
+        const auto [kind, text, query, found] = fetch<int, QString, QString, QStringList>("kind", "text", "query", "found");
         QCOMPARE(matchedTexts(text, vs::Kind(kind), query), found);
     }
 
