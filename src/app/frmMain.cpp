@@ -156,7 +156,11 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     startUp();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // Destroying the window hides the dock, which must not reach this half-destroyed window.
+    m_analysisDock->disconnect(this);
+}
 
 void frmMain::wireControllers()
 {

@@ -227,7 +227,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("field.log"));
         const QList<QByteArray> chunks = {"ST,GS,01,   12.34 kg\r\n", "US,GS,01,", "   12.36 kg\r\nST,",
-                                          QByteArray("GS,01,   12.40 kg\r\n\x01\xfe", 23)};
+                                          QByteArray("GS,01,   12.40 kg\r\n\x01\xfe")};
         QString original;
         MessageLog boxes;
         {
