@@ -15,6 +15,19 @@ int hexValue(char c)
         return c - 'a' + 10;
     return -1;
 }
+
+// The link is one field between blanks: a blank, tab or '%' in it (a device path may hold a blank)
+// is written as %20, %09 or %25.
+QByteArray linkField(const QString &link)
+{
+    QByteArray field = link.toUtf8();
+    return field.replace("%", "%25").replace(" ", "%20").replace("\t", "%09");
+}
+
+QString linkOfField(QByteArrayView field)
+{
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(field.toByteArray()));
+}
 } // namespace
 
 QString timeText(const QDateTime &time)
@@ -37,7 +50,7 @@ QByteArray chunkLine(const QDateTime &time, Direction direction, const QString &
 {
     QByteArray line = timeText(time).toLatin1();
     line += direction == Direction::Rx ? " RX " : " TX ";
-    line += link.toUtf8();
+    line += linkField(link);
     line += ' ';
     line += bytes.toHex(' ').toUpper();
     line += '\t';
@@ -80,7 +93,7 @@ std::optional<Entry> parseLine(QByteArrayView line)
     else
         return std::nullopt;
     const qsizetype linkEnd = s3 < 0 ? head.size() : s3;
-    entry.link = QString::fromUtf8(head.sliced(s2 + 1, linkEnd - s2 - 1));
+    entry.link = linkOfField(head.sliced(s2 + 1, linkEnd - s2 - 1));
     if (entry.link.isEmpty())
         return std::nullopt;
 

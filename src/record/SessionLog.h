@@ -13,7 +13,8 @@ namespace kivo::sessionlog {
 //
 //   2026-12-06T17:03:41.123 RX serial:/dev/ttyUSB0 30 31 0D 0A<TAB>01??
 //
-// local time with milliseconds, the direction, the link, the bytes as upper-case hex pairs, a tab
+// local time with milliseconds, the direction, the link (a blank, tab or '%' in it written as %20,
+// %09, %25), the bytes as upper-case hex pairs, a tab
 // and the bytes as text for people. The hex reads back exactly; the text does not need to. Lines
 // starting with '#' are comments: link events, the start and end of the recording. This unit
 // needs nothing but Qt Core, so the simulator reads recordings with it too.

@@ -34,6 +34,12 @@ private slots:
         QCOMPARE(entry->time, time);
         QCOMPARE(entry->direction, slog::Direction::Tx);
         QCOMPARE(entry->link, QStringLiteral("tcp:10.0.0.7:4001"));
+
+        // A device path with a blank, a tab or a percent sign stays one field and reads back.
+        const QString path = u"serial:/dev/my port\t100%"_s;
+        const QByteArray odd = slog::chunkLine(time, slog::Direction::Rx, path, "A", u"A"_s);
+        QVERIFY(odd.startsWith("2026-12-06T17:03:41.123 RX serial:/dev/my%20port%09100%25 41\t"));
+        QCOMPARE(slog::parseLine(odd)->link, path);
     }
 
     void textColumnFollowsTheViewsQuestionMarkRule()
