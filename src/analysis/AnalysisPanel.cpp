@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -93,6 +94,28 @@ AnalysisPanel::AnalysisPanel(QWidget *parent) : QWidget(parent)
     settings->addWidget(m_window);
     settings->addWidget(m_reset);
     m_grid->addLayout(settings, row, 0, 1, 3);
+    // What counts as a load change and as settled.
+    m_band = new QDoubleSpinBox(figures);
+    m_band->setObjectName(QStringLiteral("spnSettleBand"));
+    m_band->setRange(0.1, 1000);
+    m_band->setDecimals(1);
+    m_band->setValue(1);
+    m_band->setSuffix(QStringLiteral(" d"));
+    m_band->setToolTip(QStringLiteral("A reading further than this from the load is a change"));
+    m_hold = new QDoubleSpinBox(figures);
+    m_hold->setObjectName(QStringLiteral("spnSettleHold"));
+    m_hold->setRange(0.1, 60);
+    m_hold->setDecimals(1);
+    m_hold->setValue(1);
+    m_hold->setSuffix(QStringLiteral(" s"));
+    m_hold->setToolTip(QStringLiteral("How long a reading stays within the band, stable, to count as settled"));
+    auto *settle = new QHBoxLayout;
+    settle->addWidget(new QLabel(QStringLiteral("Settled: within"), figures));
+    settle->addWidget(m_band);
+    settle->addWidget(new QLabel(QStringLiteral("for"), figures));
+    settle->addWidget(m_hold);
+    settle->addStretch(1);
+    m_grid->addLayout(settle, row + 1, 0, 1, 3);
 
     m_plot = new TrendPlot(m_trend, this);
     m_plot->setMinimumHeight(160);
@@ -168,6 +191,9 @@ AnalysisPanel::AnalysisPanel(QWidget *parent) : QWidget(parent)
         m_stats.setWindow(n);
         updateFigures();
     });
+    connect(m_band, &QDoubleSpinBox::valueChanged, this, [this](double d) { m_stats.setBand(d); });
+    connect(m_hold, &QDoubleSpinBox::valueChanged, this,
+            [this](double s) { m_stats.setHoldMs(qint64(std::llround(s * 1000))); });
     connect(m_capture, &QPushButton::clicked, this, [this] { m_capturer.arm(); });
     connect(m_autoCapture, &QCheckBox::toggled, this, [this](bool on) { m_capturer.setAuto(on); });
     connect(m_export, &QPushButton::clicked, this, &AnalysisPanel::chooseCsvFile);

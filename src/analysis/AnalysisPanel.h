@@ -10,6 +10,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QDoubleSpinBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -75,6 +76,8 @@ private:
     QList<QLabel *> m_values;
     QLineEdit *m_division = nullptr;
     QSpinBox *m_window = nullptr;
+    QDoubleSpinBox *m_band = nullptr;
+    QDoubleSpinBox *m_hold = nullptr;
     QPushButton *m_reset = nullptr;
     TrendPlot *m_plot = nullptr;
     QPushButton *m_capture = nullptr;

@@ -33,6 +33,7 @@ public:
     void setBand(double divisions) { m_band = divisions; }
     // How long a settled reading must stay within the band and stable; default 1000 ms.
     void setHoldMs(qint64 ms) { m_holdMs = ms; }
+    [[nodiscard]] qint64 holdMs() const { return m_holdMs; }
     // How many of the last readings the windowed figures take; default 50.
     void setWindow(int readings);
 

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDockWidget>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QProcess>
 #include <QTableWidget>
@@ -73,6 +74,12 @@ private slots:
         TrendPlot *plot = b.panel().plot();
         QTRY_VERIFY(plot->pointsDrawn() > 0);
         QVERIFY(plot->pointsDrawn() <= 4 * std::max(50, plot->width()));
+
+        // A band of 50 d (2.5 kg) makes the noise no change at all; the hold is taken in seconds.
+        control<QDoubleSpinBox>(*b.w, "spnSettleBand")->setValue(50);
+        control<QDoubleSpinBox>(*b.w, "spnSettleHold")->setValue(0.5);
+        QCOMPARE(b.panel().stats().bandWeight(), 50 * 0.01);
+        QCOMPARE(b.panel().stats().holdMs(), 500);
 
         button(*b.w, "cmdStatReset")->click();
         QVERIFY(b.panel().stats().frames() < 50);
