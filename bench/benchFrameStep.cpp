@@ -3,6 +3,7 @@
 // the receive path feeds it. Prints frames and megabytes per second.
 
 #include "monitor/FrameCollector.h"
+#include "monitor/FrameReaders.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

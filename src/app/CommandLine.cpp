@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "core/Version.h"
-#include "monitor/FrameCollector.h"
+#include "monitor/FrameReaders.h"
 
 #include <QCommandLineParser>
 

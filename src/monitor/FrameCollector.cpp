@@ -74,11 +74,6 @@ std::optional<FrameLayout> frameLayout(int mode)
     }
 }
 
-QStringList indicatorModeNames()
-{
-    return {QStringLiteral("Orvan 22byte"), QStringLiteral("Orvan 10byte"), QStringLiteral("AND 18byte")};
-}
-
 ChunkResult feedChunk(RxBuffers &buffers, const QByteArray &chunk, int mode,
                       const std::function<void(const FrameStep &)> &onFrame)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/FrameReader.h"
+#include "protocol/WeightValue.h"
 #include "traffic/RxBuffers.h"
 
 #include <QByteArray>
@@ -12,10 +14,6 @@
 
 namespace kivo {
 
-// The three weight-frame layouts an indicator can stream, by their index in the monitoring
-// settings (iIndicatorMode).
-enum IndicatorModeIndex : int16_t { ModeOrvan22 = 0, ModeOrvan10 = 1, ModeAnd18 = 2 };
-
 // Geometry of one layout; byte positions count from 0 here.
 struct FrameLayout
 {
@@ -27,9 +25,6 @@ struct FrameLayout
 
 // The layout of a mode, or nullopt for a mode outside 0..2.
 [[nodiscard]] std::optional<FrameLayout> frameLayout(int mode);
-
-// The names of the layouts, in mode order, as the settings dialog lists them.
-[[nodiscard]] QStringList indicatorModeNames();
 
 // What one collected frame carried.
 struct FrameStep

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/WeightValue.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -18,13 +20,10 @@ struct WeightReading
     int layout = 0;               // the indicator mode the frame was read with
     QString status;               // trimmed status field; empty for layouts without one
     QString weightText;           // trimmed weight field, as the display shows it
+    QString unit;                 // the unit the frame carries ("kg" for the fixed layouts)
     std::optional<double> weight; // the weight field as a number, when it reads as one
     bool stable = false;
     bool overload = false;
 };
-
-// The weight field as a number: optional sign, digits and one decimal point, blanks around or
-// between sign and digits ignored ("- 12.50", "+0012.3"). Anything else is no number.
-[[nodiscard]] std::optional<double> weightValue(const QString &text);
 
 } // namespace kivo

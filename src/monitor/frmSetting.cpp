@@ -6,6 +6,7 @@
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "monitor/FrameCollector.h"
+#include "monitor/FrameReaders.h"
 
 #include <QComboBox>
 #include <QGroupBox>

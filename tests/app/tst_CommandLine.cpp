@@ -138,7 +138,7 @@ private slots:
         row("tcp port 0", "--tcp 10.0.0.1:0", {"--tcp", "65535"});
         row("tcp port too high", "--tcp h:65536", {"--tcp"});
         row("tcp without host", "--tcp :4001", {"--tcp"});
-        row("mode index beyond list", "--mode 3", {"--mode", "Orvan 22byte", "AND 18byte"});
+        row("mode index beyond list", "--mode 8", {"--mode", "Orvan 22byte", "AND 18byte"});
         row("mode name", "--mode orvan", {"--mode", "Orvan 10byte"});
         row("empty port", "--port \"\"", {"--port"});
         row("unknown option", "--baud 9600", {"baud", "--bps", "--help"});

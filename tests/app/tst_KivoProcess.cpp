@@ -105,7 +105,7 @@ private slots:
     {
         DataTable<QString, QString> row("line", "named");
         for (const char *line : {"--bps 1234", "--parity Q", "--data-bits 3", "--stop-bits 0",
-                                 "--recv-delay 1", "--tab list", "--tcp localhost", "--mode 7"})
+                                 "--recv-delay 1", "--tab list", "--tcp localhost", "--mode 9"})
             row(line, line, QString(line).section(u' ', 0, 0));
         row("unknown option", "--speed 9600", "speed");
         row("missing value", "--port", "--port");

@@ -301,7 +301,7 @@ private slots:
     void outOfRangeValuesOpenWithNoneSelected()
     {
         AppData data;
-        data.iIndicatorMode = 7;
+        data.iIndicatorMode = 12;
         data.iIndicatorID = 300;
         for (const int key : {0, int(Qt::Key_Escape), int(Qt::Key_Return)}) {
             frmSetting dlg(data);
@@ -312,7 +312,7 @@ private slots:
             key ? QTest::keyClick(dlg.txtIP, Qt::Key(key)) : dlg.cmdCancel->click();
             const bool ok = key == Qt::Key_Return;
             QCOMPARE(dlg.result(), ok ? int(QDialog::Accepted) : int(QDialog::Rejected));
-            QCOMPARE(QPoint(data.iIndicatorMode, data.iIndicatorID), ok ? QPoint(-1, -1) : QPoint(7, 300));
+            QCOMPARE(QPoint(data.iIndicatorMode, data.iIndicatorID), ok ? QPoint(-1, -1) : QPoint(12, 300));
             QCOMPARE(data.strWinSockIP, ok ? u"9.9.9.9"_s : QString());
             QCOMPARE(setting(SettingsKeys::WinSockIP), ok ? u"9.9.9.9"_s : u"<none>"_s);
         }

@@ -1,4 +1,4 @@
-#include "monitor/WeightReading.h"
+#include "protocol/WeightValue.h"
 
 namespace kivo {
 
