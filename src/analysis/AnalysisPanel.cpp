@@ -225,7 +225,7 @@ void AnalysisPanel::addDropped(Link *, qint64 bytes)
 // The three layouts monitoring reads all weigh in kilograms.
 void AnalysisPanel::take(const WeightReading &reading)
 {
-    const CapturedReading r = captured(reading, QStringLiteral("kg"));
+    const CapturedReading r = captured(reading, reading.unit);
     m_log.add(r);
     const int row = m_table->rowCount();
     m_table->insertRow(row);

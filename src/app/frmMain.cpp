@@ -179,7 +179,20 @@ void frmMain::wireControllers()
                                        [this](const QString &weight) { m_monitor->showWeight(weight); }});
     connect(m_receivePipeline, &ReceivePipeline::tcpArrivalHandled, m_links, &LinkController::tcpDataArrived);
     m_monitor->setLinkHooks({[this] { m_links->ConnectTcp(); }, [this] { m_links->CloseTcp(); },
-                             [this] { m_links->serialLink().discardInput(); }});
+                             [this] { m_links->serialLink().discardInput(); },
+                             [this](const QByteArray &request) {
+                                 // Polling goes through SendData like any send, but only while the
+                                 // chosen link can take it: a closed port gets no warning a second.
+                                 const Link *link = m_sender->chosenLink();
+                                 if (link && link->isReady())
+                                     m_sender->SendPaced(QString::fromLatin1(request.toHex()).toUpper(),
+                                                       storedValue(SendFormat::Hexa));
+                             }});
+    m_monitor->setDialogHooks({[this] {
+                                   const bool tcp = m_sender->chosenLink() == &m_links->tcpLink();
+                                   return tcp ? m_tcpBuffers.recent : m_serialBuffers.recent;
+                               },
+                               {}});
 
     // Weighing analysis: every frame monitoring reads and every byte it drops.
     connect(m_monitor, &MonitorController::frameRead, m_analysis, &AnalysisPanel::addReading);
@@ -350,6 +363,7 @@ void frmMain::startUp()
     // The stored strings and their framing options, and the function keys they name.
     loadStoredStrings(m_data, listFilePath());
     applyFuncKeys();
+    m_monitor->restoreOptions(listFilePath());
 
     // The window's choices from the settings store.
     m_links->restorePort();

@@ -19,6 +19,16 @@ inline constexpr QLatin1StringView FuncString{"FuncString"};
 inline constexpr QLatin1StringView FuncMode{"FuncMode"};
 inline constexpr QLatin1StringView FuncSendEnable{"FuncSendEnable"};
 
+// The user's own monitoring layout: frame end ("CR", "LF", "CRLF", "ETX" or a length in bytes),
+// the expression, the values of its stable and overload groups that mean true (separated by commas)
+// and the request polling sends.
+inline constexpr QLatin1StringView Pattern{"Pattern"};
+inline constexpr QLatin1StringView PatternEnd{"End"};
+inline constexpr QLatin1StringView PatternExpression{"Expression"};
+inline constexpr QLatin1StringView PatternStable{"Stable"};
+inline constexpr QLatin1StringView PatternOverload{"Overload"};
+inline constexpr QLatin1StringView PatternRequest{"Request"};
+
 // Framing flags, kept in the AutoString, MesgString and FuncString sections.
 inline constexpr QLatin1StringView STX{"STX"};
 inline constexpr QLatin1StringView CRLF{"CRLF"};

@@ -33,6 +33,10 @@ inline constexpr QLatin1StringView ShowTimes{"ShowTimes"};
 // Whether the weighing analysis is shown beside the window ("1") or not.
 inline constexpr QLatin1StringView ShowAnalysis{"ShowAnalysis"};
 
+// Whether monitoring sends the layout's request ("1") and how often, in milliseconds.
+inline constexpr QLatin1StringView Poll{"Poll"};
+inline constexpr QLatin1StringView PollInterval{"PollInterval"};
+
 // The serial port's device name (a "Port" index alone cannot name a typed or virtual port).
 inline constexpr QLatin1StringView PortName{"PortName"};
 

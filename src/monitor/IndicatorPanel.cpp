@@ -24,7 +24,7 @@ constexpr int kPanelTop = 68;
 
 // The picture behind the weight: a bevelled grey bezel around a dark display window, with the
 // unit printed at the window's lower right.
-QPixmap displayPicture(int w, int h)
+QPixmap displayPicture(int w, int h, const QString &unitText)
 {
     QPixmap pm(w, h);
     pm.fill(Qt::transparent);
@@ -47,7 +47,7 @@ QPixmap displayPicture(int w, int h)
     unit.setBold(true);
     p.setFont(unit);
     p.setPen(QColor(190, 196, 200));
-    p.drawText(QRect(0, h - 34, w - 14, 24), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("kg"));
+    p.drawText(QRect(0, h - 34, w - 14, 24), Qt::AlignRight | Qt::AlignVCenter, unitText);
     return pm;
 }
 
@@ -100,7 +100,7 @@ IndicatorPanel::IndicatorPanel(QWidget *controlPanel) : QWidget(controlPanel)
     m_imgShow = new QLabel(this);
     m_imgShow->setObjectName(QStringLiteral("imgShow"));
     m_imgShow->setGeometry(left, kPanelTop, kPanelWidth, kPanelHeight);
-    m_imgShow->setPixmap(displayPicture(kPanelWidth, kPanelHeight));
+    setUnit(QStringLiteral("kg"));
 
     m_lblIndi = new SegmentDisplay(QStringLiteral("8888888"), this);
     m_lblIndi->setObjectName(QStringLiteral("lblIndi"));
@@ -151,6 +151,14 @@ void IndicatorPanel::setLamps(const LampState &lamps)
     m_gate->beforeChange();
     setTextColor(m_lblStable, lamps.stable ? kStableLit : kStableOff);
     setTextColor(m_lblOverload, lamps.overload ? kOverloadLit : kOverloadOff);
+}
+
+void IndicatorPanel::setUnit(const QString &unit)
+{
+    if (unit == m_unit && !m_imgShow->pixmap().isNull())
+        return;
+    m_unit = unit;
+    m_imgShow->setPixmap(displayPicture(kPanelWidth, kPanelHeight, unit));
 }
 
 void IndicatorPanel::setSocketState(const QString &text)

@@ -37,6 +37,9 @@ public:
     void setWeight(const QString &text);
     void setIndiColor(const QColor &color);
     void setLamps(const LampState &lamps);
+    // The unit printed at the display's lower right ("kg", "g", "lb"...; empty prints none).
+    void setUnit(const QString &unit);
+    [[nodiscard]] QString unit() const { return m_unit; }
     // The socket state line at the top of the display ("TCP- Connected").
     void setSocketState(const QString &text);
 
@@ -55,6 +58,7 @@ private:
     QPushButton *m_cmdMonOff = nullptr;
     QPushButton *m_cmdMonSet = nullptr;
     std::unique_ptr<RepaintGate> m_gate;
+    QString m_unit;
 };
 
 // The text colour a label is drawn with.

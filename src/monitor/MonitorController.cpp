@@ -6,6 +6,7 @@
 #include "link/Link.h"
 #include "link/PortPanel.h"
 #include "monitor/FrameCollector.h"
+#include "monitor/FrameReaders.h"
 #include "monitor/IndicatorPanel.h"
 #include "monitor/SegmentDisplay.h"
 #include "monitor/frmSetting.h"
@@ -35,6 +36,93 @@ MonitorController::MonitorController(IndicatorPanel &panel, const PortPanel &por
     connect(&panel, &IndicatorPanel::monOnClicked, this, &MonitorController::cmdMonOn_Click);
     connect(&panel, &IndicatorPanel::monOffClicked, this, &MonitorController::cmdMonOff_Click);
     connect(&panel, &IndicatorPanel::monSetClicked, this, &MonitorController::cmdMonSet_Click);
+    connect(&m_poll, &QTimer::timeout, this, &MonitorController::pollTick);
+}
+
+void MonitorController::restoreOptions(const QString &listFile)
+{
+    m_listFile = listFile;
+    setOptions(loadMonitorOptions(listFile));
+}
+
+void MonitorController::setOptions(const MonitorOptions &options)
+{
+    m_options = options;
+    m_readers.clear();
+    updatePolling();
+}
+
+void MonitorController::updatePolling()
+{
+    const QByteArray request = pollRequest(m_data.iIndicatorMode, m_options.pattern);
+    if (m_data.bMonitor && m_options.poll && !request.isEmpty())
+        m_poll.start(m_options.pollMs);
+    else
+        m_poll.stop();
+}
+
+void MonitorController::pollTick()
+{
+    const QByteArray request = pollRequest(m_data.iIndicatorMode, m_options.pattern);
+    if (m_links.sendRequest && !request.isEmpty())
+        m_links.sendRequest(request);
+}
+
+FrameReader *MonitorController::readerFor(Link *link, int mode)
+{
+    for (LinkReader &r : m_readers) {
+        if (r.link == link && r.mode == mode)
+            return r.reader.get();
+    }
+    std::erase_if(m_readers, [link](const LinkReader &r) { return r.link == link; });
+    m_readers.push_back({link, mode, makeFrameReader(mode, m_options.pattern)});
+    return m_readers.back().reader.get();
+}
+
+void MonitorController::emitReading(Link *link, int mode, const ProtocolFrame &frame)
+{
+    WeightReading r;
+    r.link = link;
+    r.endpoint = link ? link->endpoint() : QString();
+    r.time = QDateTime::currentDateTime();
+    r.layout = mode;
+    r.status = frame.status;
+    r.weightText = frame.weightText;
+    r.unit = frame.unit;
+    r.weight = frame.weight;
+    r.stable = frame.stable;
+    r.overload = frame.overload;
+    emit frameRead(r);
+}
+
+bool MonitorController::checkProtocolFrame(Link *link, RxBuffers &buffers, const QByteArray &piece, int mode)
+{
+    static const QMetaMethod readSignal = QMetaMethod::fromSignal(&MonitorController::frameRead);
+    const bool listened = isSignalConnected(readSignal);
+    FrameReader *reader = readerFor(link, mode);
+    // A layout that cannot read (an unknown mode, a pattern with a problem) finds nothing.
+    qint64 dropped = piece.size();
+    std::optional<ProtocolFrame> last;
+    if (reader) {
+        dropped = reader->feed(piece, [&](const ProtocolFrame &frame) {
+            if (!frame.valid)
+                return;
+            ++buffers.framesFound;
+            buffers.strWeight = frame.weightText;
+            if (listened)
+                emitReading(link, mode, frame);
+            last = frame;
+        });
+    }
+    if (dropped > 0) {
+        buffers.bytesDropped += uint64_t(dropped);
+        emit bytesDropped(link, dropped);
+    }
+    if (!last)
+        return false;
+    m_panel.setLamps(LampState{last->stable, last->overload});
+    m_panel.setUnit(last->unit);
+    return true;
 }
 
 bool MonitorController::isMonitoring() const
@@ -45,6 +133,8 @@ bool MonitorController::isMonitoring() const
 bool MonitorController::CheckFrame(Link *link, RxBuffers &buffers, const QByteArray &piece)
 {
     const int mode = m_data.iIndicatorMode;
+    if (!frameLayout(mode))
+        return checkProtocolFrame(link, buffers, piece, mode);
     const uint64_t droppedBefore = buffers.bytesDropped;
     // Readings are built only for listeners: the frame step runs for every byte of a stream.
     static const QMetaMethod readSignal = QMetaMethod::fromSignal(&MonitorController::frameRead);
@@ -58,6 +148,7 @@ bool MonitorController::CheckFrame(Link *link, RxBuffers &buffers, const QByteAr
             r.layout = mode;
             r.status = step.status.value_or(QString());
             r.weightText = step.weight;
+            r.unit = QStringLiteral("kg");
             r.weight = weightValue(step.weight);
             const LampState lamps = ShowLamps(r.status);
             r.stable = lamps.stable;
@@ -88,9 +179,13 @@ void MonitorController::cmdMonOn_Click()
     }
     m_panel.setIndiColor(IndicatorPanel::kReadyColor);
     m_panel.setWeight(QStringLiteral("READY"));
+    // The fixed layouts always weigh in kg; a protocol names its unit in every frame.
+    m_panel.setUnit(frameLayout(m_data.iIndicatorMode) ? QStringLiteral("kg") : QString());
     if (m_port.tcpChosen() && !m_data.strWinSockIP.isEmpty())
         run(m_links.connectTcp);
     m_data.bMonitor = true;
+    m_readers.clear();
+    updatePolling();
     emit monitoringChanged(true);
 }
 
@@ -100,14 +195,22 @@ void MonitorController::cmdMonOff_Click()
     m_panel.setWeight(QStringLiteral("8888888"));
     m_data.bMonitor = false;
     m_panel.setLamps(LampState{});
+    m_panel.setUnit(QStringLiteral("kg"));
+    updatePolling();
     run(m_links.closeTcp);
     emit monitoringChanged(false);
 }
 
 void MonitorController::cmdMonSet_Click()
 {
-    frmSetting dialog(m_data, m_window);
-    dialog.exec();
+    frmSetting dialog(m_data, m_options, m_window);
+    dialog.setHooks(m_dialogHooks.recentBytes, m_dialogHooks.findSettings);
+    if (dialog.exec() != QDialog::Accepted || dialog.options() == m_options)
+        return;
+    if (!saveMonitorOptions(dialog.options(), m_listFile))
+        showMessage(m_window, QStringLiteral("The pattern layout could not be stored in %1.").arg(m_listFile),
+                    QMessageBox::Warning, appTitle());
+    setOptions(dialog.options());
 }
 
 } // namespace kivo

@@ -1,8 +1,17 @@
 #pragma once
 
+#include "monitor/MonitorOptions.h"
+
+#include <QByteArray>
 #include <QDialog>
 
+#include <functional>
+#include <optional>
+
+class QCheckBox;
 class QComboBox;
+class QLabel;
+class QSpinBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -12,13 +21,22 @@ namespace kivo {
 struct AppData;
 
 // "Monitoring Setting": the indicator's frame layout, its ID and the TCP endpoint used when
-// monitoring over TCP/IP. OK stores the fields as typed and keeps them trimmed in memory;
-// Cancel changes nothing. Opened modally with exec().
+// monitoring over TCP/IP, polling, the user's own pattern layout and finding the settings of an
+// unknown indicator. OK stores the fields as typed and keeps them trimmed in memory (the caller
+// stores the options); Cancel changes nothing. Opened modally with exec().
 class frmSetting : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmSetting(AppData &data, QWidget *parent = nullptr);
+    explicit frmSetting(AppData &data, const MonitorOptions &options = {}, QWidget *parent = nullptr);
+
+    // The bytes the pattern dialog tries a pattern on, and the settings finder (see
+    // MonitorController::DialogHooks). Without a finder the button is disabled.
+    void setHooks(std::function<QByteArray()> recentBytes,
+                  std::function<std::optional<int>(const PatternLayout &)> findSettings);
+
+    // The options as the dialog leaves them.
+    [[nodiscard]] const MonitorOptions &options() const { return m_options; }
 
     QGroupBox *fraSetting = nullptr;
     QComboBox *cboID = nullptr;
@@ -26,6 +44,12 @@ public:
     QGroupBox *fraTcp = nullptr;
     QLineEdit *txtIP = nullptr;
     QLineEdit *txtPort = nullptr;
+    QPushButton *cmdPattern = nullptr;
+    QPushButton *cmdFindSettings = nullptr;
+    QGroupBox *fraPoll = nullptr;
+    QCheckBox *chkPoll = nullptr;
+    QSpinBox *spnPollInterval = nullptr;
+    QLabel *lblPollRequest = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
 
@@ -37,8 +61,15 @@ private:
     void Form_Load();
     void cmdOK_Click();
     void cmdCancel_Click();
+    void cmdPattern_Click();
+    void cmdFindSettings_Click();
+    // The request polling would send for the chosen layout.
+    void showPollRequest();
 
     AppData &m_data;
+    MonitorOptions m_options;
+    std::function<QByteArray()> m_recentBytes;
+    std::function<std::optional<int>(const PatternLayout &)> m_findSettings;
 };
 
 } // namespace kivo

@@ -54,6 +54,8 @@ struct PatternLayout
     // Why the layout cannot read frames ("no group named weight", the expression's own error),
     // or an empty string when it can.
     [[nodiscard]] QString problem() const;
+
+    bool operator==(const PatternLayout &) const = default;
 };
 
 // Finds the frames of one layout in a received byte stream, wherever the read boundaries fall.

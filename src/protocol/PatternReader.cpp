@@ -109,6 +109,7 @@ qint64 PatternReader::feed(const QByteArray &bytes, const std::function<void(con
         const ProtocolFrame f = read(frame);
         if (!f.valid)
             dropped += frame.size() + lead + qMax(end, 0);
+        m_lastFrame = std::move(frame);
         if (onFrame)
             onFrame(f);
     }

@@ -21,6 +21,9 @@ public:
     // Reads one frame without its end.
     [[nodiscard]] ProtocolFrame read(const QByteArray &frame) const;
 
+    // The frame last handed to onFrame, its end left out: what the pattern was matched against.
+    [[nodiscard]] const QByteArray &lastFrame() const { return m_lastFrame; }
+
     // Bytes kept while waiting for a frame end; a longer run is thrown away as junk.
     static constexpr int kLongestFrame = 1024;
 
@@ -32,6 +35,7 @@ private:
     QRegularExpression m_expression;
     int m_weightGroup = -1;
     QByteArray m_collected;
+    QByteArray m_lastFrame;
 };
 
 } // namespace kivo

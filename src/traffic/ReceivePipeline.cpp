@@ -98,6 +98,7 @@ void ReceivePipeline::readSerial()
         if (chunk.isEmpty())
             break; // a port that reports bytes but yields none would loop for ever
         announce(m_serial, chunk);
+        m_serialBuffers.keepRecent(chunk);
         route(chunk, m_serialBuffers);
         if (monitoring())
             feedMonitor(m_serial, m_serialBuffers, chunk);
@@ -139,6 +140,7 @@ void ReceivePipeline::workTcpSlice()
 
     if (!bytes.isEmpty())
         announce(m_tcp, bytes);
+    m_tcpBuffers.keepRecent(bytes);
     m_views.holdViewsUntilIdle();
     route(bytes, m_tcpBuffers);
     const bool fed = monitoring() && !bytes.isEmpty();

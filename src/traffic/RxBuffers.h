@@ -24,6 +24,18 @@ struct RxBuffers
     TextDecoder ascDecoder;
     TextDecoder hyperDecoder;
 
+    // The last bytes received, at least kRecentBytes of them once that many came, for tools that
+    // try a layout on what the indicator really sends.
+    static constexpr qsizetype kRecentBytes = 2048;
+    QByteArray recent;
+    void keepRecent(const QByteArray &bytes)
+    {
+        recent.append(bytes);
+        // Trimmed only when twice the size, so a stream of small reads copies rarely.
+        if (recent.size() > 2 * kRecentBytes)
+            recent.remove(0, recent.size() - kRecentBytes);
+    }
+
     // Counters read by tests and benchmarks.
     uint64_t framesFound = 0;
     uint64_t bytesDropped = 0; // bytes thrown away by the frame collector's reset rules

@@ -103,7 +103,7 @@ private slots:
         row("18 LF in the middle", 2, "ST,GS\n" + frame(2, "5.5"), "5.5", "S", 1, 6);
         const QByteArray endless = QByteArray(5000, '7') + "\r\n";
         row("18 no LF for 5000 bytes", 2, endless + frame(2, "5.5"), "5.5", "S", 1, 5002);
-        row("unknown mode: no frame, 23 bytes kept", 7, frame(0, "1.0").repeated(100), "", "O", 0, 2200 - 23);
+        row("mode outside the list: every byte dropped", 9, frame(0, "1.0").repeated(100), "", "O", 0, 2200);
     }
     void framesDriveDisplayAndLamps()
     {
