@@ -1,7 +1,7 @@
 #include "app/frmMain.h"
 
-#include "app/SessionTools.h"
 #include "analysis/AnalysisPanel.h"
+#include "app/SessionTools.h"
 
 #include "core/Conversions.h"
 #include "core/Delay.h"
@@ -186,7 +186,7 @@ void frmMain::wireControllers()
                                  const Link *link = m_sender->chosenLink();
                                  if (link && link->isReady())
                                      m_sender->SendPaced(QString::fromLatin1(request.toHex()).toUpper(),
-                                                       storedValue(SendFormat::Hexa));
+                                                         storedValue(SendFormat::Hexa));
                              }});
     m_monitor->setDialogHooks({[this] {
                                    const bool tcp = m_sender->chosenLink() == &m_links->tcpLink();
@@ -523,7 +523,8 @@ void frmMain::setAnalysisShown(bool shown)
     m_analysisDock->setVisible(shown);
     // Grown only as far as the screen allows; on a narrow screen the dock takes from the views.
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect();
-    if (shown && !m_analysisDock->isFloating() && (screen.isEmpty() || width() + dockWidth <= screen.width())) {
+    if (shown && !m_analysisDock->isFloating() &&
+        (screen.isEmpty() || width() + dockWidth <= screen.width())) {
         resize(width() + dockWidth, height());
         m_grownForAnalysis = dockWidth;
     } else if (!shown && m_grownForAnalysis > 0) {

@@ -52,8 +52,9 @@ std::unique_ptr<FrameReader> makeFrameReader(int mode, const PatternLayout &patt
 
 QStringList indicatorModeNames()
 {
-    return QStringList{QStringLiteral("Orvan 22byte"), QStringLiteral("Orvan 10byte"), QStringLiteral("AND 18byte")}
-           + protocolLayoutNames();
+    return QStringList{QStringLiteral("Orvan 22byte"), QStringLiteral("Orvan 10byte"),
+                       QStringLiteral("AND 18byte")} +
+           protocolLayoutNames();
 }
 
 } // namespace kivo

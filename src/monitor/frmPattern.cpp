@@ -22,8 +22,9 @@ namespace kivo {
 namespace {
 
 // The frame ends in the order the box lists them; the last entry is a fixed length.
-constexpr PatternLayout::End kEnds[] = {PatternLayout::End::CR, PatternLayout::End::LF, PatternLayout::End::CRLF,
-                                        PatternLayout::End::ETX, PatternLayout::End::Length};
+constexpr PatternLayout::End kEnds[] = {PatternLayout::End::CR, PatternLayout::End::LF,
+                                        PatternLayout::End::CRLF, PatternLayout::End::ETX,
+                                        PatternLayout::End::Length};
 
 QLineEdit *lineEdit(const QString &name, const QString &text, QWidget *parent)
 {
@@ -74,19 +75,21 @@ frmPattern::frmPattern(const PatternLayout &pattern, const QByteArray &recentByt
 
     cboPatternEnd = new QComboBox(this);
     cboPatternEnd->setObjectName(QStringLiteral("cboPatternEnd"));
-    cboPatternEnd->addItems({QStringLiteral("CR"), QStringLiteral("LF"), QStringLiteral("CR LF"), QStringLiteral("ETX"),
-                             QStringLiteral("Fixed length")});
+    cboPatternEnd->addItems({QStringLiteral("CR"), QStringLiteral("LF"), QStringLiteral("CR LF"),
+                             QStringLiteral("ETX"), QStringLiteral("Fixed length")});
     spnPatternLength = new QSpinBox(this);
     spnPatternLength->setObjectName(QStringLiteral("spnPatternLength"));
     spnPatternLength->setRange(1, PatternReader::kLongestFrame);
     spnPatternLength->setSuffix(QStringLiteral(" bytes"));
     spnPatternLength->setValue(pattern.length > 0 ? pattern.length : 22);
-    cboPatternEnd->setCurrentIndex(int(std::find(std::begin(kEnds), std::end(kEnds), pattern.end) - std::begin(kEnds)));
+    cboPatternEnd->setCurrentIndex(
+        int(std::find(std::begin(kEnds), std::end(kEnds), pattern.end) - std::begin(kEnds)));
 
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     txtPattern = lineEdit(QStringLiteral("txtPattern"), pattern.expression, this);
     txtPattern->setFont(fixed);
-    txtPattern->setPlaceholderText(QStringLiteral("(?<stable>ST|US),GS,\\s*(?<weight>[-+]?[\\d.]+)\\s*(?<unit>\\w+)"));
+    txtPattern->setPlaceholderText(
+        QStringLiteral("(?<stable>ST|US),GS,\\s*(?<weight>[-+]?[\\d.]+)\\s*(?<unit>\\w+)"));
     txtStableValues = lineEdit(QStringLiteral("txtStableValues"), valuesText(pattern.stableTrue), this);
     txtStableValues->setPlaceholderText(QStringLiteral("any text the group matched"));
     txtOverloadValues = lineEdit(QStringLiteral("txtOverloadValues"), valuesText(pattern.overloadTrue), this);
@@ -177,9 +180,9 @@ void frmPattern::tryPattern()
         return;
     }
     const QStringList lines = patternTrial(pattern(), m_recent, kTrialFrames);
-    txtPatternTest->setPlainText(lines.isEmpty() ? QStringLiteral("(no frame in the %1 bytes received last)")
-                                                       .arg(m_recent.size())
-                                                 : lines.join(u'\n'));
+    txtPatternTest->setPlainText(
+        lines.isEmpty() ? QStringLiteral("(no frame in the %1 bytes received last)").arg(m_recent.size())
+                        : lines.join(u'\n'));
 }
 
 void frmPattern::cmdOK_Click()

@@ -144,8 +144,9 @@ void frmSetting::showPollRequest()
 {
     const QByteArray request = pollRequest(cboMode->currentIndex(), m_options.pattern);
     lblPollRequest->setText(request.isEmpty() ? QStringLiteral("(streams)") : requestText(request));
-    lblPollRequest->setToolTip(request.isEmpty() ? QStringLiteral("This layout sends by itself: nothing to poll.")
-                                                 : QStringLiteral("Polling sends %1").arg(requestText(request)));
+    lblPollRequest->setToolTip(request.isEmpty()
+                                   ? QStringLiteral("This layout sends by itself: nothing to poll.")
+                                   : QStringLiteral("Polling sends %1").arg(requestText(request)));
 }
 
 void frmSetting::cmdPattern_Click()

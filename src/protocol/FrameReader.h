@@ -66,7 +66,8 @@ public:
 
     // Feeds received bytes; onFrame gets every complete frame in order, valid or not. Returns the
     // bytes thrown away by this call: junk between frames and the bytes of invalid frames.
-    virtual qint64 feed(const QByteArray &bytes, const std::function<void(const ProtocolFrame &)> &onFrame) = 0;
+    virtual qint64 feed(const QByteArray &bytes,
+                        const std::function<void(const ProtocolFrame &)> &onFrame) = 0;
     // Forgets a partly collected frame.
     virtual void reset() = 0;
 };

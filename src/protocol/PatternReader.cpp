@@ -33,7 +33,8 @@ QString PatternLayout::problem() const
     if (!re.namedCaptureGroups().contains(QStringLiteral("weight")))
         return QStringLiteral("The expression has no group named \"weight\": write (?<weight>...).");
     if (end == End::Length && (length < 1 || length > PatternReader::kLongestFrame))
-        return QStringLiteral("A fixed frame length must be 1 to %1 bytes.").arg(PatternReader::kLongestFrame);
+        return QStringLiteral("A fixed frame length must be 1 to %1 bytes.")
+            .arg(PatternReader::kLongestFrame);
     return {};
 }
 
@@ -97,7 +98,8 @@ qint64 PatternReader::feed(const QByteArray &bytes, const std::function<void(con
         QByteArray frame = end < 0 ? m_collected : m_collected.left(m_collected.size() - end);
         qsizetype lead = 0;
         if (end > 0) {
-            while (lead < frame.size() && (frame.at(lead) == CR || frame.at(lead) == LF || frame.at(lead) == STX))
+            while (lead < frame.size() &&
+                   (frame.at(lead) == CR || frame.at(lead) == LF || frame.at(lead) == STX))
                 ++lead;
         }
         frame.remove(0, lead);

@@ -51,7 +51,8 @@ std::optional<QByteArray> requestBytes(const QString &text, QString *error)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c.unicode() > 0x7E || (c.unicode() < 0x20 && c != u'\t'))
-            return refuse(error, QStringLiteral("Character %1 is not plain ASCII: write it as \\xHH.").arg(i + 1));
+            return refuse(error,
+                          QStringLiteral("Character %1 is not plain ASCII: write it as \\xHH.").arg(i + 1));
         if (c != u'\\') {
             bytes.append(char(c.unicode()));
             continue;
@@ -81,7 +82,8 @@ std::optional<QByteArray> requestBytes(const QString &text, QString *error)
             break;
         }
         default:
-            return refuse(error, QStringLiteral("Unknown escape \\%1 at character %2.").arg(text.at(i)).arg(i));
+            return refuse(error,
+                          QStringLiteral("Unknown escape \\%1 at character %2.").arg(text.at(i)).arg(i));
         }
     }
     return bytes;
