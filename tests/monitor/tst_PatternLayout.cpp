@@ -219,7 +219,7 @@ private slots:
         QVERIFY(!w.monitor()->isPolling());
         QCOMPARE(panel->unit(), u"kg"_s);
         QTest::qWait(150);
-        pty.deviceReceived();
+        (void)pty.deviceReceived(); // a request already under way may still arrive
         QTest::qWait(150);
         QCOMPARE(pty.deviceReceived(), QByteArray());
     }
