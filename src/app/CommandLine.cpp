@@ -76,7 +76,9 @@ const OptionSpec kOptions[] = {
     {"tab", "ascii|hexa|both|terminal", "Traffic view to show."},
     {"tcp", "HOST:PORT", "Choose TCP/IP and monitor the indicator at HOST:PORT."},
     {"mode", "NAME|INDEX",
-     "Monitoring layout: \"Orvan 22byte\" (0), \"Orvan 10byte\" (1) or \"AND 18byte\" (2)."},
+     "Monitoring layout: \"Orvan 22byte\" (0), \"Orvan 10byte\" (1), \"AND 18byte\" (2), "
+     "\"Toledo continuous\" (3), \"MT-SICS\" (4), \"NCI\" (5), \"SMA\" (6) or \"Pattern\" (7, the pattern "
+     "layout kept in kivo.ini)."},
     {"connect", nullptr, "Connect the serial port once the window is up."},
     {"monitor", nullptr, "Press Mon On once the window is up."},
     {"log", "FILE", "Record the session to FILE (appended to), as File > Start Log does."},

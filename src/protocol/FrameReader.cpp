@@ -18,8 +18,8 @@ std::unique_ptr<FrameReader> makeProtocolReader(int mode, const PatternLayout &p
 
 QStringList protocolLayoutNames()
 {
-    return {QStringLiteral("Toledo continuous"), QStringLiteral("MT-SICS"), QStringLiteral("NCI (W)"),
-            QStringLiteral("SMA"), QStringLiteral("Pattern (own)")};
+    return {QStringLiteral("Toledo continuous"), QStringLiteral("MT-SICS"), QStringLiteral("NCI"),
+            QStringLiteral("SMA"), QStringLiteral("Pattern")};
 }
 
 QByteArray pollRequest(int mode, const PatternLayout &pattern)
