@@ -18,18 +18,8 @@ public:
     {
         const uint64_t before = m_buffers.bytesDropped;
         feedChunk(m_buffers, bytes, m_mode, [&](const FrameStep &step) {
-            if (!onFrame)
-                return;
-            ProtocolFrame f;
-            f.valid = true;
-            f.weightText = step.weight;
-            f.weight = weightValue(step.weight);
-            f.unit = QStringLiteral("kg");
-            f.status = step.status.value_or(QString());
-            const LampState lamps = ShowLamps(f.status);
-            f.stable = lamps.stable;
-            f.overload = lamps.overload;
-            onFrame(f);
+            if (onFrame)
+                onFrame(fixedLayoutFrame(step));
         });
         return qint64(m_buffers.bytesDropped - before);
     }
@@ -42,6 +32,20 @@ private:
 };
 
 } // namespace
+
+ProtocolFrame fixedLayoutFrame(const FrameStep &step)
+{
+    ProtocolFrame f;
+    f.valid = true;
+    f.weightText = step.weight;
+    f.weight = weightValue(step.weight);
+    f.unit = QStringLiteral("kg");
+    f.status = step.status.value_or(QString());
+    const LampState lamps = ShowLamps(f.status);
+    f.stable = lamps.stable;
+    f.overload = lamps.overload;
+    return f;
+}
 
 std::unique_ptr<FrameReader> makeFrameReader(int mode, const PatternLayout &pattern)
 {

@@ -13,6 +13,9 @@ namespace kivo {
 // with a problem.
 [[nodiscard]] std::unique_ptr<FrameReader> makeFrameReader(int mode, const PatternLayout &pattern = {});
 
+// A frame of a fixed-length layout as the protocols report theirs; these frames always weigh in kg.
+[[nodiscard]] ProtocolFrame fixedLayoutFrame(const struct FrameStep &step);
+
 // Every layout's name, in mode order, as the settings dialog lists them.
 [[nodiscard]] QStringList indicatorModeNames();
 

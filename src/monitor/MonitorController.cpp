@@ -79,26 +79,32 @@ FrameReader *MonitorController::readerFor(Link *link, int mode)
     return m_readers.back().reader.get();
 }
 
-void MonitorController::emitReading(Link *link, int mode, const ProtocolFrame &frame)
+WeightReading MonitorController::readingOf(const PieceStamp &piece, const ProtocolFrame &frame)
 {
-    WeightReading r;
-    r.link = link;
-    r.endpoint = link ? link->endpoint() : QString();
-    r.time = QDateTime::currentDateTime();
-    r.layout = mode;
+    // Every frame of a piece was handled at the same moment, and reading the local time is costly
+    // (the time zone is looked up each time): the time and the endpoint are taken once a piece.
+    if (!piece.stamp) {
+        piece.stamp.emplace();
+        piece.stamp->link = piece.link;
+        piece.stamp->endpoint = piece.link ? piece.link->endpoint() : QString();
+        piece.stamp->time = QDateTime::currentDateTime();
+        piece.stamp->layout = piece.mode;
+    }
+    WeightReading r = *piece.stamp;
     r.status = frame.status;
     r.weightText = frame.weightText;
     r.unit = frame.unit;
     r.weight = frame.weight;
     r.stable = frame.stable;
     r.overload = frame.overload;
-    emit frameRead(r);
+    return r;
 }
 
 bool MonitorController::checkProtocolFrame(Link *link, RxBuffers &buffers, const QByteArray &piece, int mode)
 {
     static const QMetaMethod readSignal = QMetaMethod::fromSignal(&MonitorController::frameRead);
     const bool listened = isSignalConnected(readSignal);
+    const PieceStamp stamp{link, mode, std::nullopt};
     FrameReader *reader = readerFor(link, mode);
     // A layout that cannot read (an unknown mode, a pattern with a problem) finds nothing.
     qint64 dropped = piece.size();
@@ -110,7 +116,7 @@ bool MonitorController::checkProtocolFrame(Link *link, RxBuffers &buffers, const
             ++buffers.framesFound;
             buffers.strWeight = frame.weightText;
             if (listened)
-                emitReading(link, mode, frame);
+                emit frameRead(readingOf(stamp, frame));
             last = frame;
         });
     }
@@ -139,22 +145,9 @@ bool MonitorController::CheckFrame(Link *link, RxBuffers &buffers, const QByteAr
     // Readings are built only for listeners: the frame step runs for every byte of a stream.
     static const QMetaMethod readSignal = QMetaMethod::fromSignal(&MonitorController::frameRead);
     std::function<void(const FrameStep &)> onFrame;
+    const PieceStamp stamp{link, mode, std::nullopt};
     if (isSignalConnected(readSignal))
-        onFrame = [&](const FrameStep &step) {
-            WeightReading r;
-            r.link = link;
-            r.endpoint = link ? link->endpoint() : QString();
-            r.time = QDateTime::currentDateTime();
-            r.layout = mode;
-            r.status = step.status.value_or(QString());
-            r.weightText = step.weight;
-            r.unit = QStringLiteral("kg");
-            r.weight = weightValue(step.weight);
-            const LampState lamps = ShowLamps(r.status);
-            r.stable = lamps.stable;
-            r.overload = lamps.overload;
-            emit frameRead(r);
-        };
+        onFrame = [&](const FrameStep &step) { emit frameRead(readingOf(stamp, fixedLayoutFrame(step))); };
     const ChunkResult result = feedChunk(buffers, piece, mode, onFrame);
     if (buffers.bytesDropped > droppedBefore)
         emit bytesDropped(link, qint64(buffers.bytesDropped - droppedBefore));

@@ -90,7 +90,14 @@ private:
     // The frame step for the protocol layouts, through a reader kept per link.
     bool checkProtocolFrame(Link *link, RxBuffers &buffers, const QByteArray &piece, int mode);
     FrameReader *readerFor(Link *link, int mode);
-    void emitReading(Link *link, int mode, const ProtocolFrame &frame);
+    // What the readings of one received piece share, filled in when its first frame is read.
+    struct PieceStamp
+    {
+        Link *link = nullptr;
+        int mode = 0;
+        mutable std::optional<WeightReading> stamp;
+    };
+    [[nodiscard]] static WeightReading readingOf(const PieceStamp &piece, const ProtocolFrame &frame);
     // Starts or stops polling after a change of monitoring, layout or options.
     void updatePolling();
     void pollTick();

@@ -73,12 +73,15 @@ FindBar::FindBar(QWidget *parent, std::function<QWidget *()> currentView)
     m_query->setObjectName(QStringLiteral("txtFind"));
     m_query->setPlaceholderText(QStringLiteral("Find (text, or hex pairs in the hex view)"));
     m_query->setClearButtonEnabled(true);
-    m_previous = barButton(this, QStringLiteral("cmdFindPrev"), QStringLiteral("<"), QStringLiteral("Previous (Shift+F3)"));
-    m_next = barButton(this, QStringLiteral("cmdFindNext"), QStringLiteral(">"), QStringLiteral("Next (F3, Enter)"));
+    m_previous = barButton(this, QStringLiteral("cmdFindPrev"), QStringLiteral("<"),
+                           QStringLiteral("Previous (Shift+F3)"));
+    m_next = barButton(this, QStringLiteral("cmdFindNext"), QStringLiteral(">"),
+                       QStringLiteral("Next (F3, Enter)"));
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("lblFindCount"));
     m_count->setMinimumWidth(m_count->fontMetrics().horizontalAdvance(QStringLiteral("0000 of 0000")));
-    m_close = barButton(this, QStringLiteral("cmdFindClose"), QStringLiteral("x"), QStringLiteral("Close (Esc)"));
+    m_close =
+        barButton(this, QStringLiteral("cmdFindClose"), QStringLiteral("x"), QStringLiteral("Close (Esc)"));
     for (QPushButton *b : {m_previous, m_next, m_close})
         b->setFixedWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("MM")) + 8);
     row->addWidget(m_query, 1);
@@ -139,7 +142,8 @@ viewsearch::Kind FindBar::kindOf(QWidget *view) const
 {
     if (qobject_cast<QPlainTextEdit *>(view))
         return viewsearch::Kind::Terminal;
-    return view->objectName() == QLatin1String("rtfPrintHex") ? viewsearch::Kind::Hex : viewsearch::Kind::Text;
+    return view->objectName() == QLatin1String("rtfPrintHex") ? viewsearch::Kind::Hex
+                                                              : viewsearch::Kind::Text;
 }
 
 // Searches the current view anew (it changes as data arrive) and moves to a match: with direction
@@ -151,7 +155,8 @@ void FindBar::search(int direction)
     if (view != m_view)
         clearHighlights();
     m_view = view;
-    const int previousStart = m_current >= 0 && m_current < matchCount() ? m_matches[size_t(m_current)].start() : -1;
+    const int previousStart =
+        m_current >= 0 && m_current < matchCount() ? m_matches[size_t(m_current)].start() : -1;
     m_matches = document ? viewsearch::findAll(document->toPlainText(), kindOf(view), m_query->text())
                          : std::vector<viewsearch::Match>{};
     m_current = -1;

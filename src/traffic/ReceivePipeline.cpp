@@ -92,7 +92,7 @@ void ReceivePipeline::readSerial()
 {
     if (!m_serial)
         return;
-    m_views.holdViewsUntilIdle();
+    m_views.holdViewsPaced();
     while (m_serial && m_serial->bytesAvailable() > 0) {
         const QByteArray chunk = m_serial->readAll();
         if (chunk.isEmpty())
@@ -141,7 +141,7 @@ void ReceivePipeline::workTcpSlice()
     if (!bytes.isEmpty())
         announce(m_tcp, bytes);
     m_tcpBuffers.keepRecent(bytes);
-    m_views.holdViewsUntilIdle();
+    m_views.holdViewsPaced();
     route(bytes, m_tcpBuffers);
     const bool fed = monitoring() && !bytes.isEmpty();
     if (fed) {

@@ -1,9 +1,11 @@
 #include "traffic/RichViewWriter.h"
 
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 
 namespace kivo {
 
@@ -106,6 +108,7 @@ void RichViewWriter::commit()
     // replaces the whole view and the new lines follow it.
     QTextCursor cursor(document);
     cursor.beginEditBlock();
+    const bool replaced = m_replaced;
     if (m_replaced) {
         cursor.select(QTextCursor::Document);
         cursor.removeSelectedText();
@@ -116,6 +119,7 @@ void RichViewWriter::commit()
     } else {
         cursor.movePosition(QTextCursor::End);
     }
+    const int firstChanged = replaced ? 0 : cursor.blockNumber();
     for (const PendingLine &p : m_pending) {
         const QTextCharFormat prefixFormat = colourFormat(p.colour);
         if (cursor.position() > 0)
@@ -129,6 +133,11 @@ void RichViewWriter::commit()
     cursor.endEditBlock();
     m_pending.clear();
     m_pendingChars = 0;
+    // Keep each line's shaped glyphs between paints. Without the cache every repaint shapes every
+    // visible line again from its first character, and a line of a large read is thousands of
+    // characters long in a view that does not wrap; the view's limit bounds what the cache holds.
+    for (QTextBlock b = document->findBlockByNumber(firstChanged); b.isValid(); b = b.next())
+        b.layout()->setCacheEnabled(true);
 
     // Moving the caret makes the view lay out its last line again to find the caret's place:
     // skip it when the caret is at the end already (new lines at the end carry it along).

@@ -236,15 +236,6 @@ void TrafficViews::releaseViews()
     m_hyperWriter->release();
 }
 
-void TrafficViews::holdViewsUntilIdle()
-{
-    if (!m_held) {
-        m_held = true;
-        holdViews();
-    }
-    m_commitTimer->start(0);
-}
-
 void TrafficViews::holdViewsPaced()
 {
     if (m_held)

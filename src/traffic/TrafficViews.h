@@ -63,14 +63,11 @@ public:
     // so a large received chunk costs one layout per view.
     void holdViews();
     void releaseViews();
-    // Holds the views until control is back in the event loop, so that all the reads of one pass
-    // go in as one edit; nothing is painted in between, so nothing shows late. Repeated calls in
-    // the same pass add nothing; lines held by a paced hold go in with them.
-    void holdViewsUntilIdle();
     // Holds the views for a paced commit: on the next pass of the event loop after a quiet spell,
-    // else one repaint interval after the last commit. A fast run of repeated sends is then
-    // laid out twenty-five times a second instead of once per send; the screen, repainted at that
-    // pace anyway, shows the same.
+    // else one repaint interval after the last commit. A stream of reads or a fast run of
+    // repeated sends is then laid out twenty-five times a second instead of once per read or send;
+    // the screen, repainted at that pace anyway, shows the same, and the lines a cut-back drops
+    // in between are never laid out at all.
     void holdViewsPaced();
     // Commits what a hold keeps back, now.
     void commitHeldLines();

@@ -36,7 +36,8 @@ struct Stream
 
 Stream lineStream(const QString &plainText)
 {
-    static const QRegularExpression prefix(QStringLiteral("(?:\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d )?(RECV|SEND) : "));
+    static const QRegularExpression prefix(
+        QStringLiteral("(?:\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d )?(RECV|SEND) : "));
     static const QString marks[] = {QStringLiteral("[CRLF]"), QStringLiteral("[CR]"), QStringLiteral("[LF]")};
     Stream stream;
     QString lastDirection;
@@ -48,9 +49,8 @@ Stream lineStream(const QString &plainText)
             lineEnd = int(plainText.size());
         QStringView line = QStringView(plainText).sliced(lineStart, lineEnd - lineStart);
         int bodyStart = lineStart;
-        const QRegularExpressionMatch m =
-            prefix.match(plainText, lineStart, QRegularExpression::NormalMatch,
-                         QRegularExpression::AnchorAtOffsetMatchOption);
+        const QRegularExpressionMatch m = prefix.match(plainText, lineStart, QRegularExpression::NormalMatch,
+                                                       QRegularExpression::AnchorAtOffsetMatchOption);
         if (m.hasMatch()) {
             const QString direction = m.captured(1);
             if (lastClosed || direction != lastDirection)
