@@ -133,7 +133,6 @@ private slots:
         row("port that cannot be opened", {}, "--detect --port %1", 1, "no indicator found tries=24 time=");
         row("no port given and none stored", {}, "--detect", 2, {});
         row("line settings given with it", {}, "--detect --port %1 --bps 9600", 2, {});
-        row("monitoring asked with it", {}, "--detect --port %1 --monitor", 2, {});
     }
     void detectOptionExitStatus()
     {

@@ -82,18 +82,6 @@ class tst_SettingsFinder : public QObject
 {
     Q_OBJECT
 private slots:
-    void triesEveryFramingOfEveryRateInOrder()
-    {
-        const QList<LineTry> order = SettingsFinder::tryOrder();
-        QCOMPARE(order.size(), 24);
-        QStringList texts;
-        for (const LineTry &t : order.mid(0, 7))
-            texts << t.text();
-        QCOMPARE(texts.join(u", "_s),
-                 u"9600 8N1, 9600 7E1, 9600 7O1, 2400 8N1, 2400 7E1, 2400 7O1, 4800 8N1"_s);
-        QCOMPARE(order.constLast().text(), u"115200 7O1"_s);
-    }
-
     void findsTheLineAndLayoutAndStopsThere_data()
     {
         DataTable<QString, QByteArray, QByteArray, QString, int> row("line", "frame", "request", "refused",
