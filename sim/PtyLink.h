@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SimLine.h"
 #include "SimLink.h"
 
 #include <QSocketNotifier>
@@ -28,6 +29,12 @@ public:
     // are dropped before new bytes go out, so a terminal that opens the device late sees recent
     // frames, not a long-stale backlog. 0 keeps everything.
     void setStaleLimit(int bytes) { m_staleLimit = bytes; }
+
+    // The line settings a terminal has set on the device, read at the moment of asking.
+    [[nodiscard]] std::optional<LineSetting> terminalLine() const
+    {
+        return LineSetting::ofTerminal(m_master);
+    }
 
     [[nodiscard]] QString name() const override { return QStringLiteral("pty"); }
     [[nodiscard]] bool hasRoom() const override { return m_pending.isEmpty(); }

@@ -174,6 +174,13 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
                 return missing();
             if (!toDouble(value, 0.01, 1000, &o.speed))
                 return bad(QStringLiteral("a factor 0.01-1000"));
+        } else if (name == QLatin1String("--line")) {
+            if (!takeValue())
+                return missing();
+            o.line = LineSetting::parse(value);
+            if (!o.line)
+                return bad(QStringLiteral("RATE,FRAMING: a standard bit rate and framing such as 2400,8N1 or "
+                                          "9600,7E1"));
         } else {
             return fail(QStringLiteral("unknown argument '%1'").arg(name));
         }
@@ -183,6 +190,8 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
         return parsed;
     if (o.tcpPort < 0 && !o.pty)
         return fail(QStringLiteral("no endpoint: give --tcp PORT and/or --pty [LINK]"));
+    if (o.line && !o.pty)
+        return fail(QStringLiteral("--line sets the pseudo-terminal's line: give --pty too"));
     const qint64 loads = o.pattern == Pattern::Steps ? PatternShape::loads : 1;
     if (std::llabs(o.targetCounts()) * loads > FrameBuilder::maxCounts(o.decimals))
         return fail(QStringLiteral("weight %1 with %2 decimals does not fit the 8-character weight field")
@@ -230,6 +239,10 @@ QString simHelpText()
         "                    recorded by kivo, with their recorded timing, then stay quiet; starts\n"
         "                    at once on a pseudo-terminal, else when the first TCP client connects\n"
         "  --speed X         replay X times as fast (default 1)\n"
+        "  --line RATE,FRAMING\n"
+        "                    behave as a serial line set to RATE,FRAMING (2400,8N1, 9600,7E1):\n"
+        "                    while the pseudo-terminal is set otherwise, send noise instead of\n"
+        "                    frames and ignore what arrives (default: any setting reads frames)\n"
         "  --version         print the version and exit\n"
         "  --help            show this text\n"
         "\n"

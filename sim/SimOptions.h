@@ -1,10 +1,13 @@
 #pragma once
 
 #include "FrameBuilder.h"
+#include "SimLine.h"
 #include "WeightPattern.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace kivosim {
 
@@ -21,10 +24,13 @@ struct SimOptions
     int id = 1;
     qint64 frames = 0;  // 0: no limit
     double seconds = 0; // 0: no limit
-    PatternShape shape;  // gauss and steps
+    PatternShape shape; // gauss and steps
     quint32 seed = 1;
     QString replayFile; // non-empty: send a recording's received bytes instead of frames
     double speed = 1.0; // replay speed: 2 plays twice as fast
+    // The pseudo-terminal behaves as a line with these settings: a terminal set otherwise gets
+    // noise and is not heard. Nothing: any setting reads the frames.
+    std::optional<LineSetting> line;
 
     [[nodiscard]] qint64 targetCounts() const;
 };

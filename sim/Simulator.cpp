@@ -16,7 +16,8 @@ constexpr int drainLimitMs = 500;
 } // namespace
 
 Simulator::Simulator(const SimOptions &options, QObject *parent)
-    : QObject(parent), m_options(options), m_pattern(options.pattern, options.targetCounts(), options.seed, options.shape)
+    : QObject(parent), m_options(options),
+      m_pattern(options.pattern, options.targetCounts(), options.seed, options.shape), m_garbler(options.seed)
 {
     m_tick.setSingleShot(true);
     m_tick.setTimerType(Qt::PreciseTimer);
@@ -50,7 +51,8 @@ QString Simulator::ptyDevice() const
 bool Simulator::start(QString *error)
 {
     m_clock.start();
-    if (!m_options.replayFile.isEmpty() && !loadReplay(m_options.replayFile, m_options.speed, &m_replay, error))
+    if (!m_options.replayFile.isEmpty() &&
+        !loadReplay(m_options.replayFile, m_options.speed, &m_replay, error))
         return false;
     if (m_options.tcpPort >= 0) {
         if (!m_server.listen(QHostAddress::LocalHost, quint16(m_options.tcpPort))) {
@@ -113,7 +115,7 @@ void Simulator::replayTick()
     const qint64 now = m_replayClock.elapsed();
     while (m_replayNext < m_replay.size() && m_replay[m_replayNext].atMs <= now) {
         for (SimLink *link : std::as_const(m_links))
-            link->send(m_replay[m_replayNext].bytes);
+            link->send(onLine(link, m_replay[m_replayNext].bytes));
         ++m_replayNext;
     }
     if (m_replayNext < m_replay.size()) {
@@ -159,6 +161,11 @@ void Simulator::addLink(SimLink *link)
     m_links.append(link);
     auto *decoder = new CommandDecoder(link);
     connect(link, &SimLink::received, this, [this, link, decoder](const QByteArray &bytes) {
+        if (const std::optional<LineSetting> terminal = mismatchedTerminal(link)) {
+            emit output(QStringLiteral("RECV %1 ignored, terminal at %2 %3")
+                            .arg(link->name(), terminal->text(), describeBytes(bytes)));
+            return;
+        }
         onReceived(link, bytes);
         decoder->feed(bytes);
     });
@@ -269,6 +276,23 @@ void Simulator::onCommand(const QByteArray &text)
     }
 }
 
+std::optional<LineSetting> Simulator::mismatchedTerminal(SimLink *link) const
+{
+    if (!m_options.line || link != m_pty)
+        return std::nullopt;
+    // Settings that cannot be read count as another line: nothing gets through.
+    const LineSetting terminal = m_pty->terminalLine().value_or(LineSetting{0, 0, 'N', 0});
+    if (terminal.agrees(*m_options.line))
+        return std::nullopt;
+    return terminal;
+}
+
+QByteArray Simulator::onLine(SimLink *link, const QByteArray &bytes)
+{
+    const std::optional<LineSetting> terminal = mismatchedTerminal(link);
+    return terminal ? m_garbler.received(bytes, *m_options.line, *terminal) : bytes;
+}
+
 double Simulator::seconds() const
 {
     return double(m_clock.nsecsElapsed()) / 1e9;
@@ -300,7 +324,7 @@ void Simulator::sendFrame(double seconds, bool onDemand)
         if (!link->hasRoom() && m_options.rate > 0)
             link->dropBacklog();
         if (link->hasRoom() || onDemand) {
-            link->send(frame);
+            link->send(onLine(link, frame));
             delivered = true;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Replay.h"
+#include "SimLine.h"
 #include "SimOptions.h"
 #include "WeightPattern.h"
 
@@ -59,6 +60,10 @@ private:
     [[nodiscard]] qint64 grossAt(double seconds);
     void sendFrame(double seconds, bool onDemand);
     void finishStop();
+    // With --line: what the terminal on the pseudo-terminal reads of bytes sent to it, and whether
+    // it is set as the line is, so that what it sends is heard. Other links always agree.
+    [[nodiscard]] QByteArray onLine(SimLink *link, const QByteArray &bytes);
+    [[nodiscard]] std::optional<LineSetting> mismatchedTerminal(SimLink *link) const;
     void startReplay();
     void replayTick();
 
@@ -83,6 +88,8 @@ private:
     qint64 m_tare = 0;
     bool m_tared = false;
     qint64 m_sent = 0;
+
+    LineGarbler m_garbler;
 
     QList<ReplayChunk> m_replay;
     qsizetype m_replayNext = 0;

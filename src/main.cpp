@@ -1,6 +1,7 @@
 #include "app/CloseOnSignal.h"
 #include "app/CommandLine.h"
 #include "app/CommandLineApply.h"
+#include "app/DetectCommand.h"
 #include "app/Profile.h"
 #include "app/WeightTrace.h"
 #include "app/frmMain.h"
@@ -21,6 +22,8 @@ int main(int argc, char *argv[])
         std::fputs(parsed.text.toLocal8Bit().constData(), *parsed.exitCode == 0 ? stdout : stderr);
         return *parsed.exitCode;
     }
+    if (parsed.options.detect)
+        return kivo::runDetect(argc, argv, parsed.options);
     kivo::CloseOnSignal::install();
 
     QApplication app(argc, argv);

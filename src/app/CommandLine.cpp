@@ -86,6 +86,10 @@ const OptionSpec kOptions[] = {
     {"profile", "DIR",
      "Keep the settings and the list file kivo.ini in DIR (created if missing) instead of "
      "the user's own."},
+    {"detect", nullptr,
+     "Without a window, find the bit rate, framing and layout of the indicator on --port (or the "
+     "stored port), print them on one line (19200,N,8,1 MT-SICS frames=12 time=2.4s) and exit: 0 "
+     "found, 1 not found. Takes only --port and --profile."},
 };
 
 QString quotedList(const QStringList &values)
@@ -287,6 +291,18 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     }
     o.connect = parser.isSet(QStringLiteral("connect"));
     o.monitor = parser.isSet(QStringLiteral("monitor"));
+    o.detect = parser.isSet(QStringLiteral("detect"));
+    if (o.detect) {
+        for (const OptionSpec &spec : kOptions) {
+            const QLatin1String name(spec.name);
+            if (name != QLatin1String("detect") && name != QLatin1String("port") &&
+                name != QLatin1String("profile") && parser.isSet(name))
+                return exitWith(2,
+                                QStringLiteral("%1: --detect finds the settings itself; it takes only --port "
+                                               "and --profile, not --%2\n")
+                                    .arg(kProgram, name));
+        }
+    }
     if (o.connect && o.tcp)
         return exitWith(
             2, QStringLiteral("%1: --connect opens the serial port and --tcp chooses TCP/IP; use one "

@@ -30,13 +30,15 @@ struct CommandLineOptions
     std::optional<int> mode; // index of the monitoring layout
     bool connect = false;
     bool monitor = false;
-    QString profileDir; // empty: the user's own stores
-    QString logFile;    // empty: no recording at start
+    bool detect = false; // find the indicator's settings on the port without a window, print them, exit
+    QString profileDir;  // empty: the user's own stores
+    QString logFile;     // empty: no recording at start
     QString readingsCsv; // empty: captured readings are kept in the table only
 };
 
 // The outcome of parsing: either options to run with, or a text to print and an exit status
 // (0 for --help and --version on standard output, 2 for a bad command line on standard error).
+// --detect takes --port and --profile only: the other options choose in the window.
 struct ParsedCommandLine
 {
     CommandLineOptions options;

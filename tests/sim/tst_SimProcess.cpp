@@ -22,7 +22,8 @@ private slots:
              {"", "--rate 5", "--pty --speed 9600", "--tcp 0 fast", "--tcp 65536", "--tcp",
               "--tcp 0 --layout 12", "--tcp 0 --rate -3", "--tcp 0 --rate 0", "--tcp 0 --rate fast",
               "--tcp 0 --pattern sine", "--tcp 0 --decimals 7", "--tcp 0 --frames 0", "--tcp 0 --seconds=-1",
-              "--tcp 0 --weight 123456 --decimals 2", "--pty no/such/link"})
+              "--tcp 0 --weight 123456 --decimals 2", "--pty no/such/link", "--tcp 0 --line 9600,8N1",
+              "--pty --line 2500,8N1", "--pty --line 9600"})
             row(*line ? line : "nothing", line);
     }
     // A mistyped link folder is refused like any bad option, and no folder is made for it.
