@@ -2,10 +2,12 @@
 
 #include "app/Profile.h"
 #include "core/Conversions.h"
+#include "core/ListFileLocation.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "detect/SerialProbePort.h"
 #include "link/PortNames.h"
+#include "monitor/MonitorOptions.h"
 
 #include <QCoreApplication>
 #include <QSerialPortInfo>
@@ -72,8 +74,8 @@ int runDetect(int &argc, char **argv, const CommandLineOptions &options)
     }
 
     SerialProbePort probe(port);
-    // The pattern layout is not kept in the stores yet: the search reads the built-in layouts.
-    SettingsFinder finder(probe, PatternLayout{});
+    // The user's own pattern layout is tried with the built-in ones.
+    SettingsFinder finder(probe, loadMonitorOptions(listFilePath()).pattern);
     QObject::connect(&finder, &SettingsFinder::finished, &app, [](const FindResult &result) {
         if (result.found) {
             print(stdout, detectLine(result));

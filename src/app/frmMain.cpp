@@ -12,6 +12,7 @@
 #include "core/StoredStrings.h"
 #include "core/Twips.h"
 #include "core/Version.h"
+#include "detect/frmFindSettings.h"
 #include "link/LinkController.h"
 #include "link/PortPanel.h"
 #include "monitor/IndicatorPanel.h"
@@ -192,7 +193,7 @@ void frmMain::wireControllers()
                                    const bool tcp = m_sender->chosenLink() == &m_links->tcpLink();
                                    return tcp ? m_tcpBuffers.recent : m_serialBuffers.recent;
                                },
-                               {}});
+                               [this](const PatternLayout &pattern) { return findSettings(pattern); }});
 
     // Weighing analysis: every frame monitoring reads and every byte it drops.
     connect(m_monitor, &MonitorController::frameRead, m_analysis, &AnalysisPanel::addReading);
@@ -219,6 +220,23 @@ void frmMain::wireControllers()
         m_sbrLink->setText(text);
         m_sbrLink->setVisible(!text.isEmpty());
     });
+}
+
+std::optional<int> frmMain::findSettings(const PatternLayout &pattern)
+{
+    // The search needs the port to itself.
+    if (m_links->serialLink().isReady() && !m_links->DisconnectSerial())
+        return std::nullopt;
+    frmFindSettings dialog(m_portPanel->portText(), pattern, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.result().found)
+        return std::nullopt;
+    // "19200,N,8,1" into the four lists, as the user would choose them.
+    const QStringList line = dialog.result().settingsText().split(u',');
+    using Choice = PortPanel::Choice;
+    int i = 0;
+    for (const Choice c : {Choice::Bps, Choice::Parity, Choice::DataBit, Choice::StopBit})
+        m_portPanel->selectChoiceText(c, line.value(i++));
+    return dialog.result().mode;
 }
 
 void frmMain::serialConnectedChanged(bool connected)

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <optional>
 
 class QAction;
 class QDockWidget;
@@ -27,6 +28,7 @@ class IndicatorPanel;
 class MonitorController;
 class Sender;
 class PortPanel;
+struct PatternLayout;
 class ReceivePipeline;
 class RepeatPanel;
 class SendPanel;
@@ -90,6 +92,9 @@ private:
     void DisconnectSerial();
     void wireControllers();
     void serialConnectedChanged(bool connected);
+    // Find Settings from the monitoring settings: searches the chosen port (closing it first),
+    // applies the line settings found and gives the layout, or nothing.
+    std::optional<int> findSettings(const kivo::PatternLayout &pattern);
     void tmrTime_Timer();
     void buildMenus();
     void buildStatusBar();

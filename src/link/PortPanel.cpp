@@ -154,6 +154,13 @@ void PortPanel::selectChoice(Choice choice, int index)
         box(choice)->setCurrentIndex(index);
 }
 
+bool PortPanel::selectChoiceText(Choice choice, const QString &text)
+{
+    const int index = box(choice)->findText(text, Qt::MatchExactly);
+    selectChoice(choice, index);
+    return index >= 0;
+}
+
 void PortPanel::setPortNames(const QStringList &names)
 {
     m_cboPort->clear();

@@ -32,6 +32,8 @@ public:
     // leaves the list as it is.
     [[nodiscard]] int choiceIndex(Choice choice) const;
     void selectChoice(Choice choice, int index);
+    // Selects the entry with exactly that text; false (the list as it was) when there is none.
+    bool selectChoiceText(Choice choice, const QString &text);
 
     // The port box: the machine's ports (none selected), the entry shown, a typed name.
     void setPortNames(const QStringList &names);

@@ -1,7 +1,9 @@
-#include "KivoTest.h"
+#include "MainWindow.h"
 
 #include "detect/frmFindSettings.h"
+#include "link/SerialLink.h"
 #include "monitor/FrameReaders.h"
+#include "monitor/frmSetting.h"
 
 #include <QLabel>
 #include <QProcess>
@@ -83,27 +85,53 @@ class tst_FindSettingsLine : public QObject
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
 private slots:
-    void dialogSettlesOnTheLineAndLayout_data() { layoutRows(); }
-    void dialogSettlesOnTheLineAndLayout()
+    // Through the window: Set, Find Settings, Apply, OK. The port is closed for the search, the
+    // line found goes into the link strip's lists and the layout into the settings.
+    void windowAppliesTheLineAndLayoutFound_data() { layoutRows(); }
+    void windowAppliesTheLineAndLayoutFound()
     {
         const auto [sim, mode] = fetch<QString, int>("sim", "mode");
         const QString link = path(u"dialog-%1"_s.arg(mode));
         Simulator simulator(link, kLine + sim, path(u"sim"_s));
         QVERIFY2(simulator.ready(), qPrintable(simulator.out));
+        frmMain w;
+        w.setEndProgram([] {});
+        w.show();
+        connectSerial(w, link);
+        QVERIFY(w.serialLink().isReady());
 
-        frmFindSettings dialog(link, PatternLayout{});
-        dialog.show();
-        QTRY_VERIFY_WITH_TIMEOUT(dialog.result().elapsedMs > 0 && !dialog.searching(), 30000);
-        const FindResult &r = dialog.result();
-        qInfo("%s: found in %.1f s after %d tries", QTest::currentDataTag(), r.elapsedMs / 1000.0,
-              int(r.tries.size()));
-        QVERIFY2(r.found, qPrintable(r.error));
-        QCOMPARE(r.settingsText(), u"19200,N,8,1"_s);
-        QCOMPARE(r.mode, mode);
-        QCOMPARE(dialog.lblResult->text(),
-                 u"19200 8N1, %1 (%2 frames)"_s.arg(indicatorModeNames().at(mode)).arg(r.frames));
-        QTest::mouseClick(dialog.cmdApply, Qt::LeftButton);
-        QCOMPARE(dialog.QDialog::result(), int(QDialog::Accepted));
+        FindResult found;
+        QTimer applyWhenDone;
+        QObject::connect(&applyWhenDone, &QTimer::timeout, [&] {
+            auto *dialog = topLevel<frmFindSettings>();
+            if (!dialog || dialog->searching() || dialog->result().elapsedMs == 0)
+                return;
+            found = dialog->result();
+            QCOMPARE(dialog->lblResult->text(),
+                     u"19200 8N1, %1 (%2 frames)"_s.arg(found.layoutName).arg(found.frames));
+            QTest::mouseClick(found.found ? dialog->cmdApply : dialog->cmdCancel, Qt::LeftButton);
+        });
+        QTimer findThenOk; // a timer of its own: the find dialog runs inside this one's slot
+        findThenOk.setSingleShot(true);
+        QObject::connect(&findThenOk, &QTimer::timeout, [&] {
+            auto *settings = topLevel<frmSetting>();
+            QVERIFY(settings);
+            settings->cmdFindSettings->click();
+            settings->cmdOK->click();
+        });
+        applyWhenDone.start(50);
+        findThenOk.start(100);
+        button(w, "cmdMonSet")->click();
+        qInfo("%s: found in %.1f s after %d tries", QTest::currentDataTag(), found.elapsedMs / 1000.0,
+              int(found.tries.size()));
+        QVERIFY2(found.found, qPrintable(found.error));
+        QVERIFY(!w.serialLink().isReady());
+        QCOMPARE(control<QComboBox>(w, "cboBps")->currentText() +
+                     control<QComboBox>(w, "cboParity")->currentText() +
+                     control<QComboBox>(w, "cboDataBit")->currentText() +
+                     control<QComboBox>(w, "cboStopBit")->currentText(),
+                 u"19200N81"_s);
+        QCOMPARE(w.data().iIndicatorMode, int16_t(mode));
     }
 
     void detectOptionPrintsTheLineAndLayout_data() { layoutRows(); }
