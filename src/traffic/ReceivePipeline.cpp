@@ -97,13 +97,18 @@ void ReceivePipeline::readSerial()
         const QByteArray chunk = m_serial->readAll();
         if (chunk.isEmpty())
             break; // a port that reports bytes but yields none would loop for ever
-        announce(m_serial, chunk);
-        m_serialBuffers.keepRecent(chunk);
-        route(chunk, m_serialBuffers);
-        if (monitoring())
-            feedMonitor(m_serial, m_serialBuffers, chunk);
+        for (qsizetype at = 0; at < chunk.size() && m_serial; at += kReadSlice) {
+            const QByteArray piece = chunk.size() <= kReadSlice
+                                         ? chunk
+                                         : chunk.sliced(at, std::min(kReadSlice, chunk.size() - at));
+            announce(m_serial, piece);
+            m_serialBuffers.keepRecent(piece);
+            route(piece, m_serialBuffers);
+            if (monitoring())
+                feedMonitor(m_serial, m_serialBuffers, piece);
+            flush(m_serialBuffers);
+        }
     }
-    flush(m_serialBuffers);
 }
 
 void ReceivePipeline::WinsockMain_DataArrival()
@@ -129,7 +134,7 @@ void ReceivePipeline::workTcpSlice()
         m_tcpPending = m_tcp->readAll();
         m_tcpDone = 0;
     }
-    const qsizetype take = std::min(kTcpSlice, m_tcpPending.size() - m_tcpDone);
+    const qsizetype take = std::min(kReadSlice, m_tcpPending.size() - m_tcpDone);
     const QByteArray bytes =
         take == m_tcpPending.size() ? m_tcpPending : m_tcpPending.sliced(m_tcpDone, take);
     m_tcpDone += take;

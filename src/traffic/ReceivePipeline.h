@@ -22,11 +22,13 @@ struct RxBuffers;
 // monitoring, into the indicator frame step.
 //
 // Serial: a nonzero Recv Delay gathers a burst. The first readyRead of a burst starts a single-shot
-// timer, later ones read nothing, and when it fires everything waiting is read as one chunk; with
-// "0" every readyRead reads at once. TCP: what arrives is worked through in slices of at most
-// kTcpSlice bytes with the event loop running between them, so a flood cannot freeze the window;
-// each slice is routed and, while monitoring, fed to the frame step, which looks at every byte in
-// order, and the view buffers are flushed after it.
+// timer, later ones read nothing, and when it fires everything waiting is read; with "0" every
+// readyRead reads at once. What is read is worked through in slices of at most kReadSlice bytes
+// (a burst at a real line's pace is one slice), so that no view line, which a slice makes, grows
+// with a flood. TCP: what arrives is worked through in such slices with the event loop running
+// between them, so a flood cannot freeze the window. Each slice is routed and, while monitoring,
+// fed to the frame step, which looks at every byte in order, and the view buffers are flushed
+// after it.
 class ReceivePipeline : public QObject
 {
     Q_OBJECT
@@ -39,8 +41,9 @@ public:
         std::function<void(const QString &)> showWeight;
     };
 
-    // The most bytes of a TCP arrival worked through before the event loop runs again.
-    static constexpr qsizetype kTcpSlice = 16 * 1024;
+    // The most bytes worked through as one piece: one view line at most, and for TCP the most
+    // worked through before the event loop runs again.
+    static constexpr qsizetype kReadSlice = 16 * 1024;
 
     ReceivePipeline(TrafficViews &views, QComboBox *cboDelay, AppData &data, RxBuffers &serialBuffers,
                     RxBuffers &tcpBuffers, QObject *parent = nullptr);

@@ -242,7 +242,10 @@ void TrafficViews::holdViewsPaced()
         return;
     m_held = true;
     holdViews();
-    const qint64 interval = RepaintGate::kInterval.count();
+    // A commit that takes long (a flood's long lines, laid out and then painted) spaces the next
+    // one out, so the views take a bounded share of the time and reading keeps up.
+    const qint64 interval =
+        std::max<qint64>(RepaintGate::kInterval.count(), kCommitCostFactor * m_commitCostMs);
     const qint64 since = m_sinceCommit.isValid() ? m_sinceCommit.elapsed() : interval;
     m_commitTimer->start(int(std::max<qint64>(0, interval - since)));
 }
@@ -253,7 +256,10 @@ void TrafficViews::commitHeldLines()
         return;
     m_held = false;
     m_commitTimer->stop();
+    QElapsedTimer cost;
+    cost.start();
     releaseViews();
+    m_commitCostMs = cost.elapsed();
     m_sinceCommit.start();
 }
 

@@ -130,6 +130,10 @@ private:
     QWidget *m_lastFocused = nullptr;
     QTimer *m_commitTimer = nullptr;
     QElapsedTimer m_sinceCommit;
+    // How long the last paced commit took; the next waits at least this many times as long, as
+    // painting what a commit laid out costs about as much again.
+    static constexpr qint64 kCommitCostFactor = 4;
+    qint64 m_commitCostMs = 0;
 };
 
 } // namespace kivo
