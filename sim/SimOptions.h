@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FrameBuilder.h"
+#include "ProtocolFrames.h"
 #include "WeightPattern.h"
 
 #include <QString>
@@ -25,6 +26,11 @@ struct SimOptions
     quint32 seed = 1;
     QString replayFile; // non-empty: send a recording's received bytes instead of frames
     double speed = 1.0; // replay speed: 2 plays twice as fast
+    Protocol protocol = Protocol::None; // None: the fixed layouts
+    Unit unit = Unit::Kg;               // protocols only; the layouts always send kg
+    bool checksum = false;              // toledo: a checksum after each frame
+
+    [[nodiscard]] ProtocolFormat protocolFormat() const { return {protocol, unit, decimals, checksum, id}; }
 
     [[nodiscard]] qint64 targetCounts() const;
 };

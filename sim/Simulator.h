@@ -49,6 +49,12 @@ private:
     void acceptClients();
     void onReceived(SimLink *link, const QByteArray &bytes);
     void onCommand(const QByteArray &text);
+    void zero();
+    void tare();
+    void answerRequest(const QByteArray &command);
+    void checkStable();
+    void sendBytes(const QByteArray &bytes);
+    [[nodiscard]] QByteArray buildFrame(const Reading &reading) const;
 
     void startStream();
     void tick();
@@ -58,6 +64,7 @@ private:
     [[nodiscard]] Reading readingAt(double seconds);
     [[nodiscard]] qint64 grossAt(double seconds);
     void sendFrame(double seconds, bool onDemand);
+    void sendReading(const Reading &reading, bool onDemand);
     void finishStop();
     void startReplay();
     void replayTick();
@@ -89,6 +96,9 @@ private:
     bool m_replayStarted = false;
     QElapsedTimer m_replayClock;
     QTimer m_replayTimer;
+
+    QTimer m_stableWait;
+    QElapsedTimer m_stableWaitClock;
 };
 
 } // namespace kivosim

@@ -24,6 +24,12 @@ private slots:
               "--tcp 0 --pattern sine", "--tcp 0 --decimals 7", "--tcp 0 --frames 0", "--tcp 0 --seconds=-1",
               "--tcp 0 --weight 123456 --decimals 2", "--pty no/such/link"})
             row(*line ? line : "nothing", line);
+        // The protocols: a unit or checksum they do not send, and a weight beyond their six digits.
+        for (const char *line :
+             {"--tcp 0 --protocol mt", "--tcp 0 --unit lb", "--tcp 0 --protocol sics --unit st",
+              "--tcp 0 --protocol sics --checksum", "--tcp 0 --checksum",
+              "--tcp 0 --protocol nci --layout 10", "--tcp 0 --protocol toledo --weight 12345"})
+            row(line, line);
     }
     // A mistyped link folder is refused like any bad option, and no folder is made for it.
     void badOptionsExitWithCodeTwo()
