@@ -1,4 +1,5 @@
 #include "DataTable.h"
+#include "FrameText.h"
 
 #include "protocol/FrameReader.h"
 #include "protocol/PatternReader.h"
@@ -11,21 +12,6 @@ using kivotest::fetch;
 Q_DECLARE_METATYPE(kivo::PatternLayout)
 
 namespace {
-
-// A frame as one line, so a row states everything a reader found in one string:
-// "<weightText> [<weight>] <unit> <status> stable overload net", or "invalid".
-QString describe(const ProtocolFrame &f)
-{
-    if (!f.valid)
-        return u"invalid"_s;
-    QString line = u"%1 [%2] %3 %4"_s.arg(f.weightText, f.weight ? QString::number(*f.weight) : u"-"_s,
-                                          f.unit, f.status);
-    for (const auto &[on, name] : {std::pair{f.stable, "stable"}, {f.overload, "overload"}, {f.net, "net"}}) {
-        if (on)
-            line += u' ' + QLatin1String(name);
-    }
-    return line;
-}
 
 struct Run
 {
@@ -40,7 +26,8 @@ Run feedPieces(int mode, const PatternLayout &layout, const QList<QByteArray> &p
     if (!reader)
         return {{u"no reader"_s}, -1};
     for (const QByteArray &piece : pieces)
-        run.dropped += reader->feed(piece, [&run](const ProtocolFrame &f) { run.frames << describe(f); });
+        run.dropped +=
+            reader->feed(piece, [&run](const ProtocolFrame &f) { run.frames << kivotest::frameText(f); });
     return run;
 }
 
@@ -227,7 +214,7 @@ private slots:
         const QByteArray junk(100000, 'x');
         QVERIFY(reader->feed(junk, {}) >= junk.size() - PatternReader::kLongestFrame);
         QStringList frames;
-        reader->feed(frame, [&frames](const ProtocolFrame &f) { frames << describe(f); });
+        reader->feed(frame, [&frames](const ProtocolFrame &f) { frames << kivotest::frameText(f); });
         QVERIFY(!frames.isEmpty());
         QVERIFY2(frames.last() != u"invalid"_s, qPrintable(frames.last()));
     }
@@ -247,7 +234,8 @@ private slots:
         QStringList frames;
         reader->feed(part, {});
         reader->reset();
-        QCOMPARE(reader->feed(frame, [&frames](const ProtocolFrame &f) { frames << describe(f); }), 0);
+        QCOMPARE(reader->feed(frame, [&frames](const ProtocolFrame &f) { frames << kivotest::frameText(f); }),
+                 0);
         QCOMPARE(frames.size(), 1);
         QVERIFY(frames.first() != u"invalid"_s);
     }
