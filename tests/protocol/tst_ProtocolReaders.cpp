@@ -219,20 +219,20 @@ private slots:
         QVERIFY2(frames.last() != u"invalid"_s, qPrintable(frames.last()));
     }
 
-    void resetForgetsAPartFrame_data()
+    void resetForgetsAnUnfinishedFrame_data()
     {
-        DataTable<int, QByteArray, QByteArray> row("mode", "part", "frame");
+        DataTable<int, QByteArray, QByteArray> row("mode", "begun", "frame");
         row("toledo", ModeToledo, "\x02,0 0012", kg1250 + '-');
         row("sics", ModeSics, "S S  9", "S S  1.00 kg\r\n");
         row("nci", ModeNci, "\n12", "\n0001.5LB\r\n00\r\x03");
         row("sma", ModeSma, "\n 1G  ", "\n 1G       12.34lb \r");
     }
-    void resetForgetsAPartFrame()
+    void resetForgetsAnUnfinishedFrame()
     {
-        const auto [mode, part, frame] = fetch<int, QByteArray, QByteArray>("mode", "part", "frame");
+        const auto [mode, begun, frame] = fetch<int, QByteArray, QByteArray>("mode", "begun", "frame");
         const std::unique_ptr<FrameReader> reader = makeProtocolReader(mode);
         QStringList frames;
-        reader->feed(part, {});
+        reader->feed(begun, {});
         reader->reset();
         QCOMPARE(reader->feed(frame, [&frames](const ProtocolFrame &f) { frames << kivotest::frameText(f); }),
                  0);
