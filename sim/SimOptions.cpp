@@ -40,6 +40,8 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
 {
     ParsedOptions parsed;
     SimOptions &o = parsed.options;
+    bool layoutGiven = false;
+    bool unitGiven = false;
     auto fail = [&parsed](const QString &message) {
         parsed.error = message + QStringLiteral(" (see --help)");
         return parsed;
@@ -100,6 +102,7 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
                 o.layout = Layout::Bytes18;
             else
                 return bad(QStringLiteral("22, 10 or 18"));
+            layoutGiven = true;
         } else if (name == QLatin1String("--rate")) {
             if (!takeValue())
                 return missing();
@@ -181,6 +184,19 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
             if (!o.line)
                 return bad(QStringLiteral("RATE,FRAMING: a standard bit rate and framing such as 2400,8N1 or "
                                           "9600,7E1"));
+        } else if (name == QLatin1String("--protocol")) {
+            if (!takeValue())
+                return missing();
+            if (!ProtocolFrames::protocolFromName(value, &o.protocol))
+                return bad(QStringLiteral("toledo, sics, nci or sma"));
+        } else if (name == QLatin1String("--unit")) {
+            if (!takeValue())
+                return missing();
+            if (!ProtocolFrames::unitFromName(value, &o.unit))
+                return bad(QStringLiteral("g, kg, lb, t or oz"));
+            unitGiven = true;
+        } else if (name == QLatin1String("--checksum")) {
+            o.checksum = true;
         } else {
             return fail(QStringLiteral("unknown argument '%1'").arg(name));
         }
@@ -192,11 +208,20 @@ ParsedOptions parseSimOptions(const QStringList &arguments)
         return fail(QStringLiteral("no endpoint: give --tcp PORT and/or --pty [LINK]"));
     if (o.line && !o.pty)
         return fail(QStringLiteral("--line sets the pseudo-terminal's line: give --pty too"));
+    if (layoutGiven && o.protocol != Protocol::None)
+        return fail(QStringLiteral("--layout and --protocol exclude each other"));
+    if (unitGiven && o.protocol == Protocol::None)
+        return fail(QStringLiteral("--unit needs --protocol: the layouts always send kg"));
+    if (o.checksum && o.protocol != Protocol::Toledo)
+        return fail(QStringLiteral("--checksum needs --protocol toledo"));
     const qint64 loads = o.pattern == Pattern::Steps ? PatternShape::loads : 1;
-    if (std::llabs(o.targetCounts()) * loads > FrameBuilder::maxCounts(o.decimals))
-        return fail(QStringLiteral("weight %1 with %2 decimals does not fit the 8-character weight field")
+    const bool protocol = o.protocol != Protocol::None;
+    const qint64 limit = protocol ? ProtocolFrames::maxCounts : FrameBuilder::maxCounts(o.decimals);
+    if (std::llabs(o.targetCounts()) * loads > limit)
+        return fail(QStringLiteral("weight %1 with %2 decimals does not fit the %3 weight field")
                         .arg(o.weight)
-                        .arg(o.decimals));
+                        .arg(o.decimals)
+                        .arg(protocol ? QStringLiteral("6-digit") : QStringLiteral("8-character")));
     return parsed;
 }
 
@@ -246,12 +271,23 @@ QString simHelpText()
         "  --version         print the version and exit\n"
         "  --help            show this text\n"
         "\n"
+        "Protocols (instead of a layout):\n"
+        "  --protocol NAME   toledo: Toledo continuous output (STX, status A B C, weight, tare, CR),\n"
+        "                    streamed at --rate and obeying the commands below;\n"
+        "                    sics: MT-SICS, answers S (stable weight, S I when none in 3 s), SI,\n"
+        "                    SIR (repeats at --rate until the next command), Z, T, @; ES to others;\n"
+        "                    nci: answers W (weight, status bytes), S (status), Z, T; ? to others;\n"
+        "                    sma: SMA level 1, answers LF W CR, LF Z CR, LF T CR; ? to others\n"
+        "  --unit U          the unit the protocol sends: g, kg, lb, t or oz (default kg)\n"
+        "  --checksum        toledo: send a checksum byte after each frame's CR\n"
+        "\n"
         "Commands (bare, or framed by STX/ETX, with or without CR/LF; case does not matter):\n"
         "  Z                 zero: the present gross weight becomes 0\n"
         "  T                 tare: the present gross weight is taken off, frames say NT (net);\n"
         "                    T with nothing on the scale clears the tare\n"
         "  S                 stream off / on\n"
         "  W                 send one frame now (also while the stream is off)\n"
+        "With --protocol sics, nci or sma the protocol's own commands apply (see above).\n"
         "\n"
         "Standard output: TCP 127.0.0.1:PORT, PTY /dev/pts/N, LINK PATH at start; CLIENT lines;\n"
         "RECV <from> HEX <bytes> TEXT <text> for every received piece; CMD lines;\n"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FrameBuilder.h"
+#include "ProtocolFrames.h"
 #include "SimLine.h"
 #include "WeightPattern.h"
 
@@ -31,6 +32,11 @@ struct SimOptions
     // The pseudo-terminal behaves as a line with these settings: a terminal set otherwise gets
     // noise and is not heard. Nothing: any setting reads the frames.
     std::optional<LineSetting> line;
+    Protocol protocol = Protocol::None; // None: the fixed layouts
+    Unit unit = Unit::Kg;               // protocols only; the layouts always send kg
+    bool checksum = false;              // toledo: a checksum after each frame
+
+    [[nodiscard]] ProtocolFormat protocolFormat() const { return {protocol, unit, decimals, checksum, id}; }
 
     [[nodiscard]] qint64 targetCounts() const;
 };

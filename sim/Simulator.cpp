@@ -12,6 +12,9 @@ namespace kivosim {
 namespace {
 
 constexpr int drainLimitMs = 500;
+// How long MT-SICS S waits for a stable weight before it answers S I, and how often it looks.
+constexpr int stableWaitMs = 3000;
+constexpr int stableCheckMs = 20;
 
 } // namespace
 
@@ -39,6 +42,8 @@ Simulator::Simulator(const SimOptions &options, QObject *parent)
     m_replayTimer.setSingleShot(true);
     m_replayTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_replayTimer, &QTimer::timeout, this, &Simulator::replayTick);
+    m_stableWait.setInterval(stableCheckMs);
+    connect(&m_stableWait, &QTimer::timeout, this, &Simulator::checkStable);
 }
 
 Simulator::~Simulator() = default;
@@ -71,7 +76,9 @@ bool Simulator::start(QString *error)
         }
         // A replay keeps every byte for a terminal that opens the device late.
         if (m_options.rate > 0 && m_replay.isEmpty()) {
-            const int frameBytes = FrameBuilder::frameLength(m_options.layout);
+            const int frameBytes = m_options.protocol == Protocol::None
+                                       ? FrameBuilder::frameLength(m_options.layout)
+                                       : int(buildFrame(Reading{}).size());
             pty->setStaleLimit(std::max(1024, int(m_options.rate * frameBytes / 2)));
         }
         m_pty = pty;
@@ -89,9 +96,11 @@ bool Simulator::start(QString *error)
 
     if (m_options.seconds > 0)
         m_deadline.start(int(std::ceil(m_options.seconds * 1000)));
-    if (m_replay.isEmpty())
-        startStream();
-    else if (m_pty)
+    if (m_replay.isEmpty()) {
+        // Indicators that only answer requests stay quiet until asked.
+        if (ProtocolFrames::streams(m_options.protocol))
+            startStream();
+    } else if (m_pty)
         startReplay();
     return true;
 }
@@ -135,6 +144,7 @@ void Simulator::stop()
     m_tick.stop();
     m_pumpTimer.stop();
     m_deadline.stop();
+    m_stableWait.stop();
     m_server.close();
     m_drainClock.start();
     m_drain.start();
@@ -247,17 +257,14 @@ void Simulator::onCommand(const QByteArray &text)
         emit output(QStringLiteral("CMD %1 ignored during a replay").arg(QString::fromLatin1(text)));
         return;
     }
+    if (!ProtocolFrames::streams(m_options.protocol)) {
+        answerRequest(command);
+        return;
+    }
     if (command == "Z") {
-        m_zero += grossAt(seconds());
-        m_tared = false;
-        m_tare = 0;
-        emit output(QStringLiteral("CMD Z zero"));
+        zero();
     } else if (command == "T") {
-        const qint64 gross = grossAt(seconds());
-        m_tared = gross != 0;
-        m_tare = gross;
-        emit output(m_tared ? QStringLiteral("CMD T tare %1").arg(gross)
-                            : QStringLiteral("CMD T tare cleared"));
+        tare();
     } else if (command == "S") {
         m_streaming = !m_streaming;
         if (m_streaming) {
@@ -293,6 +300,98 @@ QByteArray Simulator::onLine(SimLink *link, const QByteArray &bytes)
     return terminal ? m_garbler.received(bytes, *m_options.line, *terminal) : bytes;
 }
 
+void Simulator::zero()
+{
+    m_zero += grossAt(seconds());
+    m_tared = false;
+    m_tare = 0;
+    emit output(QStringLiteral("CMD Z zero"));
+}
+
+void Simulator::tare()
+{
+    const qint64 gross = grossAt(seconds());
+    m_tared = gross != 0;
+    m_tare = gross;
+    emit output(m_tared ? QStringLiteral("CMD T tare %1").arg(gross) : QStringLiteral("CMD T tare cleared"));
+}
+
+// A protocol that only answers: every request gets its reply at once, but MT-SICS S, which waits
+// for a stable weight. Any request ends a running SIR repetition and a waiting S, as on a balance.
+void Simulator::answerRequest(const QByteArray &command)
+{
+    const ProtocolFormat format = m_options.protocolFormat();
+    const Request request = ProtocolFrames::request(format.protocol, command);
+    m_stableWait.stop();
+    if (m_streaming) {
+        m_streaming = false;
+        m_tick.stop();
+        m_pumpTimer.stop();
+    }
+    switch (request) {
+    case Request::Zero:
+        zero();
+        break;
+    case Request::Tare:
+        tare();
+        break;
+    case Request::Weight:
+        emit output(QStringLiteral("CMD %1 weight").arg(QString::fromLatin1(command)));
+        sendFrame(seconds(), true);
+        return;
+    case Request::RepeatWeight:
+        emit output(QStringLiteral("CMD %1 repeat").arg(QString::fromLatin1(command)));
+        startStream();
+        return;
+    case Request::StableWeight:
+        emit output(QStringLiteral("CMD %1 stable weight").arg(QString::fromLatin1(command)));
+        m_stableWaitClock.start();
+        checkStable();
+        return;
+    case Request::Status:
+    case Request::Reset:
+    case Request::StreamToggle:
+        emit output(QStringLiteral("CMD %1").arg(QString::fromLatin1(command)));
+        break;
+    case Request::Unknown:
+        emit output(QStringLiteral("CMD ? %1").arg(QString::fromLatin1(command)));
+        break;
+    }
+    sendBytes(ProtocolFrames::reply(format, request, readingAt(seconds()), m_tared ? m_tare : 0));
+}
+
+// MT-SICS S: the weight once it is stable (or over or under the range), S I when it does not
+// settle in time.
+void Simulator::checkStable()
+{
+    const Reading reading = readingAt(seconds());
+    if (reading.status != Status::Unstable) {
+        m_stableWait.stop();
+        sendReading(reading, true);
+    } else if (m_stableWaitClock.elapsed() >= stableWaitMs) {
+        m_stableWait.stop();
+        emit output(QStringLiteral("CMD S busy"));
+        sendBytes(ProtocolFrames::sicsBusy());
+    } else if (!m_stableWait.isActive()) {
+        m_stableWait.start();
+    }
+}
+
+void Simulator::sendBytes(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    for (SimLink *link : std::as_const(m_links))
+        link->send(onLine(link, bytes));
+}
+
+QByteArray Simulator::buildFrame(const Reading &reading) const
+{
+    if (m_options.protocol == Protocol::None)
+        return FrameBuilder::build(m_options.layout, reading, m_options.decimals, m_options.id);
+    return ProtocolFrames::weight(m_options.protocolFormat(), reading, m_tared ? m_tare : 0);
+}
+
 double Simulator::seconds() const
 {
     return double(m_clock.nsecsElapsed()) / 1e9;
@@ -316,8 +415,12 @@ Reading Simulator::readingAt(double seconds)
 
 void Simulator::sendFrame(double seconds, bool onDemand)
 {
-    const QByteArray frame =
-        FrameBuilder::build(m_options.layout, readingAt(seconds), m_options.decimals, m_options.id);
+    sendReading(readingAt(seconds), onDemand);
+}
+
+void Simulator::sendReading(const Reading &reading, bool onDemand)
+{
+    const QByteArray frame = buildFrame(reading);
     bool delivered = false;
     for (SimLink *link : std::as_const(m_links)) {
         // A fixed-rate stream does not wait for a slow reader; a frame asked for is always queued.

@@ -50,6 +50,12 @@ private:
     void acceptClients();
     void onReceived(SimLink *link, const QByteArray &bytes);
     void onCommand(const QByteArray &text);
+    void zero();
+    void tare();
+    void answerRequest(const QByteArray &command);
+    void checkStable();
+    void sendBytes(const QByteArray &bytes);
+    [[nodiscard]] QByteArray buildFrame(const Reading &reading) const;
 
     void startStream();
     void tick();
@@ -59,6 +65,7 @@ private:
     [[nodiscard]] Reading readingAt(double seconds);
     [[nodiscard]] qint64 grossAt(double seconds);
     void sendFrame(double seconds, bool onDemand);
+    void sendReading(const Reading &reading, bool onDemand);
     void finishStop();
     // With --line: what the terminal on the pseudo-terminal reads of bytes sent to it, and whether
     // it is set as the line is, so that what it sends is heard. Other links always agree.
@@ -96,6 +103,9 @@ private:
     bool m_replayStarted = false;
     QElapsedTimer m_replayClock;
     QTimer m_replayTimer;
+
+    QTimer m_stableWait;
+    QElapsedTimer m_stableWaitClock;
 };
 
 } // namespace kivosim

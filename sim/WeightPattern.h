@@ -12,9 +12,9 @@ enum class Pattern { Steady, Ramp, Noise, Step, Overload, Cycle, Gauss, Steps };
 // What shapes the gauss and steps patterns.
 struct PatternShape
 {
-    double sdCounts = 2;       // gauss: standard deviation of the noise, in counts
-    double settleSeconds = 2;  // steps: how long a load swings before it settles
-    double holdSeconds = 1.5;  // steps: how long it then stays, stable
+    double sdCounts = 2;            // gauss: standard deviation of the noise, in counts
+    double settleSeconds = 2;       // steps: how long a load swings before it settles
+    double holdSeconds = 1.5;       // steps: how long it then stays, stable
     static constexpr int loads = 5; // steps: loads put on one after another, then all taken off
 };
 

@@ -16,7 +16,12 @@ struct SettingsFinder::Tally
     int invalid = 0;
     qint64 dropped = 0;
 
-    [[nodiscard]] double score() const { return valid - invalid - double(dropped) / kJunkBytesPerFrame; }
+    // A polled layout's invalid frames are not held against it: they are mostly its error replies
+    // to the other layouts' requests ("ES" from an MT-SICS balance asked "W").
+    [[nodiscard]] double score() const
+    {
+        return valid - (request.isEmpty() ? invalid : 0) - double(dropped) / kJunkBytesPerFrame;
+    }
 
     void feed(const QByteArray &bytes)
     {
@@ -42,7 +47,18 @@ struct SettingsFinder::Tally
             return score() > other.score();
         if (valid != other.valid)
             return valid > other.valid;
+        if (specificity() != other.specificity())
+            return specificity() > other.specificity();
         return mode < other.mode;
+    }
+    // On a tie the layout that checks more of a frame wins: a fixed-length layout takes any bytes
+    // of its length that end in CR LF (an MT-SICS reply with a one-letter unit is 18 bytes), the
+    // user's pattern checks what it was written for, a protocol checks its whole frame.
+    [[nodiscard]] int specificity() const
+    {
+        if (mode <= ModeAnd18)
+            return 0;
+        return mode == ModePattern ? 1 : 2;
     }
 };
 
@@ -179,7 +195,6 @@ void SettingsFinder::startTry()
     }
     m_listening = true;
     m_extended = false;
-    m_pollTurn = 0;
     m_tryClock.start();
     m_window.start(m_timing.windowMs);
     if (!m_polled.isEmpty()) {
@@ -194,7 +209,10 @@ void SettingsFinder::sendNextRequest()
 {
     if (!m_listening || m_polled.isEmpty())
         return;
-    // Once a polled layout has answered, only the layouts that answered are asked again.
+    // Every polled layout is asked at each turn, its requests back to back: an indicator answers
+    // the one it speaks (and at most a short error to the others), so even at a slow bit rate each
+    // layout is asked several times in one window. Once a polled layout has answered, only the
+    // layouts that answered are asked again.
     QList<int> asked;
     for (const int index : std::as_const(m_polled)) {
         if (m_tallies[size_t(index)].valid > 0)
@@ -202,8 +220,10 @@ void SettingsFinder::sendNextRequest()
     }
     if (asked.isEmpty())
         asked = m_polled;
-    const Tally &tally = m_tallies[size_t(asked.at(m_pollTurn++ % asked.size()))];
-    m_port.write(tally.request);
+    QByteArray requests;
+    for (const int index : std::as_const(asked))
+        requests += m_tallies[size_t(index)].request;
+    m_port.write(requests);
 }
 
 void SettingsFinder::onBytes(const QByteArray &bytes)

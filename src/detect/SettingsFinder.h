@@ -62,12 +62,13 @@ struct FinderTiming
 
 // Finds an unknown indicator's bit rate, framing and frame layout. Tries every bit rate of
 // bitRates() with every framing of probeFramings() in turn; a try the driver refuses is skipped.
-// On each try it listens for a window while sending, one at a time and spaced so the answers do
-// not collide, the request of every layout that is polled, and feeds what arrives to a fresh
-// reader of every layout.
+// On each try it listens for a window while sending the requests of every layout that is polled,
+// all of them back to back at each turn and the turns spaced so the answers do not collide, and
+// feeds what arrives to a fresh reader of every layout.
 //
-// A layout scores one for each valid frame, less one for each invalid frame and for every 16
-// bytes it had to throw away, counted from its first valid frame on (what comes before is the
+// A layout scores one for each valid frame, less one for each invalid frame (but a polled
+// layout's, mostly its error replies to the other layouts' requests) and for every 16 bytes it
+// had to throw away, counted from its first valid frame on (what comes before is the
 // rest of a frame cut by opening the port). A try's score is its best layout's. A clear winner,
 // which ends the search at once, is a layout that scored at least 3 while no earlier try scored
 // half as much. Without one, after the last try the best try wins if it scored at least 3.
@@ -129,7 +130,6 @@ private:
     bool m_extended = false;
     std::vector<Tally> m_tallies;
     QList<int> m_polled; // indexes into m_tallies of the layouts with a request
-    int m_pollTurn = 0;
     QElapsedTimer m_clock;
     QElapsedTimer m_tryClock;
     QTimer m_window;

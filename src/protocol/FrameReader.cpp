@@ -1,12 +1,24 @@
 #include "protocol/FrameReader.h"
 
+#include "protocol/NciReader.h"
 #include "protocol/PatternReader.h"
+#include "protocol/SicsReader.h"
+#include "protocol/SmaReader.h"
+#include "protocol/ToledoReader.h"
 
 namespace kivo {
 
 std::unique_ptr<FrameReader> makeProtocolReader(int mode, const PatternLayout &pattern)
 {
     switch (mode) {
+    case ModeToledo:
+        return std::make_unique<ToledoReader>();
+    case ModeSics:
+        return std::make_unique<SicsReader>();
+    case ModeNci:
+        return std::make_unique<NciReader>();
+    case ModeSma:
+        return std::make_unique<SmaReader>();
     case ModePattern:
         if (!pattern.problem().isEmpty())
             return nullptr;

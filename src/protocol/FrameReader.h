@@ -35,6 +35,7 @@ struct ProtocolFrame
     QString status;               // short status for readings and logs ("ST", "US", "OL", "UL", "BZ")
     bool stable = false;
     bool overload = false; // over or under capacity
+    bool net = false;      // a tare is taken off, for protocols that say so
 };
 
 // The user's own layout: where a frame ends and a regular expression that reads it. Kept in the

@@ -60,7 +60,7 @@ public:
             return false;
         written.append(bytes);
         const Voice *v = voice();
-        if (v && v->request == bytes)
+        if (v && !v->request.isEmpty() && bytes.contains(v->request))
             QTimer::singleShot(5, this, [this, line = m_line] {
                 if (isOpen && m_line == line)
                     say();

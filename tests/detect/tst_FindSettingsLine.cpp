@@ -71,6 +71,10 @@ void layoutRows()
     row("Orvan 22byte", "--layout 22", ModeOrvan22);
     row("Orvan 10byte", "--layout 10", ModeOrvan10);
     row("AND 18byte", "--layout 18", ModeAnd18);
+    row("Toledo continuous", "--protocol toledo --checksum", ModeToledo);
+    row("MT-SICS", "--protocol sics --unit g", ModeSics);
+    row("NCI", "--protocol nci --unit lb", ModeNci);
+    row("SMA", "--protocol sma", ModeSma);
 }
 
 const QString kLine = u"--line 19200,8N1 --rate 10 "_s;

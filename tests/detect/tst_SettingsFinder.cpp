@@ -123,7 +123,10 @@ private slots:
         QCOMPARE(port.opened.size(), r.tries.size() - refusedTries);
         QVERIFY(!port.isOpen);
         if (!request.isEmpty())
-            QVERIFY2(port.written.count(request) >= SettingsFinder::kClearScore, "each answer was asked for");
+            QVERIFY2(std::count_if(port.written.cbegin(), port.written.cend(),
+                                   [&](const QByteArray &w) { return w.contains(request); }) >=
+                         SettingsFinder::kClearScore,
+                     "each answer was asked for");
     }
 
     void scoreCountsValidFramesLessJunkAfterTheFirst_data()
