@@ -127,7 +127,9 @@ bool MonitorController::checkProtocolFrame(Link *link, RxBuffers &buffers, const
     if (!last)
         return false;
     m_panel.setLamps(LampState{last->stable, last->overload});
-    m_panel.setUnit(last->unit);
+    // A frame without a unit (an overload reply, a pattern without a unit group) keeps the one shown.
+    if (!last->unit.isEmpty())
+        m_panel.setUnit(last->unit);
     return true;
 }
 

@@ -49,9 +49,9 @@ ProtocolFrame NciReader::read(const QByteArray &reply)
         ++letter;
     const QString number = field.left(letter);
     f.unit = unitName(field.mid(letter));
-    f.stable = (status.at(0) & 0x01) == 0;
     const bool under = (status.at(1) & 0x01) != 0;
     f.overload = under || (status.at(1) & 0x02) != 0;
+    f.stable = (status.at(0) & 0x01) == 0 && !f.overload; // over the range there is no weight to be stable
     f.net = status.size() > 2 && (status.at(2) & 0x04) != 0;
     f.status = statusText(f.stable, f.overload);
     if (f.overload) {

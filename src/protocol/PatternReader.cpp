@@ -74,8 +74,9 @@ ProtocolFrame PatternReader::read(const QByteArray &frame) const
     f.valid = true;
     f.weight = weightValue(f.weightText);
     f.unit = match.captured(QStringLiteral("unit")).trimmed();
-    f.stable = flag(match, QStringLiteral("stable"), m_layout.stableTrue);
     f.overload = flag(match, QStringLiteral("overload"), m_layout.overloadTrue);
+    // As for every layout, a weight over the range is not stable.
+    f.stable = !f.overload && flag(match, QStringLiteral("stable"), m_layout.stableTrue);
     f.status = f.overload ? QStringLiteral("OL") : f.stable ? QStringLiteral("ST") : QStringLiteral("US");
     return f;
 }

@@ -29,9 +29,9 @@ ProtocolFrame SmaReader::read(const QByteArray &reply)
     if (!std::all_of(reply.begin(), reply.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
         return f;
     f.unit = unitName(QString::fromLatin1(reply.mid(kWeightAt + kWeightLength)));
-    f.stable = motion != 'M';
     f.net = mode == 'N' || mode == 'n';
     f.overload = status == 'O' || status == 'U';
+    f.stable = motion != 'M' && !f.overload; // over the range there is no weight to be stable
     f.status = statusText(f.stable, f.overload);
     if (f.overload) {
         f.valid = true;

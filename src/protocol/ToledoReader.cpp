@@ -77,7 +77,7 @@ ProtocolFrame ToledoReader::read(const QByteArray &frame)
     f.valid = true;
     f.net = (b & 0x01) != 0;
     f.overload = (b & 0x04) != 0;
-    f.stable = (b & 0x08) == 0;
+    f.stable = (b & 0x08) == 0 && !f.overload; // over the range there is no weight to be stable
     f.unit = unitOf(b, c);
     f.status = statusText(f.stable, f.overload);
     if (f.overload) {

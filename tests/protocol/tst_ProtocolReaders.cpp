@@ -76,8 +76,8 @@ private slots:
         toledo("toledo tens keep their zeros", "\x02)0 001230000000\r2", {u"1230 [1230] kg ST stable"_s}, 0);
         toledo("toledo zero keeps its decimals", "\x02,0 000000000000\r5", {u"0.00 [0] kg ST stable"_s}, 0);
         toledo("toledo blanks for leading zeros", "\x02,0   1250000000\rM", {kg}, 0);
-        toledo("toledo over capacity", "\x02,4 001250000000\r)", {u"OL [-] kg OL stable overload"_s}, 0);
-        toledo("toledo under capacity", "\x02,6 001250000000\r'", {u"-OL [-] kg OL stable overload"_s}, 0);
+        toledo("toledo over capacity", "\x02,4 001250000000\r)", {u"OL [-] kg OL overload"_s}, 0);
+        toledo("toledo under capacity", "\x02,6 001250000000\r'", {u"-OL [-] kg OL overload"_s}, 0);
         toledo("toledo parity bit read as data",
                "\x82\xac\x30\xa0\x30\x30\xb1\xb2\x35\x30\x30\x30\x30\x30\x30\x30\x8d\x2d", {kg}, 0);
         toledo("toledo bad checksum dropped", kg1250 + 'X', {u"invalid"_s}, 18);
@@ -117,8 +117,8 @@ private slots:
             0);
         nci("nci negative", "\n-012.50KG\r\n00\r\x03", {u"-12.50 [-12.5] kg ST stable"_s}, 0);
         nci("nci blanks and a short unit", "\n  12.5 g\r\n00\r\x03", {u"12.5 [12.5] g ST stable"_s}, 0);
-        nci("nci over capacity", "\n^^^^^^^\r\n02\r\x03", {u"OL [-]  OL stable overload"_s}, 0);
-        nci("nci under capacity", "\n_______\r\n01\r\x03", {u"-OL [-]  OL stable overload"_s}, 0);
+        nci("nci over capacity", "\n^^^^^^^\r\n02\r\x03", {u"OL [-]  OL overload"_s}, 0);
+        nci("nci under capacity", "\n_______\r\n01\r\x03", {u"-OL [-]  OL overload"_s}, 0);
         nci("nci parity bit read as data", "\x0a\x30\x30\x30\xb1\x2e\x35\xcc\x42\x8d\x0a\xb1\x30\x8d\x03",
             {u"1.5 [1.5] lb US"_s}, 0);
         nci("nci unknown command", "\n?\r\x03", {u"invalid"_s}, 4);
@@ -135,8 +135,8 @@ private slots:
         sma("sma gross stable", "\n 1G       12.34lb \r", {sma1234}, 0);
         sma("sma net in motion", "\n 1NM     -3.500kg \r", {u"-3.500 [-3.5] kg US net"_s}, 0);
         sma("sma centre of zero", "\nZ1G       0.000kg \r", {u"0.000 [0] kg ST stable"_s}, 0);
-        sma("sma over capacity", "\nO1G  ^^^^^^^^^^lb \r", {u"OL [-] lb OL stable overload"_s}, 0);
-        sma("sma under capacity", "\nU1G  __________lb \r", {u"-OL [-] lb OL stable overload"_s}, 0);
+        sma("sma over capacity", "\nO1G  ^^^^^^^^^^lb \r", {u"OL [-] lb OL overload"_s}, 0);
+        sma("sma under capacity", "\nU1G  __________lb \r", {u"-OL [-] lb OL overload"_s}, 0);
         sma("sma unit without its blanks", "\n 1G         250g\r", {u"250 [250] g ST stable"_s}, 0);
         sma("sma unknown command", "\n?\r", {u"invalid"_s}, 3);
         sma("sma bad motion character", "\n 1GX      12.34lb \r", {u"invalid"_s}, 20);
@@ -147,7 +147,7 @@ private slots:
         const PatternLayout crFlags = pattern(End::CR, flagged, {u"ST"_s}, {u"OL"_s});
         row("pattern CR, true values", ModePattern, crFlags,
             "ST,OK,+0012.50kg\r\nUS,OK,  1.0kg\rST,OL,99.9kg\r",
-            {u"+0012.50 [12.5] kg ST stable"_s, u"1.0 [1] kg US"_s, u"99.9 [99.9] kg OL stable overload"_s},
+            {u"+0012.50 [12.5] kg ST stable"_s, u"1.0 [1] kg US"_s, u"99.9 [99.9] kg OL overload"_s},
             0);
         row("pattern LF", ModePattern, pattern(End::LF, flagged, {u"ST"_s}, {u"OL"_s}), "\rST,OK,5kg\n",
             {u"5 [5] kg ST stable"_s}, 0);
