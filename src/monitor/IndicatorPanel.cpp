@@ -134,23 +134,32 @@ IndicatorPanel::IndicatorPanel(QWidget *controlPanel) : QWidget(controlPanel)
     connect(m_cmdMonSet, &QPushButton::clicked, this, &IndicatorPanel::monSetClicked);
 }
 
+// The gate is only told of real changes: a steady weight streaming in repaints nothing.
 void IndicatorPanel::setWeight(const QString &text)
 {
+    if (text == m_lblIndi->text())
+        return;
     m_gate->beforeChange();
     m_lblIndi->setText(text);
 }
 
 void IndicatorPanel::setIndiColor(const QColor &color)
 {
+    if (textColor(m_lblIndi) == color)
+        return;
     m_gate->beforeChange();
     setTextColor(m_lblIndi, color);
 }
 
 void IndicatorPanel::setLamps(const LampState &lamps)
 {
+    const QColor stable = lamps.stable ? kStableLit : kStableOff;
+    const QColor overload = lamps.overload ? kOverloadLit : kOverloadOff;
+    if (textColor(m_lblStable) == stable && textColor(m_lblOverload) == overload)
+        return;
     m_gate->beforeChange();
-    setTextColor(m_lblStable, lamps.stable ? kStableLit : kStableOff);
-    setTextColor(m_lblOverload, lamps.overload ? kOverloadLit : kOverloadOff);
+    setTextColor(m_lblStable, stable);
+    setTextColor(m_lblOverload, overload);
 }
 
 void IndicatorPanel::setUnit(const QString &unit)

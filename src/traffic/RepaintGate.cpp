@@ -6,9 +6,10 @@
 
 namespace kivo {
 
-RepaintGate::RepaintGate(QList<QWidget *> widgets) : m_widgets(std::move(widgets))
+RepaintGate::RepaintGate(QList<QWidget *> widgets, std::chrono::milliseconds interval)
+    : m_widgets(std::move(widgets))
 {
-    m_timer.setInterval(kInterval);
+    m_timer.setInterval(interval);
     m_timer.callOnTimeout([this] { tick(); });
 }
 
@@ -42,9 +43,13 @@ void RepaintGate::tick()
 
 QList<QWidget *> repaintedParts(QAbstractScrollArea *view)
 {
+    return {view->viewport()};
+}
+
+QList<QWidget *> scrollBarParts(QAbstractScrollArea *view)
+{
     // Each scroll bar sits in a container of the scroll area's own, which repaints with it.
-    return {view->viewport(), view->verticalScrollBar()->parentWidget(),
-            view->horizontalScrollBar()->parentWidget()};
+    return {view->verticalScrollBar()->parentWidget(), view->horizontalScrollBar()->parentWidget()};
 }
 
 } // namespace kivo

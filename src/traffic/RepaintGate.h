@@ -21,7 +21,11 @@ class RepaintGate
 public:
     static constexpr std::chrono::milliseconds kInterval{40};
 
-    explicit RepaintGate(QList<QWidget *> widgets);
+    // The scroll bars of a busy view: their look changes little from one line to the next, and
+    // a scroll bar drawn in the platform's style costs as much as the lines it scrolls.
+    static constexpr std::chrono::milliseconds kScrollBarInterval{200};
+
+    explicit RepaintGate(QList<QWidget *> widgets, std::chrono::milliseconds interval = kInterval);
 
     // Call before each change of the widgets.
     void beforeChange();
@@ -34,8 +38,10 @@ private:
     bool m_held = false;
 };
 
-// The parts of a scrolling view that new text repaints: the viewport and the scroll bars with
-// their containers. Its frame stays out, so a repaint never reaches the window behind the view.
+// The parts of a scrolling view that new text repaints: the viewport, and apart from it the scroll
+// bars with their containers (gated at their own, slower pace). Its frame stays out, so a repaint
+// never reaches the window behind the view.
 [[nodiscard]] QList<QWidget *> repaintedParts(QAbstractScrollArea *view);
+[[nodiscard]] QList<QWidget *> scrollBarParts(QAbstractScrollArea *view);
 
 } // namespace kivo

@@ -78,9 +78,9 @@ private slots:
         row("toledo tonnes four decimals", Protocol::Toledo, Unit::T, 4, Status::Stable, false, 5, false,
             u"0.0005 [0.0005] t ST stable"_s);
         row("toledo ounces over", Protocol::Toledo, Unit::Oz, 2, Status::Overload, false, 1234, true,
-            u"OL [-] oz OL stable overload"_s);
+            u"OL [-] oz OL overload"_s);
         row("toledo under", Protocol::Toledo, Unit::Kg, 2, Status::Overload, false, -1234, true,
-            u"-OL [-] kg OL stable overload"_s);
+            u"-OL [-] kg OL overload"_s);
         row("sics grams stable", Protocol::Sics, Unit::G, 2, Status::Stable, false, 10000, false,
             u"100.00 [100] g ST stable"_s);
         row("sics kg dynamic negative", Protocol::Sics, Unit::Kg, 3, Status::Unstable, false, -1500, false,
@@ -94,18 +94,18 @@ private slots:
         row("nci oz moving net negative", Protocol::Nci, Unit::Oz, 2, Status::Unstable, true, -250, false,
             u"-2.50 [-2.5] oz US net"_s);
         row("nci over", Protocol::Nci, Unit::Kg, 2, Status::Overload, false, 1, false,
-            u"OL [-]  OL stable overload"_s);
+            u"OL [-]  OL overload"_s);
         row("nci under", Protocol::Nci, Unit::Kg, 2, Status::Overload, false, -1, false,
-            u"-OL [-]  OL stable overload"_s);
+            u"-OL [-]  OL overload"_s);
         row("sma kg stable", Protocol::Sma, Unit::Kg, 2, Status::Stable, false, 1234, false,
             u"12.34 [12.34] kg ST stable"_s);
         row("sma tonnes moving net", Protocol::Sma, Unit::T, 3, Status::Unstable, true, -3500, false,
             u"-3.500 [-3.5] t US net"_s);
         row("sma zero", Protocol::Sma, Unit::G, 0, Status::Stable, false, 0, false, u"0 [0] g ST stable"_s);
         row("sma over", Protocol::Sma, Unit::Lb, 2, Status::Overload, false, 1, false,
-            u"OL [-] lb OL stable overload"_s);
+            u"OL [-] lb OL overload"_s);
         row("sma under", Protocol::Sma, Unit::Lb, 2, Status::Overload, false, -1, false,
-            u"-OL [-] lb OL stable overload"_s);
+            u"-OL [-] lb OL overload"_s);
     }
     void framesReadBackThroughTheReaders()
     {
@@ -138,7 +138,7 @@ private slots:
         row("nci poll", Protocol::Nci, Pattern::Steady, kivo::pollRequest(kivo::ModeNci), {kg});
         row("nci tare then weight", Protocol::Nci, Pattern::Steady, "T\rW\r",
             {u"invalid"_s, u"0.00 [0] kg ST stable net"_s});
-        row("nci overload", Protocol::Nci, Pattern::Overload, "W\r", {u"OL [-]  OL stable overload"_s});
+        row("nci overload", Protocol::Nci, Pattern::Overload, "W\r", {u"OL [-]  OL overload"_s});
         row("nci unknown command", Protocol::Nci, Pattern::Steady, "Q\r", {u"invalid"_s});
         row("sma poll", Protocol::Sma, Pattern::Steady, kivo::pollRequest(kivo::ModeSma), {kg});
         row("sma zero answers the weight", Protocol::Sma, Pattern::Steady, "\nZ\r",
