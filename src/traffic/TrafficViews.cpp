@@ -245,7 +245,7 @@ void TrafficViews::holdViewsPaced()
     // A commit that takes long (a flood's long lines, laid out and then painted) spaces the next
     // one out, so the views take a bounded share of the time and reading keeps up.
     const qint64 interval =
-        std::max<qint64>(RepaintGate::kInterval.count(), kCommitCostFactor * m_commitCostMs);
+        std::max<qint64>(kCommitIntervalMs, kCommitCostFactor * m_commitCostMs);
     const qint64 since = m_sinceCommit.isValid() ? m_sinceCommit.elapsed() : interval;
     m_commitTimer->start(int(std::max<qint64>(0, interval - since)));
 }

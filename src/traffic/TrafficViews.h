@@ -64,8 +64,8 @@ public:
     void holdViews();
     void releaseViews();
     // Holds the views for a paced commit: on the next pass of the event loop after a quiet spell,
-    // else one repaint interval after the last commit. A stream of reads or a fast run of
-    // repeated sends is then laid out twenty-five times a second instead of once per read or send;
+    // else one commit interval after the last commit. A stream of reads or a fast run of
+    // repeated sends is then laid out ten times a second instead of once per read or send;
     // the screen, repainted at that pace anyway, shows the same, and the lines a cut-back drops
     // in between are never laid out at all.
     void holdViewsPaced();
@@ -133,6 +133,9 @@ private:
     // How long the last paced commit took; the next waits at least this many times as long, as
     // painting what a commit laid out costs about as much again.
     static constexpr qint64 kCommitCostFactor = 4;
+    // A stream's lines go into the views ten times a second: text scrolling by is read no faster,
+    // and a reply after a quiet spell still shows at once.
+    static constexpr qint64 kCommitIntervalMs = 100;
     qint64 m_commitCostMs = 0;
 };
 
