@@ -3,7 +3,7 @@
 // An indicator scripted behind the probe port, for the settings finder's tests: on the lines it
 // speaks it sends its frames (a stream, or one answer to each request), on any other line it
 // sends noise; it refuses the framings a driver would refuse. Unlike a pseudo-terminal it takes
-// 7E1 and 7O1.
+// 7E1 and 7O1. It ticks every 10 ms.
 
 #include "detect/ProbePort.h"
 #include "detect/SettingsFinder.h"
@@ -17,20 +17,27 @@ class FakeIndicator : public kivo::ProbePort
 public:
     // What the indicator sends on one line: its frame every tick, or, with a request, one frame
     // for each request written; at most `limit` frames each time the port opens (-1: no limit),
-    // after `lead` bytes once.
+    // the first of them after `lead` bytes.
     struct Voice
     {
         kivo::LineTry line;
-        QByteArray frame;
-        QByteArray request;
+        QByteArray frame, request;
         int limit = -1;
         QByteArray lead;
     };
 
-    explicit FakeIndicator(QList<Voice> voices = {}, int tickMs = 20) : m_voices(std::move(voices))
+    explicit FakeIndicator(QList<Voice> voices = {}) : m_voices(std::move(voices))
     {
-        m_tick.setInterval(tickMs);
-        connect(&m_tick, &QTimer::timeout, this, &FakeIndicator::tick);
+        m_tick.setInterval(10);
+        connect(&m_tick, &QTimer::timeout, this, [this] {
+            if (m_voice && m_voice->request.isEmpty())
+                say();
+            if (m_voice || silentOffLine)
+                return;
+            QByteArray noise(24, 0);
+            std::generate(noise.begin(), noise.end(), [this] { return char(m_random.bounded(256)); });
+            emit bytesArrived(noise);
+        });
     }
 
     QList<kivo::Framing> refused; // framings the driver refuses at every bit rate
@@ -46,11 +53,12 @@ public:
             *error = QStringLiteral("fake refused %1").arg(kivo::framingName(framing));
             return false;
         }
-        m_line = {bitRate, framing};
-        opened.append(m_line);
+        opened.append({bitRate, framing});
+        const auto v = std::find_if(m_voices.cbegin(), m_voices.cend(),
+                                    [&](const Voice &v) { return v.line == opened.last(); });
+        m_voice = v == m_voices.cend() ? nullptr : &*v;
         isOpen = true;
-        m_sentThisOpen = 0;
-        m_leadSent = false;
+        m_sent = 0;
         m_tick.start();
         return true;
     }
@@ -59,10 +67,9 @@ public:
         if (!isOpen)
             return false;
         written.append(bytes);
-        const Voice *v = voice();
-        if (v && !v->request.isEmpty() && bytes.contains(v->request))
-            QTimer::singleShot(5, this, [this, line = m_line] {
-                if (isOpen && m_line == line)
+        if (m_voice && !m_voice->request.isEmpty() && bytes.contains(m_voice->request))
+            QTimer::singleShot(5, this, [this, opens = opened.size()] {
+                if (isOpen && opened.size() == opens)
                     say();
             });
         return true;
@@ -80,43 +87,15 @@ public:
     }
 
 private:
-    const Voice *voice() const
-    {
-        for (const Voice &v : m_voices) {
-            if (v.line == m_line)
-                return &v;
-        }
-        return nullptr;
-    }
     void say()
     {
-        const Voice *v = voice();
-        if (v->limit >= 0 && m_sentThisOpen >= v->limit)
-            return;
-        ++m_sentThisOpen;
-        QByteArray bytes = v->frame;
-        if (!m_leadSent)
-            bytes.prepend(v->lead);
-        m_leadSent = true;
-        emit bytesArrived(bytes);
-    }
-    void tick()
-    {
-        const Voice *v = voice();
-        if (v && v->request.isEmpty()) {
-            say();
-        } else if (!v && !silentOffLine) {
-            QByteArray noise(24, Qt::Uninitialized);
-            for (char &c : noise)
-                c = char(m_random.bounded(256));
-            emit bytesArrived(noise);
-        }
+        if (m_voice->limit < 0 || m_sent < m_voice->limit)
+            emit bytesArrived((m_sent++ == 0 ? m_voice->lead : QByteArray()) + m_voice->frame);
     }
 
     QList<Voice> m_voices;
-    kivo::LineTry m_line;
+    const Voice *m_voice = nullptr;
     QTimer m_tick;
     QRandomGenerator m_random{7};
-    int m_sentThisOpen = 0;
-    bool m_leadSent = false;
+    int m_sent = 0;
 };

@@ -90,12 +90,13 @@ class tst_FindSettingsLine : public QObject
 
 private slots:
     // Through the window: Set, Find Settings, Apply, OK. The port is closed for the search, the
-    // line found goes into the link strip's lists and the layout into the settings.
-    void windowAppliesTheLineAndLayoutFound_data() { layoutRows(); }
-    void windowAppliesTheLineAndLayoutFound()
+    // line found goes into the link strip's lists and the layout into the settings. Then kivo
+    // --detect finds the same line and layout and prints them.
+    void windowAndDetectOptionFindTheLineAndLayout_data() { layoutRows(); }
+    void windowAndDetectOptionFindTheLineAndLayout()
     {
         const auto [sim, mode] = fetch<QString, int>("sim", "mode");
-        const QString link = path(u"dialog-%1"_s.arg(mode));
+        const QString link = path(u"line-%1"_s.arg(mode));
         Simulator simulator(link, kLine + sim, path(u"sim"_s));
         QVERIFY2(simulator.ready(), qPrintable(simulator.out));
         frmMain w;
@@ -136,15 +137,6 @@ private slots:
                      control<QComboBox>(w, "cboStopBit")->currentText(),
                  u"19200N81"_s);
         QCOMPARE(w.data().iIndicatorMode, int16_t(mode));
-    }
-
-    void detectOptionPrintsTheLineAndLayout_data() { layoutRows(); }
-    void detectOptionPrintsTheLineAndLayout()
-    {
-        const auto [sim, mode] = fetch<QString, int>("sim", "mode");
-        const QString link = path(u"detect-%1"_s.arg(mode));
-        Simulator simulator(link, kLine + sim, path(u"sim"_s));
-        QVERIFY2(simulator.ready(), qPrintable(simulator.out));
 
         QElapsedTimer clock;
         clock.start();

@@ -21,12 +21,12 @@ struct Rig
 
     explicit Rig(QList<FakeIndicator::Voice> voices)
     {
-        dialog = std::make_unique<frmFindSettings>(
-            u"ttyFAKE"_s, PatternLayout{}, nullptr, [this, voices](const QString &) {
-                auto fake = std::make_unique<FakeIndicator>(voices, 10);
-                port = fake.get();
-                return fake;
-            });
+        dialog = std::make_unique<frmFindSettings>(u"ttyFAKE"_s, PatternLayout{}, nullptr,
+                                                   [this, voices](const QString &) {
+                                                       auto fake = std::make_unique<FakeIndicator>(voices);
+                                                       port = fake.get();
+                                                       return fake;
+                                                   });
         dialog->finder().setTiming({100, 300, 20});
         QObject::connect(&dialog->finder(), &SettingsFinder::progress, dialog.get(),
                          [this] { tries << dialog->lblTry->text(); });
