@@ -22,4 +22,15 @@ inline QString frameText(const kivo::ProtocolFrame &f)
     return line;
 }
 
+// The frames the reader reads from the bytes, each as frameText; the bytes it drops are added to
+// *dropped.
+inline QStringList readFrames(kivo::FrameReader &reader, const QByteArray &bytes, qint64 *dropped = nullptr)
+{
+    QStringList frames;
+    const qint64 d = reader.feed(bytes, [&frames](const kivo::ProtocolFrame &f) { frames << frameText(f); });
+    if (dropped)
+        *dropped += d;
+    return frames;
+}
+
 } // namespace kivotest

@@ -1,11 +1,9 @@
 #include "DataTable.h"
 #include "FrameText.h"
 #include "ProtocolFrames.h"
-#include "Simulator.h"
+#include "SimRig.h"
 
 #include "protocol/FrameReader.h"
-
-#include <QTcpSocket>
 
 using namespace Qt::StringLiterals;
 using namespace kivosim;
@@ -21,39 +19,19 @@ int modeOf(Protocol protocol)
 
 // A simulator speaking a protocol in this process, and a TCP client reading what it sends through
 // the program's reader for that protocol.
-struct Rig
+struct Rig : SimRig
 {
-    Rig(Protocol protocol, Pattern pattern, double rate = 20, bool checksum = false)
-        : reader(kivo::makeProtocolReader(modeOf(protocol)))
+    explicit Rig(const SimOptions &options)
+        : SimRig(
+              options,
+              [this](const QByteArray &bytes) { frames << kivotest::readFrames(*reader, bytes, &dropped); }),
+          reader(kivo::makeProtocolReader(modeOf(options.protocol)))
     {
-        SimOptions options;
-        options.tcpPort = 0;
-        options.protocol = protocol;
-        options.pattern = pattern;
-        options.rate = rate;
-        options.checksum = checksum;
-        sim = std::make_unique<Simulator>(options);
-        QObject::connect(sim.get(), &Simulator::output, [this](const QString &line) { output << line; });
-        started = sim->start(&error);
-        client.connectToHost(QHostAddress::LocalHost, sim->tcpPort());
-        QObject::connect(&client, &QTcpSocket::readyRead, [this] {
-            dropped += reader->feed(
-                client.readAll(), [this](const kivo::ProtocolFrame &f) { frames << kivotest::frameText(f); });
-        });
-    }
-    bool connected()
-    {
-        return QTest::qWaitFor([this] { return output.join(u'\n').contains(u"CLIENT"_s); }, 5000);
     }
 
     std::unique_ptr<kivo::FrameReader> reader;
-    std::unique_ptr<Simulator> sim;
-    bool started = false;
-    QString error;
-    QTcpSocket client;
     QStringList frames;
     qint64 dropped = 0;
-    QStringList output;
 };
 
 } // namespace
@@ -67,90 +45,73 @@ private slots:
     // a Toledo stream without checksums shows its first frame too.
     void framesReadBackThroughTheReaders_data()
     {
+        using enum Protocol;
+        using enum Unit;
+        using enum Status;
         DataTable<Protocol, Unit, int, Status, bool, qint64, bool, QString> row(
             "protocol", "unit", "decimals", "status", "net", "counts", "checksum", "frame");
-        row("toledo kg checksum", Protocol::Toledo, Unit::Kg, 2, Status::Stable, false, 1234, true,
-            u"12.34 [12.34] kg ST stable"_s);
-        row("toledo lb negative net moving", Protocol::Toledo, Unit::Lb, 1, Status::Unstable, true, -56,
-            false, u"-5.6 [-5.6] lb US net"_s);
-        row("toledo grams no decimals", Protocol::Toledo, Unit::G, 0, Status::Stable, false, 999999, true,
-            u"999999 [999999] g ST stable"_s);
-        row("toledo tonnes four decimals", Protocol::Toledo, Unit::T, 4, Status::Stable, false, 5, false,
-            u"0.0005 [0.0005] t ST stable"_s);
-        row("toledo ounces over", Protocol::Toledo, Unit::Oz, 2, Status::Overload, false, 1234, true,
-            u"OL [-] oz OL overload"_s);
-        row("toledo under", Protocol::Toledo, Unit::Kg, 2, Status::Overload, false, -1234, true,
-            u"-OL [-] kg OL overload"_s);
-        row("sics grams stable", Protocol::Sics, Unit::G, 2, Status::Stable, false, 10000, false,
-            u"100.00 [100] g ST stable"_s);
-        row("sics kg dynamic negative", Protocol::Sics, Unit::Kg, 3, Status::Unstable, false, -1500, false,
-            u"-1.500 [-1.5] kg US"_s);
-        row("sics over", Protocol::Sics, Unit::Kg, 2, Status::Overload, false, 1, false,
-            u"OL [-]  OL overload"_s);
-        row("sics under", Protocol::Sics, Unit::Kg, 2, Status::Overload, false, -1, false,
-            u"-OL [-]  OL overload"_s);
-        row("nci lb one decimal", Protocol::Nci, Unit::Lb, 1, Status::Stable, false, 15, false,
-            u"1.5 [1.5] lb ST stable"_s);
-        row("nci oz moving net negative", Protocol::Nci, Unit::Oz, 2, Status::Unstable, true, -250, false,
-            u"-2.50 [-2.5] oz US net"_s);
-        row("nci over", Protocol::Nci, Unit::Kg, 2, Status::Overload, false, 1, false,
-            u"OL [-]  OL overload"_s);
-        row("nci under", Protocol::Nci, Unit::Kg, 2, Status::Overload, false, -1, false,
-            u"-OL [-]  OL overload"_s);
-        row("sma kg stable", Protocol::Sma, Unit::Kg, 2, Status::Stable, false, 1234, false,
-            u"12.34 [12.34] kg ST stable"_s);
-        row("sma tonnes moving net", Protocol::Sma, Unit::T, 3, Status::Unstable, true, -3500, false,
-            u"-3.500 [-3.5] t US net"_s);
-        row("sma zero", Protocol::Sma, Unit::G, 0, Status::Stable, false, 0, false, u"0 [0] g ST stable"_s);
-        row("sma over", Protocol::Sma, Unit::Lb, 2, Status::Overload, false, 1, false,
-            u"OL [-] lb OL overload"_s);
-        row("sma under", Protocol::Sma, Unit::Lb, 2, Status::Overload, false, -1, false,
-            u"-OL [-] lb OL overload"_s);
+        row("toledo kg checksum", Toledo, Kg, 2, Stable, false, 1234, true, "12.34 [12.34] kg ST stable");
+        row("toledo lb negative net moving", Toledo, Lb, 1, Unstable, true, -56, false,
+            "-5.6 [-5.6] lb US net");
+        row("toledo grams no decimals", Toledo, G, 0, Stable, false, 999999, true,
+            "999999 [999999] g ST stable");
+        row("toledo tonnes four decimals", Toledo, T, 4, Stable, false, 5, false,
+            "0.0005 [0.0005] t ST stable");
+        row("toledo ounces over", Toledo, Oz, 2, Overload, false, 1234, true, "OL [-] oz OL overload");
+        row("toledo under", Toledo, Kg, 2, Overload, false, -1234, true, "-OL [-] kg OL overload");
+        row("sics grams stable", Sics, G, 2, Stable, false, 10000, false, "100.00 [100] g ST stable");
+        row("sics kg dynamic negative", Sics, Kg, 3, Unstable, false, -1500, false, "-1.500 [-1.5] kg US");
+        row("sics over", Sics, Kg, 2, Overload, false, 1, false, "OL [-]  OL overload");
+        row("sics under", Sics, Kg, 2, Overload, false, -1, false, "-OL [-]  OL overload");
+        row("nci lb one decimal", Nci, Lb, 1, Stable, false, 15, false, "1.5 [1.5] lb ST stable");
+        row("nci oz moving net negative", Nci, Oz, 2, Unstable, true, -250, false, "-2.50 [-2.5] oz US net");
+        row("nci over", Nci, Kg, 2, Overload, false, 1, false, "OL [-]  OL overload");
+        row("nci under", Nci, Kg, 2, Overload, false, -1, false, "-OL [-]  OL overload");
+        row("sma kg stable", Sma, Kg, 2, Stable, false, 1234, false, "12.34 [12.34] kg ST stable");
+        row("sma tonnes moving net", Sma, T, 3, Unstable, true, -3500, false, "-3.500 [-3.5] t US net");
+        row("sma zero", Sma, G, 0, Stable, false, 0, false, "0 [0] g ST stable");
+        row("sma over", Sma, Lb, 2, Overload, false, 1, false, "OL [-] lb OL overload");
+        row("sma under", Sma, Lb, 2, Overload, false, -1, false, "-OL [-] lb OL overload");
     }
     void framesReadBackThroughTheReaders()
     {
-        const auto [protocol, unit, decimals, status, net, counts, checksum] =
-            fetch<Protocol, Unit, int, Status, bool, qint64, bool>("protocol", "unit", "decimals", "status",
-                                                                   "net", "counts", "checksum");
-        const ProtocolFormat format{protocol, unit, decimals, checksum, 1};
-        const QByteArray bytes = ProtocolFrames::weight(format, {status, net, counts}, 700);
-        const std::unique_ptr<kivo::FrameReader> reader = kivo::makeProtocolReader(modeOf(protocol));
-        QStringList frames;
-        QCOMPARE(reader->feed(bytes + bytes,
-                              [&frames](const kivo::ProtocolFrame &f) { frames << kivotest::frameText(f); }),
-                 0);
-        QFETCH(QString, frame);
-        QCOMPARE(frames, QStringList({frame, frame}));
+        const auto [protocol, unit, decimals, status, net, counts, checksum, frame] =
+            fetch<Protocol, Unit, int, Status, bool, qint64, bool, QString>(
+                "protocol", "unit", "decimals", "status", "net", "counts", "checksum", "frame");
+        const QByteArray bytes =
+            ProtocolFrames::weight({protocol, unit, decimals, checksum, 1}, {status, net, counts}, 700);
+        qint64 dropped = 0;
+        QCOMPARE(kivotest::readFrames(*kivo::makeProtocolReader(modeOf(protocol)), bytes + bytes, &dropped),
+                 QStringList({frame, frame}));
+        QCOMPARE(dropped, 0);
     }
 
     // What the program polls with is answered with one frame, and other commands with the
     // protocol's own replies, which are no readings.
     void requestsAreAnswered_data()
     {
+        using enum Protocol;
+        using enum Pattern;
         DataTable<Protocol, Pattern, QByteArray, QStringList> row("protocol", "pattern", "request", "frames");
         const QString kg = u"12.34 [12.34] kg ST stable"_s;
-        row("sics poll", Protocol::Sics, Pattern::Steady, kivo::pollRequest(kivo::ModeSics), {kg});
-        row("sics stable weight", Protocol::Sics, Pattern::Steady, "S\r\n", {kg});
-        row("sics overload", Protocol::Sics, Pattern::Overload, "SI\r\n", {u"OL [-]  OL overload"_s});
-        row("sics zero then weight", Protocol::Sics, Pattern::Steady, "Z\r\nSI\r\n",
-            {u"invalid"_s, u"0.00 [0] kg ST stable"_s});
-        row("sics unknown command", Protocol::Sics, Pattern::Steady, "XYZ\r\n", {u"invalid"_s});
-        row("nci poll", Protocol::Nci, Pattern::Steady, kivo::pollRequest(kivo::ModeNci), {kg});
-        row("nci tare then weight", Protocol::Nci, Pattern::Steady, "T\rW\r",
-            {u"invalid"_s, u"0.00 [0] kg ST stable net"_s});
-        row("nci overload", Protocol::Nci, Pattern::Overload, "W\r", {u"OL [-]  OL overload"_s});
-        row("nci unknown command", Protocol::Nci, Pattern::Steady, "Q\r", {u"invalid"_s});
-        row("sma poll", Protocol::Sma, Pattern::Steady, kivo::pollRequest(kivo::ModeSma), {kg});
-        row("sma zero answers the weight", Protocol::Sma, Pattern::Steady, "\nZ\r",
-            {u"0.00 [0] kg ST stable"_s});
-        row("sma unknown command", Protocol::Sma, Pattern::Steady, "\nQ\r", {u"invalid"_s});
+        row("sics poll", Sics, Steady, kivo::pollRequest(kivo::ModeSics), {kg});
+        row("sics stable weight", Sics, Steady, "S\r\n", {kg});
+        row("sics overload", Sics, Overload, "SI\r\n", {"OL [-]  OL overload"});
+        row("sics zero then weight", Sics, Steady, "Z\r\nSI\r\n", {"invalid", "0.00 [0] kg ST stable"});
+        row("sics unknown command", Sics, Steady, "XYZ\r\n", {"invalid"});
+        row("nci poll", Nci, Steady, kivo::pollRequest(kivo::ModeNci), {kg});
+        row("nci tare then weight", Nci, Steady, "T\rW\r", {"invalid", "0.00 [0] kg ST stable net"});
+        row("nci overload", Nci, Overload, "W\r", {"OL [-]  OL overload"});
+        row("nci unknown command", Nci, Steady, "Q\r", {"invalid"});
+        row("sma poll", Sma, Steady, kivo::pollRequest(kivo::ModeSma), {kg});
+        row("sma zero answers the weight", Sma, Steady, "\nZ\r", {"0.00 [0] kg ST stable"});
+        row("sma unknown command", Sma, Steady, "\nQ\r", {"invalid"});
     }
     void requestsAreAnswered()
     {
-        const auto [protocol, pattern, request] =
-            fetch<Protocol, Pattern, QByteArray>("protocol", "pattern", "request");
-        QFETCH(QStringList, frames);
-        Rig rig(protocol, pattern);
+        const auto [protocol, pattern, request, frames] =
+            fetch<Protocol, Pattern, QByteArray, QStringList>("protocol", "pattern", "request", "frames");
+        Rig rig({.rate = 20, .pattern = pattern, .protocol = protocol});
         QVERIFY2(rig.started, qPrintable(rig.error));
         QVERIFY(rig.connected());
         QTest::qWait(200); // an indicator that only answers sends nothing unasked
@@ -165,7 +126,7 @@ private slots:
     // only then, or S I when it does not settle in time.
     void repeatRunsUntilTheNextCommand()
     {
-        Rig rig(Protocol::Sics, Pattern::Steady, 50);
+        Rig rig({.rate = 50, .protocol = Protocol::Sics});
         QVERIFY(rig.connected());
         rig.client.write("SIR\r\n");
         QTRY_VERIFY(rig.frames.size() >= 10);
@@ -189,7 +150,7 @@ private slots:
     {
         const auto [pattern, reply, atLeastMs] =
             fetch<Pattern, QString, qint64>("pattern", "reply", "atLeastMs");
-        Rig rig(Protocol::Sics, pattern);
+        Rig rig({.rate = 20, .pattern = pattern, .protocol = Protocol::Sics});
         QVERIFY(rig.connected());
         QTest::qWait(700); // into the swing of the step
         QElapsedTimer clock;
@@ -202,7 +163,7 @@ private slots:
 
     void toledoStreamsAtTheRateWithChecksums()
     {
-        Rig rig(Protocol::Toledo, Pattern::Cycle, 50, true);
+        Rig rig({.rate = 50, .pattern = Pattern::Cycle, .protocol = Protocol::Toledo, .checksum = true});
         QVERIFY(rig.connected());
         QTRY_VERIFY_WITH_TIMEOUT(rig.frames.size() >= 100, 5000);
         QCOMPARE(rig.dropped, 0);

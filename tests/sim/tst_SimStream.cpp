@@ -1,9 +1,7 @@
-#include "Simulator.h"
+#include "SimRig.h"
 
 #include <QElapsedTimer>
 #include <QSocketNotifier>
-#include <QTcpSocket>
-#include <QtTest>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,29 +11,19 @@ using namespace kivosim;
 
 namespace {
 
-// A simulator running in this process (on a pseudo-terminal too when asked) with a TCP client that
-// splits what it receives into lines.
-struct Rig
+// A simulator running in this process with a TCP client that splits what it receives into lines,
+// each with the time it came in.
+struct Rig : SimRig
 {
-    explicit Rig(double rate, Layout layout = Layout::Bytes22, qint64 frameLimit = 0, bool pty = false)
+    explicit Rig(const SimOptions &options)
+        : SimRig(options, [this](const QByteArray &bytes) {
+              pending += bytes;
+              for (int end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1)) {
+                  frames << pending.left(end + 1);
+                  arrivals << clock.elapsed();
+              }
+          })
     {
-        SimOptions options;
-        options.tcpPort = 0;
-        options.rate = rate;
-        options.layout = layout;
-        options.frames = frameLimit;
-        options.pty = pty;
-        sim = std::make_unique<Simulator>(options);
-        QObject::connect(sim.get(), &Simulator::output, [this](const QString &line) { output << line; });
-        started = sim->start(&error);
-        client.connectToHost(QHostAddress::LocalHost, sim->tcpPort());
-        QObject::connect(&client, &QTcpSocket::readyRead, [this] {
-            pending += client.readAll();
-            for (int end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1)) {
-                frames << pending.left(end + 1);
-                arrivals << clock.elapsed();
-            }
-        });
         clock.start();
     }
     // Frames that arrived after the given frame count, once at least `more` of them are in.
@@ -47,15 +35,10 @@ struct Rig
         return frames.mid(from);
     }
 
-    std::unique_ptr<Simulator> sim;
-    bool started = false;
-    QString error;
-    QTcpSocket client;
     QElapsedTimer clock;
     QByteArray pending;
     QList<QByteArray> frames;
     QList<qint64> arrivals;
-    QStringList output;
 };
 
 } // namespace
@@ -66,7 +49,7 @@ class tst_SimStream : public QObject
 private slots:
     void fixedRateHoldsFiftyFramesPerSecond()
     {
-        Rig rig(50);
+        Rig rig({.rate = 50});
         QVERIFY(rig.started);
         QVERIFY(!rig.nextFrames(1).isEmpty());
         const qint64 begin = rig.arrivals.last();
@@ -83,7 +66,7 @@ private slots:
     // Lower case and STX/ETX framing are obeyed too; each framing alone is the decoder test's.
     void zeroCommandMakesWeightZero()
     {
-        Rig rig(100);
+        Rig rig({.rate = 100});
         QCOMPARE(rig.nextFrames(1).first().mid(9, 8), QByteArray("   12.34"));
         rig.client.write("\x02z\x03\r\n");
         QTRY_VERIFY(rig.output.contains(u"CMD Z zero"_s));
@@ -96,7 +79,7 @@ private slots:
 
     void tareSwitchesFramesToNet()
     {
-        Rig rig(100, Layout::Bytes18);
+        Rig rig({.layout = Layout::Bytes18, .rate = 100});
         rig.client.write("T\r\n");
         QTRY_VERIFY(rig.output.contains(u"CMD T tare 1234"_s));
         QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1), QByteArray("ST,NT,+0000.00kg\r\n"));
@@ -107,7 +90,7 @@ private slots:
 
     void streamToggleStopsAndResumesFrames()
     {
-        Rig rig(100);
+        Rig rig({.rate = 100});
         QVERIFY(!rig.nextFrames(2).isEmpty());
         rig.client.write("\x02S\x03");
         QTRY_VERIFY(rig.output.contains(u"CMD S off"_s));
@@ -128,7 +111,7 @@ private slots:
 
     void framesLimitCountsOnlyDeliveredFrames()
     {
-        Rig rig(200, Layout::Bytes22, 5);
+        Rig rig({.rate = 200, .frames = 5});
         QSignalSpy finished(rig.sim.get(), &Simulator::finished);
         QVERIFY(finished.wait(5000));
         QTRY_COMPARE(rig.frames.size(), 5);
@@ -137,7 +120,7 @@ private slots:
 
     void maxRateSendsOnlyWholeFramesFast()
     {
-        Rig rig(0, Layout::Bytes10);
+        Rig rig({.layout = Layout::Bytes10, .rate = 0});
         QTest::qWait(500); // the flat-out rate is measured over a fixed time
         rig.sim->stop();
         QTRY_VERIFY(rig.output.last().startsWith(QLatin1String("SENT ")));
@@ -150,7 +133,7 @@ private slots:
 
     void ptyCarriesFramesAndCommands()
     {
-        Rig rig(100, Layout::Bytes10, 0, true);
+        Rig rig({.pty = true, .layout = Layout::Bytes10, .rate = 100});
         QVERIFY2(rig.started, qPrintable(rig.error));
         QVERIFY(rig.output.contains(u"PTY "_s + rig.sim->ptyDevice()));
 
