@@ -15,14 +15,8 @@ const QByteArray kFrame18 = "US,GS,+0012.34kg\r\n";
 const QByteArray kFrame10 = "+0012.34\r\n";
 
 // The user's own layout, polled with "P": "W:  12.34 kg" CR LF.
-PatternLayout polledPattern()
-{
-    PatternLayout p;
-    p.end = PatternLayout::End::CRLF;
-    p.expression = u"^W:\\s*(?<weight>[-+]?[0-9.]+) (?<unit>kg)$"_s;
-    p.request = "P\r\n";
-    return p;
-}
+const PatternLayout kPolledPattern{
+    PatternLayout::End::CRLF, 0, u"^W:\\s*(?<weight>[-+]?[0-9.]+) (?<unit>kg)$"_s, {}, {}, "P\r\n"};
 
 // "2400 7E1", a try of the search.
 LineTry lineOf(const QString &text)
@@ -50,10 +44,9 @@ struct Search
     int reports = 0;
 };
 
-Search search(FakeIndicator &port, const PatternLayout &pattern = polledPattern(),
-              const std::function<void(SettingsFinder &, int)> &onProgress = {})
+Search search(FakeIndicator &port, const std::function<void(SettingsFinder &, int)> &onProgress = {})
 {
-    SettingsFinder finder(port, pattern);
+    SettingsFinder finder(port, kPolledPattern);
     finder.setTiming(kQuickTiming);
     Search s;
     QObject::connect(&finder, &SettingsFinder::finished, [&s](const FindResult &r) {
@@ -77,22 +70,20 @@ class tst_SettingsFinder : public QObject
 private slots:
     void findsTheLineAndLayoutAndStopsThere_data()
     {
-        DataTable<QString, QByteArray, QByteArray, QString, int> row("line", "frame", "request", "refused",
-                                                                     "mode");
-        row("9600 8N1, Orvan 22byte streamed", "9600 8N1", kFrame22, {}, {}, ModeOrvan22);
-        row("2400 7E1, AND 18byte", "2400 7E1", kFrame18, {}, {}, ModeAnd18);
-        row("57600 7O1, Orvan 10byte", "57600 7O1", kFrame10, {}, {}, ModeOrvan10);
-        row("19200 8N1 where 7 data bits are refused", "19200 8N1", kFrame22, {}, "7E1 7O1", ModeOrvan22);
-        row("9600 7O1 where 7E1 alone is refused", "9600 7O1", kFrame18, {}, "7E1", ModeAnd18);
-        row("4800 8N1, own pattern answering its request", "4800 8N1", "W:  12.34 kg\r\n", "P\r\n", {},
-            ModePattern);
+        DataTable<QString, QByteArray, QString, int> row("line", "frame", "refused", "mode");
+        row("9600 8N1, Orvan 22byte streamed", "9600 8N1", kFrame22, {}, ModeOrvan22);
+        row("2400 7E1, AND 18byte", "2400 7E1", kFrame18, {}, ModeAnd18);
+        row("57600 7O1, Orvan 10byte", "57600 7O1", kFrame10, {}, ModeOrvan10);
+        row("19200 8N1 where 7 data bits are refused", "19200 8N1", kFrame22, "7E1 7O1", ModeOrvan22);
+        row("9600 7O1 where 7E1 alone is refused", "9600 7O1", kFrame18, "7E1", ModeAnd18);
+        row("4800 8N1, own pattern answering its request", "4800 8N1", "W:  12.34 kg\r\n", {}, ModePattern);
     }
     // The search ends on the try that found the indicator; a refused try is skipped at once.
     void findsTheLineAndLayoutAndStopsThere()
     {
-        const auto [lineText, frame, request, refused, mode] =
-            fetch<QString, QByteArray, QByteArray, QString, int>("line", "frame", "request", "refused",
-                                                                 "mode");
+        const auto [lineText, frame, refused, mode] =
+            fetch<QString, QByteArray, QString, int>("line", "frame", "refused", "mode");
+        const QByteArray request = mode == ModePattern ? kPolledPattern.request : QByteArray();
         const LineTry line = lineOf(lineText);
         FakeIndicator port({{line, frame, request}});
         port.refused = framingsOf(refused);
@@ -185,7 +176,7 @@ private slots:
     {
         QFETCH(bool, unplug);
         FakeIndicator port;
-        const Search s = search(port, polledPattern(), [&](SettingsFinder &finder, int tryNumber) {
+        const Search s = search(port, [&](SettingsFinder &finder, int tryNumber) {
             if (tryNumber == 3 && unplug)
                 QTimer::singleShot(30, &port, &FakeIndicator::unplug);
             else if (tryNumber == 3)

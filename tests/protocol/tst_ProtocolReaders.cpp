@@ -13,6 +13,8 @@ Q_DECLARE_METATYPE(kivo::PatternLayout)
 
 namespace {
 
+using End = PatternLayout::End;
+
 struct Run
 {
     QStringList frames;
@@ -30,25 +32,20 @@ Run feedPieces(int mode, const PatternLayout &layout, const QList<QByteArray> &p
     return run;
 }
 
-PatternLayout pattern(PatternLayout::End end, const QString &expression, QStringList stableTrue = {},
-                      QStringList overloadTrue = {}, int length = 0)
-{
-    PatternLayout p;
-    p.end = end;
-    p.expression = expression;
-    p.stableTrue = std::move(stableTrue);
-    p.overloadTrue = std::move(overloadTrue);
-    p.length = length;
-    return p;
-}
-
 // Toledo frames, STX to CR; the byte after each is its checksum.
 const QByteArray kg1250 = "\x02,0 001250000000\r";
 const QByteArray lb150 = "\x02*  000150000000\r";
 const QByteArray checksumIsStx = "\x02,0 001250999970\r";
 
-// Status, mode, stable and overload flags in a fixed layout of the user's own.
-const QString flagged = u"^(?<stable>\\w\\w),(?<overload>\\w\\w),(?<weight>[-+ .0-9]+)(?<unit>[a-z]*)$"_s;
+// Stable and overload flags, weight and unit in a layout of the user's own, "ST" and "OL" set.
+PatternLayout flagged(End end)
+{
+    return {end,
+            0,
+            u"^(?<stable>\\w\\w),(?<overload>\\w\\w),(?<weight>[-+ .0-9]+)(?<unit>[a-z]*)$"_s,
+            {u"ST"_s},
+            {u"OL"_s}};
+}
 
 } // namespace
 
@@ -58,7 +55,6 @@ class tst_ProtocolReaders : public QObject
 private slots:
     void framesReadAsTheIndicatorShowsThem_data()
     {
-        using End = PatternLayout::End;
         DataTable<int, PatternLayout, QByteArray, QStringList, qint64> row("mode", "layout", "stream",
                                                                            "frames", "dropped");
         // One row of a protocol: its tag starts with the protocol's name, and no byte is dropped
@@ -142,24 +138,22 @@ private slots:
         sma("junk between replies", "##\n 1G       12.34lb \r\r\n~~\n 1G       12.34lb \r",
             {sma1234, sma1234}, 6);
 
-        const PatternLayout crFlags = pattern(End::CR, flagged, {"ST"}, {"OL"});
-        row("pattern CR, true values", ModePattern, crFlags,
+        row("pattern CR, true values", ModePattern, flagged(End::CR),
             "ST,OK,+0012.50kg\r\nUS,OK,  1.0kg\rST,OL,99.9kg\r",
             {"+0012.50 [12.5] kg ST stable", "1.0 [1] kg US", "99.9 [99.9] kg OL overload"}, 0);
-        row("pattern LF", ModePattern, pattern(End::LF, flagged, {"ST"}, {"OL"}), "\rST,OK,5kg\n",
+        row("pattern LF", ModePattern, flagged(End::LF), "\rST,OK,5kg\n", {"5 [5] kg ST stable"}, 0);
+        row("pattern CR LF keeps a lone CR", ModePattern, flagged(End::CRLF), "ST,OK,5\rkg\r\nST,OK,5kg\r\n",
+            {"invalid", "5 [5] kg ST stable"}, 12);
+        row("pattern ETX after STX", ModePattern, flagged(End::ETX), "\x02ST,OK,5kg\x03",
             {"5 [5] kg ST stable"}, 0);
-        row("pattern CR LF keeps a lone CR", ModePattern, pattern(End::CRLF, flagged, {"ST"}, {"OL"}),
-            "ST,OK,5\rkg\r\nST,OK,5kg\r\n", {"invalid", "5 [5] kg ST stable"}, 12);
-        row("pattern ETX after STX", ModePattern, pattern(End::ETX, flagged, {"ST"}, {"OL"}),
-            "\x02ST,OK,5kg\x03", {"5 [5] kg ST stable"}, 0);
         row("pattern fixed length keeps every byte", ModePattern,
-            pattern(End::Length, "^(?<weight>[-+0-9.]{8})$", {}, {}, 8), "+0012.50-0000.10",
+            {End::Length, 8, "^(?<weight>[-+0-9.]{8})$"}, "+0012.50-0000.10",
             {"+0012.50 [12.5]  US", "-0000.10 [-0.1]  US"}, 0);
         row("pattern flags with no true values mean matched", ModePattern,
-            pattern(End::CR, "(?<weight>[0-9.]+)(?:,(?<stable>S))?(?:,(?<overload>O))?"),
-            "1.5,S\r1.5\r1.5,O\r", {"1.5 [1.5]  ST stable", "1.5 [1.5]  US", "1.5 [1.5]  OL overload"}, 0);
-        row("pattern empty weight or no match is invalid", ModePattern,
-            pattern(End::CR, "(?<weight>[0-9]*)x"), "x\r\ry\r7x\r", {"invalid", "invalid", "7 [7]  US"}, 5);
+            {End::CR, 0, "(?<weight>[0-9.]+)(?:,(?<stable>S))?(?:,(?<overload>O))?"}, "1.5,S\r1.5\r1.5,O\r",
+            {"1.5 [1.5]  ST stable", "1.5 [1.5]  US", "1.5 [1.5]  OL overload"}, 0);
+        row("pattern empty weight or no match is invalid", ModePattern, {End::CR, 0, "(?<weight>[0-9]*)x"},
+            "x\r\ry\r7x\r", {"invalid", "invalid", "7 [7]  US"}, 5);
     }
     void framesReadAsTheIndicatorShowsThem()
     {
@@ -197,8 +191,7 @@ private slots:
         row("sics", ModeSics, {}, "S S  9", "\r\n", "S S  1.00 kg\r\n");
         row("nci", ModeNci, {}, "\n12", {}, "\n0001.5LB\r\n00\r\x03");
         row("sma", ModeSma, {}, "\n 1G  ", {}, "\n 1G       12.34lb \r");
-        row("pattern", ModePattern, pattern(PatternLayout::End::CRLF, u"^(?<weight>[0-9.]+)$"_s), "x", "\r\n",
-            "1.00\r\n");
+        row("pattern", ModePattern, {End::CRLF, 0, "^(?<weight>[0-9.]+)$"}, "x", "\r\n", "1.00\r\n");
     }
     // A frame begun before a reset is forgotten: the frame after it reads whole, nothing dropped.
     // A line that never ends must not pile up: its bytes are counted as dropped while they come,
@@ -226,19 +219,17 @@ private slots:
 
     void patternProblemSaysWhatIsWrong_data()
     {
-        using End = PatternLayout::End;
         DataTable<PatternLayout, QString> row("layout", "problem");
-        row("empty", pattern(End::CR, {}), u"The expression is empty."_s);
-        row("not valid", pattern(End::CR, u"(?<weight>[0-9]+"_s),
-            u"The expression is not valid: missing closing parenthesis (at character 17)."_s);
-        row("no weight group", pattern(End::CR, u"([0-9]+)(?<unit>kg)"_s),
-            u"The expression has no group named \"weight\": write (?<weight>...)."_s);
-        row("length 0", pattern(End::Length, u"(?<weight>.+)"_s, {}, {}, 0),
-            u"A fixed frame length must be 1 to 1024 bytes."_s);
-        row("length too long", pattern(End::Length, u"(?<weight>.+)"_s, {}, {}, 1025),
-            u"A fixed frame length must be 1 to 1024 bytes."_s);
-        row("length ignored for a line end", pattern(End::CRLF, u"(?<weight>.+)"_s, {}, {}, 0), QString());
-        row("longest length", pattern(End::Length, u"(?<weight>.+)"_s, {}, {}, 1024), QString());
+        row("empty", {End::CR}, "The expression is empty.");
+        row("not valid", {End::CR, 0, "(?<weight>[0-9]+"},
+            "The expression is not valid: missing closing parenthesis (at character 17).");
+        row("no weight group", {End::CR, 0, "([0-9]+)(?<unit>kg)"},
+            "The expression has no group named \"weight\": write (?<weight>...).");
+        row("length 0", {End::Length, 0, "(?<weight>.+)"}, "A fixed frame length must be 1 to 1024 bytes.");
+        row("length too long", {End::Length, 1025, "(?<weight>.+)"},
+            "A fixed frame length must be 1 to 1024 bytes.");
+        row("length ignored for a line end", {End::CRLF, 0, "(?<weight>.+)"}, {});
+        row("longest length", {End::Length, 1024, "(?<weight>.+)"}, {});
     }
     // A layout with a problem gives no reader at all, so a bad pattern can never read frames.
     void patternProblemSaysWhatIsWrong()
