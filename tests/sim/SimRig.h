@@ -1,7 +1,7 @@
 #pragma once
 
 // A simulator running in this process, with a TCP client on its free port handing each read to
-// onBytes; what the simulator reports is kept in `output`.
+// onBytes (when given); what the simulator reports is kept in `output`.
 
 #include "Simulator.h"
 
@@ -19,7 +19,10 @@ struct SimRig
         QObject::connect(sim.get(), &kivosim::Simulator::output, [this](const QString &l) { output << l; });
         started = sim->start(&error);
         client.connectToHost(QHostAddress::LocalHost, sim->tcpPort());
-        QObject::connect(&client, &QTcpSocket::readyRead, [this, onBytes] { onBytes(client.readAll()); });
+        QObject::connect(&client, &QTcpSocket::readyRead, [this, onBytes] {
+            if (onBytes)
+                onBytes(client.readAll());
+        });
     }
     // The simulator has taken the client.
     [[nodiscard]] bool connected()

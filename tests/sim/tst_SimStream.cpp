@@ -1,13 +1,17 @@
+#include "DataTable.h"
 #include "SimRig.h"
 
 #include <QElapsedTimer>
 #include <QSocketNotifier>
 
 #include <fcntl.h>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace kivosim;
+using kivotest::DataTable;
+using kivotest::fetch;
 
 namespace {
 
@@ -151,6 +155,37 @@ private slots:
         QCOMPARE(::write(fd, "\x02Z\x03", 3), 3);
         QTRY_VERIFY(rig.output.contains(u"RECV pty HEX 02 5A 03 TEXT <STX>Z<ETX>"_s));
         QTRY_VERIFY(received.endsWith("+0000.00\r\n"));
+        ::close(fd);
+    }
+
+    void terminalAtAnotherRateGetsNoiseAndIsNotHeard_data()
+    {
+        DataTable<int, bool> row("speed", "heard");
+        row("at the line's 19200", int(B19200), true);
+        row("at 9600", int(B9600), false);
+    }
+    // The terminal's rate is read at each write and each read, as a serial port sets it.
+    void terminalAtAnotherRateGetsNoiseAndIsNotHeard()
+    {
+        const auto [speed, heard] = fetch<int, bool>("speed", "heard");
+        SimRig rig({.pty = true, .rate = 50, .line = LineSetting::parse(u"19200,8N1"_s)}, {});
+        QVERIFY2(rig.started, qPrintable(rig.error));
+        const int fd = ::open(qPrintable(rig.sim->ptyDevice()), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        termios mode{};
+        ::tcgetattr(fd, &mode);
+        ::cfmakeraw(&mode);
+        ::cfsetspeed(&mode, speed_t(speed));
+        ::tcsetattr(fd, TCSANOW, &mode);
+        ::tcflush(fd, TCIFLUSH);
+        QByteArray received;
+        char buffer[512];
+        QTRY_VERIFY(
+            (received += QByteArray(buffer, std::max<ssize_t>(0, ::read(fd, buffer, sizeof buffer)))).size() >
+            100);
+        QCOMPARE(received.contains("ST,GS,01,   12.34 kg\r\n"), heard);
+        (void)!::write(fd, "W\r", 2);
+        QTRY_VERIFY(!rig.output.filter(u"RECV pty"_s).isEmpty());
+        QCOMPARE(rig.output.contains(u"CMD W"_s), heard);
         ::close(fd);
     }
 };

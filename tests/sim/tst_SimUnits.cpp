@@ -1,6 +1,7 @@
 #include "CommandDecoder.h"
 #include "DataTable.h"
 #include "FrameBuilder.h"
+#include "SimLine.h"
 #include "WeightPattern.h"
 
 using namespace kivosim;
@@ -90,6 +91,43 @@ private slots:
         for (const QByteArray &piece : pieces)
             decoder.feed(piece);
         QTRY_COMPARE_WITH_TIMEOUT(found, commands, 1000);
+    }
+
+    void lineTextReadsRateAndFraming_data()
+    {
+        DataTable<QString, QString> row("text", "read");
+        row("8N1", "2400,8N1", "2400,8N1");
+        row("7E1 lower case", "9600,7e1", "9600,7E1");
+        row("8O2", "115200,8O2", "115200,8O2");
+        row("not a standard rate", "2500,8N1", {});
+        row("no framing", "9600", {});
+        row("4 data bits", "9600,4N1", {});
+        row("mark parity", "9600,8M1", {});
+        row("3 stop bits", "9600,8N3", {});
+    }
+    void lineTextReadsRateAndFraming()
+    {
+        const auto [text, read] = fetch<QString, QString>("text", "read");
+        const std::optional<LineSetting> line = LineSetting::parse(text);
+        QCOMPARE(line ? line->text() : QString(), read);
+    }
+
+    void receiverSetOtherwiseGetsGarbage_data()
+    {
+        DataTable<QString, QString, QByteArray> row("line", "terminal", "received");
+        row("same line", "9600,8N1", "9600,8N1", "AB\r\n");
+        row("other stop bits read the same", "9600,8N1", "9600,8N2", "AB\r\n");
+        row("7E1 read as 8N1 shows the parity bit", "9600,7E1", "9600,8N1", "AB\x8d\n");
+        row("7O1 read as 8N1 shows the parity bit", "9600,7O1", "9600,8N1", "\xc1\xc2\r\x8a");
+        row("7N1 read as 8N1 shows the stop bit", "9600,7N1", "9600,8N1", "\xc1\xc2\x8d\x8a");
+        row("8N1 read as 7E1 loses the eighth bit", "9600,8N1", "9600,7E1", "AB\r\n");
+    }
+    void receiverSetOtherwiseGetsGarbage()
+    {
+        const auto [line, terminal] = fetch<QString, QString>("line", "terminal");
+        LineGarbler garbler(1);
+        QTEST(garbler.received("AB\r\n", *LineSetting::parse(line), *LineSetting::parse(terminal)),
+              "received");
     }
 };
 QTEST_GUILESS_MAIN(tst_SimUnits)
