@@ -39,9 +39,8 @@ struct Process
     }
     ~Process()
     {
-        if (process->state() == QProcess::NotRunning)
-            return;
-        process->terminate();
+        process->terminate(); // neither waits when the process has ended
+
         if (!process->waitForFinished(5000))
             process->kill();
         process->waitForFinished(5000);
@@ -65,18 +64,6 @@ struct Simulator : Process
     }
 };
 
-void layoutRows()
-{
-    DataTable<QString, int> row("sim", "mode");
-    row("Orvan 22byte", "--layout 22", ModeOrvan22);
-    row("Orvan 10byte", "--layout 10", ModeOrvan10);
-    row("AND 18byte", "--layout 18", ModeAnd18);
-    row("Toledo continuous", "--protocol toledo --checksum", ModeToledo);
-    row("MT-SICS", "--protocol sics --unit g", ModeSics);
-    row("NCI", "--protocol nci --unit lb", ModeNci);
-    row("SMA", "--protocol sma", ModeSma);
-}
-
 const QString kLine = u"--line 19200,8N1 --rate 10 "_s;
 
 } // namespace
@@ -92,7 +79,17 @@ private slots:
     // Through the window: Set, Find Settings, Apply, OK. The port is closed for the search, the
     // line found goes into the link strip's lists and the layout into the settings. Then kivo
     // --detect finds the same line and layout and prints them.
-    void windowAndDetectOptionFindTheLineAndLayout_data() { layoutRows(); }
+    void windowAndDetectOptionFindTheLineAndLayout_data()
+    {
+        DataTable<QString, int> row("sim", "mode");
+        row("Orvan 22byte", "--layout 22", ModeOrvan22);
+        row("Orvan 10byte", "--layout 10", ModeOrvan10);
+        row("AND 18byte", "--layout 18", ModeAnd18);
+        row("Toledo continuous", "--protocol toledo --checksum", ModeToledo);
+        row("MT-SICS", "--protocol sics --unit g", ModeSics);
+        row("NCI", "--protocol nci --unit lb", ModeNci);
+        row("SMA", "--protocol sma", ModeSma);
+    }
     void windowAndDetectOptionFindTheLineAndLayout()
     {
         const auto [sim, mode] = fetch<QString, int>("sim", "mode");
