@@ -32,7 +32,7 @@ public:
         connect(&m_tick, &QTimer::timeout, this, [this] {
             if (m_voice && m_voice->request.isEmpty())
                 say();
-            if (m_voice || silentOffLine)
+            if (m_voice)
                 return;
             QByteArray noise(24, 0);
             std::generate(noise.begin(), noise.end(), [this] { return char(m_random.bounded(256)); });
@@ -41,7 +41,6 @@ public:
     }
 
     QList<kivo::Framing> refused; // framings the driver refuses at every bit rate
-    bool silentOffLine = false;   // send nothing, not noise, on a line no voice speaks
     QList<kivo::LineTry> opened;  // every open the driver took, in order
     QList<QByteArray> written;
     bool isOpen = false;

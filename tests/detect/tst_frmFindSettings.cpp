@@ -27,7 +27,7 @@ struct Rig
                                                        port = fake.get();
                                                        return fake;
                                                    });
-        dialog->finder().setTiming({100, 300, 20});
+        dialog->finder().setTiming({60, 300, 20});
         QObject::connect(&dialog->finder(), &SettingsFinder::progress, dialog.get(),
                          [this] { tries << dialog->lblTry->text(); });
     }

@@ -40,14 +40,12 @@ private slots:
               "--tcp 0 --layout 12", "--tcp 0 --rate -3", "--tcp 0 --rate 0", "--tcp 0 --rate fast",
               "--tcp 0 --pattern sine", "--tcp 0 --decimals 7", "--tcp 0 --frames 0", "--tcp 0 --seconds=-1",
               "--tcp 0 --weight 123456 --decimals 2", "--pty no/such/link", "--tcp 0 --line 9600,8N1",
-              "--pty --line 2500,8N1", "--pty --line 9600"})
-            row(*line ? line : "nothing", line);
-        // The protocols: a unit or checksum they do not send, and a weight beyond their six digits.
-        for (const char *line :
-             {"--tcp 0 --protocol mt", "--tcp 0 --unit lb", "--tcp 0 --protocol sics --unit st",
+              "--pty --line 2500,8N1", "--pty --line 9600",
+              // The protocols: a unit or checksum they do not send, a weight beyond their six digits.
+              "--tcp 0 --protocol mt", "--tcp 0 --unit lb", "--tcp 0 --protocol sics --unit st",
               "--tcp 0 --protocol sics --checksum", "--tcp 0 --checksum",
               "--tcp 0 --protocol nci --layout 10", "--tcp 0 --protocol toledo --weight 12345"})
-            row(line, line);
+            row(*line ? line : "nothing", line);
     }
     // A mistyped link folder is refused like any bad option, and no folder is made for it.
     void badOptionsExitWithCodeTwo()

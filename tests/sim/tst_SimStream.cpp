@@ -67,29 +67,28 @@ private slots:
             QCOMPARE(frame.size(), 22);
     }
 
-    // Lower case and STX/ETX framing are obeyed too; each framing alone is the decoder test's.
-    void zeroCommandMakesWeightZero()
+    void commandChangesTheFrames_data()
     {
-        Rig rig({.rate = 100});
-        QCOMPARE(rig.nextFrames(1).first().mid(9, 8), QByteArray("   12.34"));
-        rig.client.write("\x02z\x03\r\n");
-        QTRY_VERIFY(rig.output.contains(u"CMD Z zero"_s));
-        const QByteArray zero("ST,GS,01,    0.00 kg\r\n");
-        // Frames already on their way may still show the load.
-        QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1), zero);
-        for (const QByteArray &frame : rig.nextFrames(3))
-            QCOMPARE(frame, zero);
+        DataTable<Layout, QByteArray, QString, QByteArray> row("layout", "command", "said", "frame");
+        // Lower case and STX/ETX framing are obeyed too; each framing alone is the decoder test's.
+        row("zero makes the weight zero", Layout::Bytes22, "\x02z\x03\r\n", "CMD Z zero",
+            "ST,GS,01,    0.00 kg\r\n");
+        row("tare switches frames to net", Layout::Bytes18, "T\r\n", "CMD T tare 1234",
+            "ST,NT,+0000.00kg\r\n");
+        row("zeroing ends the tare", Layout::Bytes18, "T\r\nZ\r\n", "CMD Z zero", "ST,GS,+0000.00kg\r\n");
     }
-
-    void tareSwitchesFramesToNet()
+    void commandChangesTheFrames()
     {
-        Rig rig({.layout = Layout::Bytes18, .rate = 100});
-        rig.client.write("T\r\n");
-        QTRY_VERIFY(rig.output.contains(u"CMD T tare 1234"_s));
-        QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1), QByteArray("ST,NT,+0000.00kg\r\n"));
-        rig.client.write("Z\r\n"); // zeroing also ends the tare
-        QTRY_VERIFY(rig.output.contains(u"CMD Z zero"_s));
-        QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1).mid(3, 2), QByteArray("GS"));
+        const auto [layout, command, said, frame] =
+            fetch<Layout, QByteArray, QString, QByteArray>("layout", "command", "said", "frame");
+        Rig rig({.layout = layout, .rate = 100});
+        QVERIFY(rig.nextFrames(1).first().contains("12.34"));
+        rig.client.write(command);
+        QTRY_VERIFY(rig.output.contains(said));
+        // Frames already on their way may still show the load.
+        QTRY_COMPARE(rig.frames.value(rig.frames.size() - 1), frame);
+        for (const QByteArray &next : rig.nextFrames(3))
+            QCOMPARE(next, frame);
     }
 
     void streamToggleStopsAndResumesFrames()
