@@ -56,7 +56,7 @@ namespace Lists = CommandLineLists;
 
 const QString kProgram = QStringLiteral("kivo");
 
-struct OptionSpec
+struct OptionEntry
 {
     const char *name;
     const char *valueName;
@@ -64,7 +64,7 @@ struct OptionSpec
 };
 
 // Every option with its value name and help line; the parser and the help text come from here.
-const OptionSpec kOptions[] = {
+const OptionEntry kOptions[] = {
     {"port", "DEV", "Serial port: a name from the port list or a device path (/dev/ttyUSB0)."},
     {"bps", "N",
      "Bit rate: 110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, "
@@ -114,7 +114,7 @@ ParsedCommandLine badValue(const QString &option, const QString &value, const QS
 QString optionNames()
 {
     QStringList names;
-    for (const OptionSpec &o : kOptions)
+    for (const OptionEntry &o : kOptions)
         names << QStringLiteral("--") + QLatin1String(o.name);
     names << QStringLiteral("--version") << QStringLiteral("--help");
     return quotedList(names);
@@ -173,7 +173,7 @@ QString helpText()
     auto line = [&text](const QString &left, const QString &description) {
         text += QStringLiteral("  %1").arg(left, -34) + QLatin1Char(' ') + description + QLatin1Char('\n');
     };
-    for (const OptionSpec &o : kOptions) {
+    for (const OptionEntry &o : kOptions) {
         QString left = QStringLiteral("--") + QLatin1String(o.name);
         if (o.valueName)
             left += QLatin1Char(' ') + QLatin1String(o.valueName);
@@ -190,7 +190,7 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const OptionSpec &o : kOptions) {
+    for (const OptionEntry &o : kOptions) {
         QCommandLineOption option(QLatin1String(o.name), QLatin1String(o.description));
         if (o.valueName)
             option.setValueName(QLatin1String(o.valueName));
@@ -293,8 +293,8 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     o.monitor = parser.isSet(QStringLiteral("monitor"));
     o.detect = parser.isSet(QStringLiteral("detect"));
     if (o.detect) {
-        for (const OptionSpec &spec : kOptions) {
-            const QLatin1String name(spec.name);
+        for (const OptionEntry &entry : kOptions) {
+            const QLatin1String name(entry.name);
             if (name != QLatin1String("detect") && name != QLatin1String("port") &&
                 name != QLatin1String("profile") && parser.isSet(name))
                 return exitWith(2,

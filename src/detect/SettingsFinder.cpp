@@ -134,13 +134,7 @@ void SettingsFinder::cancel()
     result.cancelled = true;
     result.tries = m_records;
     result.elapsedMs = m_clock.elapsed();
-    m_running = false;
-    m_listening = false;
-    m_window.stop();
-    m_poll.stop();
-    m_nextTry.stop();
-    m_port.close();
-    m_tallies.clear();
+    stopSearch();
     emit finished(result);
 }
 
@@ -295,7 +289,7 @@ void SettingsFinder::endTry()
     m_nextTry.start();
 }
 
-void SettingsFinder::finish(bool found, const TryRecord &winner, const QString &error)
+void SettingsFinder::stopSearch()
 {
     m_running = false;
     m_listening = false;
@@ -304,6 +298,11 @@ void SettingsFinder::finish(bool found, const TryRecord &winner, const QString &
     m_nextTry.stop();
     m_port.close();
     m_tallies.clear();
+}
+
+void SettingsFinder::finish(bool found, const TryRecord &winner, const QString &error)
+{
+    stopSearch();
 
     FindResult result;
     result.found = found;

@@ -114,6 +114,8 @@ private:
     void onWindowEnd();
     void sendNextRequest();
     void endTry();
+    // Ends the search: timers stopped, the port closed, the readers gone.
+    void stopSearch();
     void finish(bool found, const TryRecord &winner, const QString &error = {});
     [[nodiscard]] const Tally *bestTally() const;
     [[nodiscard]] TryRecord currentRecord() const;
