@@ -58,6 +58,7 @@ private:
     QPushButton *m_cmdMonOff = nullptr;
     QPushButton *m_cmdMonSet = nullptr;
     std::unique_ptr<RepaintGate> m_gate;
+    std::unique_ptr<RepaintGate> m_lampGate;
     QString m_unit;
 };
 

@@ -76,6 +76,18 @@ void SegmentDisplay::setGhostColor(const QColor &color)
     update();
 }
 
+void SegmentDisplay::setBackdrop(const QPixmap &backdrop)
+{
+    // Taken as opaque: a backdrop with an alpha channel would leave the pixels behind it unpainted.
+    m_backdrop = backdrop.isNull()
+                     ? QPixmap()
+                     : QPixmap::fromImage(backdrop.toImage().convertToFormat(QImage::Format_RGB32));
+    const bool opaque = !m_backdrop.isNull();
+    setAttribute(Qt::WA_TranslucentBackground, !opaque);
+    setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+    update();
+}
+
 SegmentDisplay::Face SegmentDisplay::faceOf(QChar ch) const
 {
     const auto it = m_faceOf.constFind(ch.unicode());
@@ -137,12 +149,13 @@ void SegmentDisplay::fitFonts(int cells)
 const QPixmap &SegmentDisplay::ghostLayer(int cellCount, qreal left, qreal baseline)
 {
     const qreal dpr = devicePixelRatioF();
-    const QString key = QStringLiteral("%1 %2 %3 %4 %5")
+    const QString key = QStringLiteral("%1 %2 %3 %4 %5 %6")
                             .arg(width())
                             .arg(height())
                             .arg(cellCount)
                             .arg(m_ghostColor.rgba())
-                            .arg(dpr);
+                            .arg(dpr)
+                            .arg(m_backdrop.cacheKey());
     if (key == m_ghostKey)
         return m_ghost;
     m_ghostKey = key;
@@ -150,6 +163,7 @@ const QPixmap &SegmentDisplay::ghostLayer(int cellCount, qreal left, qreal basel
     m_ghost.setDevicePixelRatio(dpr);
     m_ghost.fill(Qt::transparent);
     QPainter p(&m_ghost);
+    p.drawPixmap(0, 0, m_backdrop);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setFont(m_seg7);

@@ -13,7 +13,8 @@ namespace kivo {
 // seven-segment face lacks ("+", letters such as W or M) come from the matching fourteen-segment
 // face, and anything else from a fixed-pitch face, so every character an indicator sends shows.
 // Behind the text the unlit segments of the cells show faintly. The text colour is the
-// palette's WindowText; the background stays transparent.
+// palette's WindowText. The background is transparent, or, once a backdrop is set, that picture:
+// the display then paints every pixel itself, so a new weight repaints nothing behind it.
 class SegmentDisplay : public QLabel
 {
     Q_OBJECT
@@ -25,6 +26,9 @@ public:
 
     // Colour of the unlit segments drawn behind the text.
     void setGhostColor(const QColor &color);
+    // The picture under the display (its size, opaque): what a transparent display would show
+    // through. A null picture makes the display transparent again.
+    void setBackdrop(const QPixmap &backdrop);
 
     // The face a character is drawn with (exposed so tests can check the choice).
     [[nodiscard]] QFont faceFor(QChar ch) const;
@@ -39,8 +43,8 @@ private:
     void fitFonts(int cells);
     [[nodiscard]] Face faceOf(QChar ch) const;
     [[nodiscard]] const QFont &font(Face face) const;
-    // The unlit cells, drawn once per size, cell count and colour: a weight streaming in at
-    // fifty frames a second repaints only its digits.
+    // The backdrop with the unlit cells over it, drawn once per size, cell count, colour and
+    // backdrop: a weight streaming in at fifty frames a second repaints only its digits.
     [[nodiscard]] const QPixmap &ghostLayer(int cellCount, qreal left, qreal baseline);
 
     QFont m_seg7;
@@ -52,6 +56,7 @@ private:
     // Looked up once per character: which face has it, and its advance at the fitted size.
     mutable QHash<char16_t, Face> m_faceOf;
     QHash<char16_t, qreal> m_advance;
+    QPixmap m_backdrop;
     QPixmap m_ghost;
     QString m_ghostKey;
 };

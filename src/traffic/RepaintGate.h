@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QTimer>
 
@@ -14,16 +15,12 @@ namespace kivo {
 // The first change after a quiet spell is painted at once; changes that follow within the interval
 // are painted together when it ends. The widgets' state is always current (readers see every line
 // and every weight at once), only their pixels can lag, by one interval at most. At a thousand
-// frames a second this turns a thousand repaints of the display, and of the window behind it,
-// into twenty-five.
+// lines a second this turns a thousand repaints of a view into twenty-five. No timer runs while
+// changes come slower than the interval.
 class RepaintGate
 {
 public:
     static constexpr std::chrono::milliseconds kInterval{40};
-
-    // The scroll bars of a busy view: their look changes little from one line to the next, and
-    // a scroll bar drawn in the platform's style costs as much as the lines it scrolls.
-    static constexpr std::chrono::milliseconds kScrollBarInterval{200};
 
     explicit RepaintGate(QList<QWidget *> widgets, std::chrono::milliseconds interval = kInterval);
 
@@ -34,14 +31,20 @@ private:
     void tick();
 
     QList<QWidget *> m_widgets;
+    qint64 m_interval;
+    QElapsedTimer m_sinceOpened;
     QTimer m_timer;
     bool m_held = false;
 };
 
-// The parts of a scrolling view that new text repaints: the viewport, and apart from it the scroll
-// bars with their containers (gated at their own, slower pace). Its frame stays out, so a repaint
-// never reaches the window behind the view.
+// The part of a scrolling view that new text repaints: the viewport. Its frame stays out, so a
+// repaint never reaches the window behind the view; the scroll bars look after themselves (below).
 [[nodiscard]] QList<QWidget *> repaintedParts(QAbstractScrollArea *view);
-[[nodiscard]] QList<QWidget *> scrollBarParts(QAbstractScrollArea *view);
+
+// Gives a view scroll bars that draw themselves again only when their look changes, and then at
+// most twice a second unless the user scrolls. A growing view moves its bars' ranges and raises
+// their containers with every few lines, and each time a bar drawn in the platform's style costs
+// as much as the lines it scrolls; the bars are opaque, so the window behind them is not drawn.
+void useSteadyScrollBars(QAbstractScrollArea *view);
 
 } // namespace kivo

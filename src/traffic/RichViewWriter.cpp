@@ -25,9 +25,7 @@ qsizetype lineLength(const QString &prefix, const lineformat::Line &line)
 
 } // namespace
 
-RichViewWriter::RichViewWriter(QTextEdit *view)
-    : m_view(view), m_gate(repaintedParts(view)),
-      m_barGate(scrollBarParts(view), RepaintGate::kScrollBarInterval)
+RichViewWriter::RichViewWriter(QTextEdit *view) : m_view(view), m_gate(repaintedParts(view))
 {
     m_view->document()->setUndoRedoEnabled(false);
     // Traffic is left to right; saying so spares the layout a scan of every line's text for its
@@ -91,7 +89,6 @@ void RichViewWriter::release()
 void RichViewWriter::clear()
 {
     m_gate.beforeChange();
-    m_barGate.beforeChange();
     m_pending.clear();
     m_pendingChars = 0;
     m_replaced = false;
@@ -106,7 +103,6 @@ void RichViewWriter::commit()
 
     QTextDocument *document = m_view->document();
     m_gate.beforeChange();
-    m_barGate.beforeChange();
 
     // One edit for the whole commit, so the document is laid out once: a cut-back's plain text
     // replaces the whole view and the new lines follow it.

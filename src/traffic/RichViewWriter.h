@@ -59,7 +59,6 @@ private:
 
     QTextEdit *m_view;
     RepaintGate m_gate;
-    RepaintGate m_barGate;
     int m_holds = 0;
     // Since the last commit: when m_replaced, the view's whole text before m_pending is m_plainHead
     // (a cut-back made it plain); m_pending are the lines after the last cut-back, with colours.

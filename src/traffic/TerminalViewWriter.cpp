@@ -9,9 +9,7 @@
 
 namespace kivo {
 
-TerminalViewWriter::TerminalViewWriter(QPlainTextEdit *view)
-    : m_view(view), m_gate(repaintedParts(view)),
-      m_barGate(scrollBarParts(view), RepaintGate::kScrollBarInterval)
+TerminalViewWriter::TerminalViewWriter(QPlainTextEdit *view) : m_view(view), m_gate(repaintedParts(view))
 {
     m_view->document()->setUndoRedoEnabled(false);
     // A fixed-pitch traffic font needs no shaping; skipping it halves the cost of laying out a line.
@@ -52,7 +50,6 @@ void TerminalViewWriter::release()
 void TerminalViewWriter::clear()
 {
     m_gate.beforeChange();
-    m_barGate.beforeChange();
     m_text.clear();
     m_replaced = false;
     m_pendingCr = false;
@@ -63,7 +60,6 @@ void TerminalViewWriter::commit()
 {
     QTextDocument *document = m_view->document();
     m_gate.beforeChange();
-    m_barGate.beforeChange();
 
     QTextCursor cursor(document);
     if (m_replaced) {

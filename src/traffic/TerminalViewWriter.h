@@ -34,7 +34,6 @@ private:
 
     QPlainTextEdit *m_view;
     RepaintGate m_gate;
-    RepaintGate m_barGate;
     int m_holds = 0;
     bool m_pendingCr = false;
     // Since the last commit: when m_replaced, the view's whole text is to become m_text; else

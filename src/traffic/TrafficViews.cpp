@@ -59,6 +59,7 @@ QTextEdit *richView(QWidget *parent, const QString &name)
     v->setLineWrapMode(QTextEdit::NoWrap);
     v->setUndoRedoEnabled(false);
     v->setGeometry(pxRect(120, 3600, 6000, 3000));
+    useSteadyScrollBars(v);
     return v;
 }
 } // namespace
@@ -89,6 +90,7 @@ TrafficViews::TrafficViews(QWidget *parent, QComboBox *cboDelay) : QObject(paren
     rtfHyperView->setReadOnly(true);
     rtfHyperView->setUndoRedoEnabled(false);
     rtfHyperView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    useSteadyScrollBars(rtfHyperView);
     rtfHyperView->hide();
 
     picSize = new SplitterBar(parent);
@@ -244,8 +246,7 @@ void TrafficViews::holdViewsPaced()
     holdViews();
     // A commit that takes long (a flood's long lines, laid out and then painted) spaces the next
     // one out, so the views take a bounded share of the time and reading keeps up.
-    const qint64 interval =
-        std::max<qint64>(kCommitIntervalMs, kCommitCostFactor * m_commitCostMs);
+    const qint64 interval = std::max<qint64>(kCommitIntervalMs, kCommitCostFactor * m_commitCostMs);
     const qint64 since = m_sinceCommit.isValid() ? m_sinceCommit.elapsed() : interval;
     m_commitTimer->start(int(std::max<qint64>(0, interval - since)));
 }
