@@ -27,7 +27,7 @@ struct Bench
         sim.start(QStringLiteral(KIVO_SIM_EXE), QStringList{"--pty", link()} + simArguments);
         QByteArray out;
         QTRY_VERIFY((out += sim.readAllStandardOutput()).contains("READY\n"));
-        w->findChild<QAction *>(QStringLiteral("mnuView_Analysis"))->trigger();
+        control<QAction>(*w, "mnuView_Analysis")->trigger();
         connectSerial(*w, link());
         button(*w, "cmdMonOn")->click();
     }
@@ -36,7 +36,7 @@ struct Bench
         sim.terminate();
         sim.waitForFinished(3000);
     }
-    QString link() const { return dir.filePath(QStringLiteral("ttySIM")); }
+    QString link() const { return dir.filePath(u"ttySIM"_s); }
     AnalysisPanel &panel() const { return *w->analysis(); }
 
     QTemporaryDir dir;
@@ -44,6 +44,16 @@ struct Bench
     MessageLog boxes; // the port dies when the simulator ends
     std::unique_ptr<frmMain> w = openWindow();
 };
+
+// The fields a CSV row keeps, one reading a line: "ms since the epoch|text|weight|unit|status|link".
+QStringList fields(const std::vector<CapturedReading> &readings)
+{
+    QStringList lines;
+    for (const CapturedReading &r : readings)
+        lines << u"%1|%2|%3|%4|%5|%6"_s.arg(QString::number(r.time.toMSecsSinceEpoch()), r.weightText,
+                                            QString::number(r.weight, 'g', 12), r.unit, r.status, r.link);
+    return lines;
+}
 
 } // namespace
 
@@ -58,13 +68,14 @@ private slots:
     void noiseGivesTheSimulatorsMeanAndDeviation()
     {
         Bench b({"--pattern", "gauss", "--sd", "5", "--seed", "7", "--rate", "200"});
-        QVERIFY(b.w->findChild<QDockWidget *>(QStringLiteral("dckAnalysis"))->isVisible());
+        QVERIFY(control<QDockWidget>(*b.w, "dckAnalysis")->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(b.panel().stats().frames() >= 400, 10000);
         const auto spread = b.panel().stats().sinceReset();
         QVERIFY(spread);
-        const double n = double(spread->count);
-        QVERIFY2(std::abs(spread->mean - 12.34) < 4 * 0.05 / std::sqrt(n), qPrintable(QString::number(spread->mean)));
-        QVERIFY2(std::abs(spread->sd - 0.05) < 4 * 0.05 / std::sqrt(2 * n), qPrintable(QString::number(spread->sd)));
+        const double error = 0.05 / std::sqrt(double(spread->count));
+        QVERIFY2(std::abs(spread->mean - 12.34) < 4 * error, qPrintable(QString::number(spread->mean)));
+        QVERIFY2(std::abs(spread->sd - 0.05) < 4 * error / std::sqrt(2.0),
+                 qPrintable(QString::number(spread->sd)));
         QCOMPARE(b.panel().stats().unparsed(), 0);
         b.panel().updateFigures();
         QCOMPARE(control<QLabel>(*b.w, "lblStatMean")->text(), QString::number(spread->mean, 'f', 4));
@@ -83,7 +94,7 @@ private slots:
 
         button(*b.w, "cmdStatReset")->click();
         QVERIFY(b.panel().stats().frames() < 50);
-        QCOMPARE(control<QLabel>(*b.w, "lblStatUnparsed")->text(), QStringLiteral("0"));
+        QCOMPARE(control<QLabel>(*b.w, "lblStatUnparsed")->text(), u"0"_s);
     }
 
     // Five loads put on, each swinging 0.4 s, then all taken off: each settling time is the
@@ -93,56 +104,44 @@ private slots:
     void loadStepsSettleAndAutoCaptureTakesOneReadingEach()
     {
         QTemporaryDir dir;
-        const QString appended = dir.filePath(QStringLiteral("appended.csv"));
-        Bench b({"--pattern", "steps", "--settle", "0.4", "--hold", "1.2", "--weight", "1.5", "--rate", "20"});
+        const QString appended = dir.filePath(u"appended.csv"_s), exported = dir.filePath(u"export.csv"_s);
+        Bench b(
+            {"--pattern", "steps", "--settle", "0.4", "--hold", "1.2", "--weight", "1.5", "--rate", "20"});
         CommandLineOptions options;
         options.readingsCsv = appended;
         applyCommandLine(*b.w, b.w->data(), options);
         const WeightStats &stats = b.panel().stats();
         auto settledAtZero = [&] {
-            return !stats.settling() && stats.lastSettlingMs() && std::abs(stats.settledWeight().value_or(1)) < 0.005;
+            return !stats.settling() && stats.lastSettlingMs() &&
+                   std::abs(stats.settledWeight().value_or(1)) < 0.005;
         };
         // From the unload on, a whole round of five loads.
         QTRY_VERIFY_WITH_TIMEOUT(settledAtZero(), 15000);
         control<QCheckBox>(*b.w, "chkAutoCapture")->setChecked(true);
         QTRY_VERIFY_WITH_TIMEOUT(!b.panel().readings().readings().empty(), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(settledAtZero(), 15000);
-        QVERIFY2(std::abs(*stats.lastSettlingMs() - 400) <= 50, qPrintable(QString::number(*stats.lastSettlingMs())));
+        QVERIFY2(std::abs(*stats.lastSettlingMs() - 400) <= 50,
+                 qPrintable(QString::number(*stats.lastSettlingMs())));
 
-        const std::vector<CapturedReading> &taken = b.panel().readings().readings();
-        QCOMPARE(taken.size(), size_t(5));
+        const QStringList taken = fields(b.panel().readings().readings());
         QCOMPARE(control<QTableWidget>(*b.w, "tblReadings")->rowCount(), 5);
-        for (size_t i = 0; i < taken.size(); ++i) {
-            QCOMPARE(taken[i].weight, 1.5 * double(i + 1));
-            QCOMPARE(taken[i].status, QStringLiteral("stable"));
-            QCOMPARE(taken[i].link, QStringLiteral("serial:") + b.link());
-        }
+        QCOMPARE(taken.size(), 5);
+        for (int i = 0; i < taken.size(); ++i)
+            QCOMPARE(taken[i].section(u'|', 2), u"%1|kg|stable|serial:%2"_s.arg(1.5 * (i + 1)).arg(b.link()));
 
-        const QString exported = dir.filePath(QStringLiteral("export.csv"));
         QVERIFY(b.panel().exportCsv(exported));
         for (const QString &path : {exported, appended}) {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            const QByteArray csv = f.readAll();
+            const QByteArray csv = readFile(path);
             QVERIFY(csv.startsWith(ReadingsLog::kHeader.toUtf8() + "\r\n"));
-            const std::vector<CapturedReading> back = ReadingsLog::parseCsv(csv);
-            QCOMPARE(back.size(), taken.size());
-            for (size_t i = 0; i < back.size(); ++i) {
-                QCOMPARE(back[i].time, taken[i].time);
-                QCOMPARE(back[i].weightText, taken[i].weightText);
-                QCOMPARE(back[i].weight, taken[i].weight);
-                QCOMPARE(back[i].unit, QStringLiteral("kg"));
-                QCOMPARE(back[i].link, taken[i].link);
-            }
+            QCOMPARE(fields(ReadingsLog::parseCsv(csv)), taken);
         }
         // The export carries the repeatability figures: five different loads are no repeatability.
-        QFile f(exported);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QVERIFY(f.readAll().contains("\r\nresult,fail,,,\r\n"));
+        QVERIFY(readFile(exported).contains("\r\nresult,fail,,,\r\n"));
         QVERIFY(control<QLabel>(*b.w, "lblRepeatability")->text().contains(QLatin1String("FAIL")));
     }
 
-    // Capture takes the next stable reading only; a field with a comma or quote survives the CSV.
+    // Capture takes the next stable reading only; a field with a comma or quote survives the CSV
+    // (a weight text with a comma is no number: it reads back as weight 0).
     void captureTakesTheNextStableReading()
     {
         Bench b({"--pattern", "steady", "--rate", "20"});
@@ -152,17 +151,11 @@ private slots:
         QTRY_COMPARE(b.panel().readings().readings().size(), size_t(1));
         QTest::qWait(200);
         QCOMPARE(b.panel().readings().readings().size(), size_t(1));
-        QCOMPARE(b.panel().readings().readings().front().weightText, QStringLiteral("12.34"));
+        QCOMPARE(b.panel().readings().readings().front().weightText, u"12.34"_s);
 
-        CapturedReading odd{QDateTime::currentDateTime(), QStringLiteral("1,5"), 1.5, QStringLiteral("k\"g"),
-                            QStringLiteral("stable"), QStringLiteral("tcp:a,b:1")};
         ReadingsLog log;
-        log.add(odd);
-        const auto back = ReadingsLog::parseCsv(log.csv(std::nullopt));
-        QCOMPARE(back.size(), size_t(1));
-        QCOMPARE(back[0].weightText, odd.weightText);
-        QCOMPARE(back[0].unit, odd.unit);
-        QCOMPARE(back[0].link, odd.link);
+        log.add({QDateTime::currentDateTime(), u"1,5"_s, 0, u"k\"g"_s, u"stable"_s, u"tcp:a,b:1"_s});
+        QCOMPARE(fields(ReadingsLog::parseCsv(log.csv(std::nullopt))), fields(log.readings()));
     }
 };
 

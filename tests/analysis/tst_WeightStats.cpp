@@ -1,4 +1,3 @@
-#include "DataTable.h"
 #include "KivoTest.h"
 
 #include "analysis/WeightStats.h"
@@ -13,25 +12,24 @@ namespace {
 WeightReading reading(qint64 ms, const QString &text, bool stable = true, bool overload = false)
 {
     static const QDateTime start = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000);
-    WeightReading r;
-    r.time = start.addMSecs(ms);
-    r.weightText = text;
-    r.weight = weightValue(text);
+    WeightReading r{.time = start.addMSecs(ms), .weightText = text, .weight = weightValue(text)};
     r.stable = stable;
     r.overload = overload;
     return r;
 }
 
-struct Step
+// A spread as "count mean sd min max current", to twelve digits.
+QString spreadText(const std::optional<WeightStats::Spread> &s)
 {
-    qint64 ms;
-    double weight;
-    bool stable;
-};
+    if (!s)
+        return u"none"_s;
+    QString text = QString::number(s->count);
+    for (double v : {s->mean, s->sd, s->min, s->max, s->current})
+        text += u' ' + QString::number(v, 'g', 12);
+    return text;
+}
 
 } // namespace
-
-Q_DECLARE_METATYPE(QList<Step>)
 
 class tst_WeightStats : public QObject
 {
@@ -43,69 +41,51 @@ private slots:
     {
         WeightStats stats;
         stats.setWindow(2);
-        stats.add(reading(0, QStringLiteral("10.00")));
-        stats.add(reading(100, QStringLiteral("--.--"), false));
-        stats.add(reading(200, QStringLiteral("12.00"), false));
-        stats.add(reading(300, QStringLiteral("14.00"), true, true));
+        stats.add(reading(0, u"10.00"_s));
+        stats.add(reading(100, u"--.--"_s, false));
+        stats.add(reading(200, u"12.00"_s, false));
+        stats.add(reading(300, u"14.00"_s, true, true));
         stats.addDropped(7);
 
-        const auto all = stats.sinceReset();
-        QVERIFY(all);
-        QCOMPARE(all->count, 3);
-        QCOMPARE(all->mean, 12.0);
-        QCOMPARE(all->sd, 2.0);
-        QCOMPARE(all->min, 10.0);
-        QCOMPARE(all->max, 14.0);
-        QCOMPARE(all->current, 14.0);
-        const auto last = stats.lastReadings();
-        QCOMPARE(last->count, 2);
-        QCOMPARE(last->mean, 13.0);
-        QVERIFY(qFuzzyCompare(last->sd, std::sqrt(2.0)));
-        QCOMPARE(last->min, 12.0);
-
-        QCOMPARE(stats.frames(), 4);
-        QCOMPARE(stats.unparsed(), 1);
-        QCOMPARE(stats.overloads(), 1);
-        QCOMPARE(stats.droppedBytes(), 7);
+        QCOMPARE(spreadText(stats.sinceReset()), u"3 12 2 10 14 14"_s);
+        QCOMPARE(spreadText(stats.lastReadings()), u"2 13 1.41421356237 12 14 14"_s);
+        QCOMPARE((QList<qint64>{stats.frames(), stats.unparsed(), stats.overloads(), stats.droppedBytes()}),
+                 (QList<qint64>{4, 1, 1, 7}));
         QCOMPARE(stats.stableShare(), 0.5);
         QCOMPARE(stats.framesPerSecond(), 10.0); // 3 intervals in 300 ms
         QCOMPARE(stats.division(), 0.01);
 
         stats.reset();
-        QVERIFY(!stats.sinceReset() && !stats.lastReadings());
+        QCOMPARE(spreadText(stats.sinceReset()) + spreadText(stats.lastReadings()), u"nonenone"_s);
         QCOMPARE(stats.frames(), 0);
-        stats.add(reading(0, QStringLiteral("1")));
-        stats.add(reading(50, QStringLiteral("2")));
+        stats.add(reading(0, u"1"_s));
+        stats.add(reading(50, u"2"_s));
         QCOMPARE(stats.lastReadings()->count, 2); // the window survives the reset
     }
 
-    // d = 0.01 (two decimals shown), band 1 d, hold 1 s.
+    // d = 0.01 (two decimals shown), band 1 d, hold 1 s. Readings are "ms:weight", "~" after the
+    // weight when it is in motion (not stable).
     void settlingTimeOfStepResponses_data()
     {
-        DataTable<QList<Step>, qint64, bool> row("steps", "settlingMs", "stillSettling"); // -1: none
-        row("clean step", {{0, 0, true}, {100, 5, false}, {200, 10, false}, {300, 10, true}, {1300, 10.01, true}}, 200,
-            false);
-        row("overshoot",
-            {{0, 0, true}, {100, 5, false}, {200, 10.5, true}, {300, 10, true}, {800, 10.01, true}, {1300, 9.99, true}},
-            200, false);
-        row("motion flag breaks the stay",
-            {{0, 0, true}, {100, 10, false}, {200, 10, true}, {700, 10, false}, {800, 10, true}, {1800, 10, true}}, 700,
-            false);
-        row("never settles", {{0, 0, true}, {100, 5, false}, {1200, 10, false}, {2400, 10, false}, {3000, 10, true}},
-            -1, true);
-        row("noise within the band is no change", {{0, 1, true}, {100, 1.01, false}, {200, 0.99, true}, {2000, 1, true}},
-            -1, false);
-        row("hold not yet over", {{0, 0, true}, {100, 10, true}, {1099, 10, true}}, -1, true);
+        DataTable<QString, qint64, bool> row("steps", "settlingMs", "stillSettling"); // -1: none
+        row("clean step", "0:0 100:5~ 200:10~ 300:10 1300:10.01", 200, false);
+        row("overshoot", "0:0 100:5~ 200:10.5 300:10 800:10.01 1300:9.99", 200, false);
+        row("motion flag breaks the stay", "0:0 100:10~ 200:10 700:10~ 800:10 1800:10", 700, false);
+        row("never settles", "0:0 100:5~ 1200:10~ 2400:10~ 3000:10", -1, true);
+        row("noise within the band is no change", "0:1 100:1.01~ 200:0.99 2000:1", -1, false);
+        row("hold not yet over", "0:0 100:10 1099:10", -1, true);
     }
     void settlingTimeOfStepResponses()
     {
-        const auto [steps, settlingMs, stillSettling] =
-            fetch<QList<Step>, qint64, bool>("steps", "settlingMs", "stillSettling");
+        QFETCH(QString, steps);
         WeightStats stats;
-        for (const Step &s : steps)
-            stats.add(reading(s.ms, QString::number(s.weight, 'f', 2), s.stable));
-        QCOMPARE(stats.lastSettlingMs().value_or(-1), settlingMs);
-        QCOMPARE(stats.settling(), stillSettling);
+        for (const QString &step : steps.split(u' ')) {
+            const double weight = step.section(u':', 1).remove(u'~').toDouble();
+            stats.add(reading(step.section(u':', 0, 0).toLongLong(), QString::number(weight, 'f', 2),
+                              !step.endsWith(u'~')));
+        }
+        QTEST(stats.lastSettlingMs().value_or(-1), "settlingMs");
+        QTEST(stats.settling(), "stillSettling");
     }
 
     // Worked by hand. 100.00, 100.02, 99.98, 100.00: s = sqrt(0.0008 / 3) = 0.0163299,
@@ -113,8 +93,8 @@ private slots:
     // floor 0.041, 0.164 %. 10.0 and 10.2: s = 0.141421, 2.80044 %.
     void repeatabilityWithItsFloor_data()
     {
-        DataTable<QList<double>, double, double, double, double, bool> row("weights", "division", "sUsed",
-                                                                           "ratioPercent", "minimumWeight", "pass");
+        DataTable<QList<double>, double, double, double, double, bool> row(
+            "weights", "division", "sUsed", "ratioPercent", "minimumWeight", "pass");
         row("passes", {100.00, 100.02, 99.98, 100.00}, 0.01, 0.0163299, 0.0326599, 32.6599, true);
         row("floor of 0.41 d", QList<double>(5, 50.0), 0.1, 0.041, 0.164, 82.0, false);
         row("fails", {10.0, 10.2}, 0.1, 0.141421, 2.80044, 282.843, false);
@@ -122,12 +102,12 @@ private slots:
     void repeatabilityWithItsFloor()
     {
         const auto [weights, division, sUsed, ratioPercent, minimumWeight, pass] =
-            fetch<QList<double>, double, double, double, double, bool>("weights", "division", "sUsed", "ratioPercent",
-                                                                       "minimumWeight", "pass");
+            fetch<QList<double>, double, double, double, double, bool>(
+                "weights", "division", "sUsed", "ratioPercent", "minimumWeight", "pass");
         const auto r = repeatability(std::vector<double>(weights.begin(), weights.end()), division);
         QVERIFY(r);
-        for (const auto &[got, expected] : {std::pair{r->sUsed, sUsed}, {r->ratioPercent, ratioPercent},
-                                            {r->minimumWeight, minimumWeight}})
+        for (const auto &[got, expected] :
+             {std::pair{r->sUsed, sUsed}, {r->ratioPercent, ratioPercent}, {r->minimumWeight, minimumWeight}})
             QVERIFY2(std::abs(got - expected) <= 1e-5 * std::max(1.0, std::abs(expected)),
                      qPrintable(QString::number(got, 'g', 9)));
         QCOMPARE(r->pass, pass);
@@ -161,10 +141,10 @@ private slots:
 
     void shownStepIsOneStepOfTheLastDigit()
     {
-        QCOMPARE(shownStep(QStringLiteral("12.34")), 0.01);
-        QCOMPARE(shownStep(QStringLiteral("1200")), 1.0);
-        QCOMPARE(shownStep(QStringLiteral("-0.5")), 0.1);
-        QCOMPARE(shownStep(QStringLiteral(" 0012.300 ")), 0.001);
+        QCOMPARE(shownStep(u"12.34"_s), 0.01);
+        QCOMPARE(shownStep(u"1200"_s), 1.0);
+        QCOMPARE(shownStep(u"-0.5"_s), 0.1);
+        QCOMPARE(shownStep(u" 0012.300 "_s), 0.001);
     }
 };
 

@@ -40,35 +40,34 @@ private slots:
         QCOMPARE(box.result(), result);
     }
 
+    // "tried" is the program the box tried to start (empty: none).
     void sysInfoStartsFirstInstalledOrShowsMessage_data()
     {
-        DataTable<QStringList, bool, QString> row("installed", "startWorks", "started"); // empty: none
-        row("no tool installed", {}, true, {});
-        row("installed tool will not start", {"hardinfo"}, false, {});
-        row("first installed of the list", {"xfce4-taskmanager", "kinfocenter"}, true,
-            "/usr/bin/kinfocenter");
+        DataTable<QStringList, bool, QString, bool> row("installed", "startWorks", "tried", "message");
+        row("no tool installed", {}, true, {}, true);
+        row("installed tool will not start", {"hardinfo"}, false, "/usr/bin/hardinfo", true);
+        row("first installed of the list", {"xfce4-taskmanager", "kinfocenter"}, true, "/usr/bin/kinfocenter",
+            false);
     }
     void sysInfoStartsFirstInstalledOrShowsMessage()
     {
-        const auto [installed, startWorks, started] =
-            fetch<QStringList, bool, QString>("installed", "startWorks", "started");
+        const auto [installed, startWorks, message] =
+            fetch<QStringList, bool, bool>("installed", "startWorks", "message");
         MessageLog log;
-        QString startedPath;
+        QString tried;
         frmAbout box(std::make_unique<ProgramListLauncher>(
             ProgramListLauncher::defaultPrograms(),
             [&](const QString &p) { return installed.contains(p) ? u"/usr/bin/"_s + p : QString(); },
             [&](const QString &path) {
-                if (startWorks)
-                    startedPath = path;
+                tried = path;
                 return startWorks;
             }));
         box.show();
         box.cmdSysInfo->click();
-        QCOMPARE(startedPath, started);
+        QTEST(tried, "tried");
         QVERIFY(box.isVisible());
         QCOMPARE(describe(log.boxes),
-                 started.isEmpty() ? QStringList{u"NoIcon|Kivo|지금은 시스템 정보를 사용할 수 없습니다."_s}
-                                   : QStringList{});
+                 QStringList(message ? 1 : 0, u"NoIcon|Kivo|지금은 시스템 정보를 사용할 수 없습니다."_s));
     }
 
     void helpMenuOpensModalBoxWithoutOwner()
