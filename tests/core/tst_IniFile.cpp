@@ -10,12 +10,8 @@ using kivo::IniDocument;
 using kivo::ReadIni;
 using kivo::WriteIni;
 
-namespace {
-
 const QByteArray sample = "; list file\r\n[AutoString]\r\nString1=ABC\r\nUnknown=keep me\r\n\r\n"
                           "[FuncString]\r\nString1=F1\r\n";
-
-} // namespace
 
 class tst_IniFile : public QObject
 {
@@ -157,17 +153,15 @@ private slots:
 
     void readOnlyFolderLeavesOldFileIntact()
     {
-        QTemporaryDir dir;
-        const QString file = dir.filePath("kivo.ini");
-        QVERIFY(writeFile(file, sample));
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-        const bool canStillCreate = QFile(dir.filePath("probe")).open(QIODevice::WriteOnly);
-        const bool written = WriteIni("AutoString", "String1", "new", file);
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(writeFile(path(), sample));
+        QVERIFY(QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        const bool canStillCreate = QFile(m_dir.filePath("probe")).open(QIODevice::WriteOnly);
+        const bool written = WriteIni("AutoString", "String1", "new", path());
+        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (canStillCreate)
             QSKIP("running with rights that ignore folder permissions");
         QVERIFY(!written);
-        QCOMPARE(readFile(file), sample);
+        QCOMPARE(readFile(path()), sample);
     }
 
     void hugeCorruptFileKeepsItsGarbage()
