@@ -5,6 +5,8 @@
 #include "core/ListFileKeys.h"
 #include "link/LinkController.h"
 #include "send/AutoRepeat.h"
+#include "send/RepeatSchedule.h"
+#include "send/SendEncoding.h"
 #include "send/Sender.h"
 #include "send/frmEditList.h"
 #include "send/frmFuncSet.h"
@@ -12,20 +14,15 @@
 
 #include <QGroupBox>
 
-#include <functional>
-
 using namespace kivo;
 using namespace kivotest;
 
 namespace {
 
-QByteArray bytes(const char *hex)
-{
-    return QByteArray::fromHex(hex);
-}
+const auto bytes = [](const char *hex) { return QByteArray::fromHex(hex); };
 
 // The real main window, its serial link connected to a pseudo-terminal, every byte a link accepted
-// recorded and every message box recorded. `table` changes the data after start-up.
+// recorded and every message box recorded.
 struct Bench
 {
     MessageLog log;
@@ -33,10 +30,8 @@ struct Bench
     std::unique_ptr<frmMain> w = openWindow();
     QByteArray sent;
 
-    explicit Bench(bool connect = true, const std::function<void(AppData &)> &table = {})
+    explicit Bench(bool connect = true)
     {
-        if (table)
-            table(w->data());
         QObject::connect(w->dataSender(), &Sender::sent, w.get(),
                          [this](const LinkChunk &c) { sent += c.bytes; });
         if (connect)
@@ -46,11 +41,6 @@ struct Bench
     QPushButton *btn(const char *name) const { return button(*w, name); }
     void click(const char *option) const { control<QRadioButton>(*w, option)->click(); }
     void type(const QString &keys) const { QTest::keyClicks(box(), keys); }
-    QString views() const
-    {
-        return control<QTextEdit>(*w, "rtfPrintAsc")->toPlainText() +
-               control<QTextEdit>(*w, "rtfPrintHex")->toPlainText();
-    }
     frmSendMessage *openSendMessage() const
     {
         btn("cmdSendMsg")->click();
@@ -67,10 +57,169 @@ void tenMessages(AppData &d)
 
 } // namespace
 
+// The send folder's widget-free rules (encodings, send-box counting, the repeat list and its
+// schedule), then the send features of the real window.
 class tst_Sending : public QObject
 {
     Q_OBJECT
 private slots:
+    // Each row: hex text, the bytes sent, the hex line shown, and their XOR checksum.
+    void hexTextBecomesTheBytesOfItsPairs_data()
+    {
+        DataTable<QString, QByteArray, QString, int> row("hex", "bytes", "spaced", "xorValue");
+        row("two pairs", "4142", "\x41\x42", "41 42 ", 0x03);
+        row("case kept on screen", "0d0A", "\x0D\x0A", "0d 0A ", 0x07);
+        row("4Z reads 4", "4Z", "\x04", "4Z ", 0x04);
+        row("ZZ reads 0", "ZZ", QByteArray(1, '\0'), "ZZ ", 0x00);
+        row("blanks ignored", " 02 4 1 03", "\x02\x41\x03", "02 41 03 ", 0x40);
+        row("lone last digit", "414", "\x41\x04", "41 4 ", 0x45);
+        row("blanks only", "   ", {}, "", 0x00);
+        row("xor of 02 31 32", "02 31 32", "\x02\x31\x32", "02 31 32 ", 0x01);
+    }
+    void hexTextBecomesTheBytesOfItsPairs()
+    {
+        QFETCH(QString, hex);
+        QTEST(HexToBytes(hex), "bytes");
+        QTEST(HexToSpaced(hex), "spaced");
+        QTEST(int(xorOfHexBytes(hex)), "xorValue");
+    }
+
+    void asciiTextBecomesItsCodePageBytes_data()
+    {
+        DataTable<QByteArray, QString, QString> row("codePage", "text", "hex");
+        row("letters", "UTF-8", "AB", "4142");
+        row("controls padded", "UTF-8", "\x02Z\r\n\x03", "025A0D0A03");
+        row("double-byte lead first", "CP949", u"가A"_s, "B0A141");
+    }
+    void asciiTextBecomesItsCodePageBytes()
+    {
+        const auto [codePage, text] = fetch<QByteArray, QString>("codePage", "text");
+        const CodePage cp(codePage);
+        QTEST(AscToHex(text, cp), "hex");
+        QCOMPARE(HexToBytes(AscToHex(text, cp)), cp.encode(text));
+    }
+
+    void storedStringFramingKeepsLineEndInsideFrame_data()
+    {
+        DataTable<int, bool, bool, QString, QString> row("mode", "lineEnd", "stx", "lineEndChars", "framed");
+        row("both", 1, true, true, "\r\n", "\0025A\r\n\003");
+        row("LF only", 1, true, false, "\n", "5A\n");
+        row("stx only", 1, false, true, "\r\n", "\0025A\003");
+        row("hexa never framed", 2, true, true, "\r\n", "5A");
+        row("mode 0 is hexa", 0, true, true, "\r\n", "5A");
+    }
+    void storedStringFramingKeepsLineEndInsideFrame()
+    {
+        const auto [mode, lineEnd, stx, lineEndChars] =
+            fetch<int, bool, bool, QString>("mode", "lineEnd", "stx", "lineEndChars");
+        QTEST(frameStoredString(u"5A"_s, int16_t(mode), lineEnd, stx, lineEndChars), "framed");
+    }
+
+    // One change of the box: its new text, the counter before, the counter after, the unit sent and
+    // the length caption. Format 1 is ASCII, 2 Hexa; all rows in Byte Data form unless named.
+    void sendBoxCountsWholeUnitsOnly_data()
+    {
+        DataTable<QString, int, int, int, QString, QString> row("text", "format", "before", "after", "unit",
+                                                                "caption");
+        row("ascii below count", "ABD", 1, 3, 3, "", "Length 3");
+        row("one char resets", "A", 1, 5, 1, "A", "Length 1");
+        row("empty hides label", "", 1, 5, 0, "", "");
+        row("hexa half unit", "414", 2, 1, 1, "", "Length 1.5");
+        row("hexa paste: last unit", "4142", 2, 0, 2, "42", "Length 2");
+        row("hexa odd paste: last pair", "414", 2, 0, 1, "41", "Length 1.5");
+        row("hexa odd paste grows", "41425", 2, 1, 2, "42", "Length 2.5");
+        row("format 0 is hexa", "4142", 0, 0, 2, "42", "Length 2");
+    }
+    void sendBoxCountsWholeUnitsOnly()
+    {
+        const auto [text, format, before, caption] =
+            fetch<QString, int, int, QString>("text", "format", "before", "caption");
+        const SendBoxChange change = sendBoxChanged(text, int16_t(format), true, before);
+        QTEST(change.sentUnits, "after");
+        QTEST(change.unitToSend, "unit");
+        QCOMPARE(change.lengthCaption, caption);
+        // Message Data form counts and shows the same but never sends.
+        QCOMPARE(sendBoxChanged(text, int16_t(format), false, 0).unitToSend, QString());
+        QCOMPARE(sendBoxChanged(text, int16_t(format), false, 0).lengthCaption, caption);
+    }
+
+    void deletionIsOneRunTakenOut_data()
+    {
+        DataTable<QString, QString, bool> row("before", "after", "deletion");
+        row("backspace", "AB", "A", true);
+        row("middle run", "ABCD", "AD", true);
+        row("select all, type", "ABC", "Z", false);
+        row("growing", "AB", "ABC", false);
+    }
+    void deletionIsOneRunTakenOut()
+    {
+        const auto [before, after, deletion] = fetch<QString, QString, bool>("before", "after", "deletion");
+        QCOMPARE(isDeletion(before, after), deletion);
+        // After two units were sent, a deletion sends nothing (also down to one character); typing does.
+        QCOMPARE(sendBoxChanged(after, 1, true, 2, deletion).unitToSend.isEmpty(), deletion);
+    }
+
+    void nextRowWrapsAndSkipsUnticked_data()
+    {
+        DataTable<QList<int>, int, int> row("ticked", "start", "expected");
+        row("at start", {2, 7}, 2, 2);
+        row("between", {2, 7}, 3, 7);
+        row("after last wraps to first", {2, 7}, 8, 2);
+        row("past row 9 wraps", {0}, 10, 0);
+        row("row 9 only", {9}, 0, 9);
+        row("none ticked", {}, 0, -1);
+    }
+    void nextRowWrapsAndSkipsUnticked()
+    {
+        const auto [ticked, start] = fetch<QList<int>, int>("ticked", "start");
+        AppData d;
+        for (int r : ticked)
+            d.RepeatList[size_t(r)].Enabled = 1;
+        QTEST(NextListRow(d, start), "expected");
+    }
+
+    void choicesParse_data()
+    {
+        DataTable<QString, double, QString, int> row("delay", "seconds", "count", "n");
+        row("smallest", "0.01", 0.01, "Endless", 0);
+        row("largest", "20", 20, "100000", 100000);
+        row("none selected", "", 0, "", 0);
+    }
+    void choicesParse()
+    {
+        const auto [delay, count] = fetch<QString, QString>("delay", "count");
+        QTEST(repeatDelaySeconds(delay), "seconds");
+        QTEST(repeatCount(count), "n");
+    }
+
+    void scheduleDoesNotDriftWithLateTimers()
+    {
+        const qint64 ms = 1000000;
+        RepeatSchedule s(10 * ms);
+        // Every send starts 3 ms after its slot: the next slot stays on the 10 ms grid.
+        qint64 slot = 0;
+        for (int i = 0; i < 1000; ++i)
+            slot = s.slotAfter(slot, s.dueNs(slot) + 3 * ms, s.dueNs(slot) + 4 * ms);
+        QCOMPARE(slot, 1000);
+        QCOMPARE(s.dueNs(slot), 10000 * ms);
+        QCOMPARE(s.waitMs(1, 3 * ms), 7);
+        QCOMPARE(s.waitMs(1, 9 * ms + 1), 1);
+        QCOMPARE(s.waitMs(1, 12 * ms), 0);
+    }
+
+    void heldUpSendSkipsPassedSlotsInsteadOfBursting()
+    {
+        const qint64 ms = 1000000;
+        RepeatSchedule s(10 * ms);
+        // Held up 2.5 s in the send (a warning box): the slots that passed are dropped.
+        QCOMPARE(s.slotAfter(0, 0, 2500 * ms), 250);
+        // A timer that fired 200 ms late (the program was not scheduled) is caught up, slot by slot.
+        QCOMPARE(s.slotAfter(0, 200 * ms, 201 * ms), 1);
+        QCOMPARE(s.waitMs(1, 201 * ms), 0);
+        // A delay longer than the hold leaves nothing to skip.
+        QCOMPARE(RepeatSchedule(1000 * ms).slotAfter(0, 0, 900 * ms), 1);
+    }
+
     void init() { resetStores(); }
 
     // The bytes on the wire of the pseudo-terminal are the ones the hex view shows.
@@ -204,7 +353,8 @@ private slots:
             return;
         QVERIFY(describe(b.log.boxes[0]).startsWith(u"Warning|Kivo|"_s));
         QVERIFY(!b.log.boxes[0].text.isEmpty() && !b.log.boxes[0].text.contains(u"Unknown error"_s));
-        QCOMPARE(b.views(), QString());
+        QVERIFY(control<QTextEdit>(*b.w, "rtfPrintAsc")->document()->isEmpty() &&
+                control<QTextEdit>(*b.w, "rtfPrintHex")->document()->isEmpty());
     }
 
     void funcSetApplyWritesMemoryButtonsAndListFile()
@@ -262,11 +412,11 @@ private slots:
     {
         const auto [message, mode, crlf, stx, lineEndClicks] =
             fetch<QString, int, bool, bool, int>("message", "mode", "crlf", "stx", "lineEndClicks");
-        Bench b(true, [&](AppData &d) {
-            d.MesgList[2] = MesgRecord{message, u"third"_s, int16_t(mode)};
-            d.bMesgCRLF = crlf;
-            d.bMesgSTX = stx;
-        });
+        Bench b;
+        AppData &d = b.w->data();
+        d.MesgList[2] = MesgRecord{message, u"third"_s, int16_t(mode)};
+        d.bMesgCRLF = crlf;
+        d.bMesgSTX = stx;
         frmSendMessage *dlg = b.openSendMessage();
         QCOMPARE(dlg->cmdMode[2]->text(), mode == 1 ? u"ASCII"_s : u"Hexa"_s);
         for (int i = 0; i < lineEndClicks; ++i)
@@ -292,10 +442,9 @@ private slots:
     void digitShortcutsOnlyOutsideTextBoxes()
     {
         const auto [focus, key, keypad] = fetch<QString, int, bool>("focus", "key", "keypad");
-        Bench b(true, [](AppData &d) {
-            tenMessages(d);
-            d.MesgList[6].strMesg.clear();
-        });
+        Bench b;
+        tenMessages(b.w->data());
+        b.w->data().MesgList[6].strMesg.clear();
         frmSendMessage *dlg = b.openSendMessage();
         QVERIFY(!dlg->cmdBtnNum[6]->isEnabled());
         dlg->cmdAssign->click();
@@ -337,7 +486,8 @@ private slots:
 
     void messageApplyAndSaveWriteKeysAndReportFailures()
     {
-        Bench b(true, [](AppData &d) { d.MesgList[0] = MesgRecord{u"hello"_s, u"hi"_s, 1}; });
+        Bench b;
+        b.w->data().MesgList[0] = MesgRecord{u"hello"_s, u"hi"_s, 1};
         frmSendMessage *dlg = b.openSendMessage();
         QCOMPARE(dlg->cmdBtnNum[0]->toolTip(), u"hello"_s);
         dlg->txtString[1]->setText(u" 41 42 "_s);
@@ -370,9 +520,7 @@ private slots:
 
         // A list file that cannot be written: memory changes, and both Save and Apply say it failed.
         QTemporaryDir dir;
-        QFile blocker(dir.filePath(u"file"_s));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(writeFile(dir.filePath(u"file"_s), {}));
         setListFilePathOverride(dir.filePath(u"file/kivo.ini"_s));
         dlg->txtDesc->setPlainText(u"kept in memory"_s);
         dlg->cmdSave->click();
@@ -385,7 +533,8 @@ private slots:
 
     void sendMessageWindowSizesKeysAndSingleInstance()
     {
-        Bench b(true, tenMessages);
+        Bench b;
+        tenMessages(b.w->data());
         QPointer<frmSendMessage> dlg = b.openSendMessage();
         QVERIFY(dlg->isWindow() && !dlg->isModal());
         QCOMPARE(dlg->size(), frmSendMessage::collapsedSize());
@@ -428,32 +577,30 @@ private slots:
         Bench b(false);
         b.click("optComm_0"); // enables "Send &Msg..."
         QString shown;
-        auto apply = [&shown](QWidget *dlg) {
-            if (!dlg)
-                return;
+        const auto apply = [&shown](QWidget *dlg) {
+            QVERIFY(dlg);
             shown = control<QLineEdit>(*dlg, "txtString_0")->text();
             button(*dlg, "cmdApply")->click();
             dlg->close();
         };
-        const AppData &d = b.w->data();
-        QString inMemory;
         if (section == ListFileKeys::FuncString) {
             // The key editor is modal: it is worked while its exec() runs.
             QTimer::singleShot(0, this, [&] { apply(QApplication::activeModalWidget()); });
             b.btn("cmdFuncKeySet")->click();
-            inMemory = d.FuncKeys[0].String;
         } else if (section == ListFileKeys::AutoString) {
             b.w->autoRepeat()->cmdEditList_Click();
             apply(topLevel<frmEditList>());
-            inMemory = d.RepeatList[0].String;
         } else {
             apply(b.openSendMessage());
-            inMemory = d.MesgList[0].strMesg;
         }
         QCOMPARE(shown, kLong);
         QVERIFY(b.log.boxes.isEmpty());
         QCOMPARE(ReadIni(section, ListFileKeys::rowKey(1), kivotest::listFilePath()), kLong);
-        QCOMPARE(inMemory, kLong);
+        const AppData &d = b.w->data();
+        const QStringList inMemory{d.FuncKeys[0].String, d.RepeatList[0].String, d.MesgList[0].strMesg};
+        const QStringList sections{ListFileKeys::FuncString, ListFileKeys::AutoString,
+                                   ListFileKeys::MesgString};
+        QCOMPARE(inMemory[sections.indexOf(section)], kLong);
     }
 
     void longHexPasteIsSentWholeWithItsTrueLength()
