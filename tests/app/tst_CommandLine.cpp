@@ -312,13 +312,12 @@ private slots:
     void profileLeavesTheUsersStoresUntouched()
     {
         const QString bin = path(u"install/bin"_s);
-        QVERIFY(QDir().mkpath(bin));
-        QVERIFY(QFile::copy(kKivo, bin + u"/kivo"_s));
         const QByteArray seed = "[FuncKeyCap]\r\nString1=SEED\r\n";
         const QByteArray userConf = "[Setting]\nBps=3\nWinSockPort=77\n";
         const QByteArray userList = "[FuncKeyCap]\r\nString1=MINE\r\n";
         const QString config = path(u"user-config"_s);
-        QVERIFY(writeFile(bin + u"/kivo.ini"_s, seed));
+        QVERIFY(writeFile(bin + u"/kivo.ini"_s, seed)); // makes the folder for the program's copy
+        QVERIFY(QFile::copy(kKivo, bin + u"/kivo"_s));
         QVERIFY(writeFile(config + u"/Kivo/Kivo.conf"_s, userConf));
         QVERIFY(writeFile(config + u"/Kivo/kivo.ini"_s, userList));
         const QString profile = path(u"profiles/bench-1"_s);
