@@ -66,17 +66,15 @@ QString shown(QWidget &window, const QString &name)
     return u"no control "_s + name;
 }
 
-// The window with the command line applied; ending the program does nothing.
-struct Window
+// The window with the command line applied (before it is shown, as at start-up); ending the
+// program does nothing.
+std::unique_ptr<frmMain> window(const QString &line)
 {
-    frmMain w;
-    explicit Window(const QString &line = {})
-    {
-        w.setEndProgram([] {});
-        if (!line.isNull())
-            kivo::applyCommandLine(w, w.data(), parse(line));
-    }
-};
+    auto w = std::make_unique<frmMain>();
+    w->setEndProgram([] {});
+    kivo::applyCommandLine(*w, w->data(), parse(line));
+    return w;
+}
 
 // kivo run as a process, headless (offscreen), the way a desktop shortcut or a script starts it.
 // KIVO_TRACE_WEIGHT makes it print the weight display's text; its first line says the window is up.
@@ -207,15 +205,14 @@ private slots:
         MessageLog log;
         // Start from TCP/IP so --connect must choose RS232C itself.
         kivo::WriteSetting(u"COMMTYPE"_s, u"TCP/IP"_s);
-        Window win(line);
-        QCOMPARE(shown(win.w, control), expected);
+        QCOMPARE(shown(*window(line), control), expected);
     }
 
     // Every value the command line accepts must exist in the window's list, or choosing it would
     // silently select nothing.
     void everyAcceptedValueIsInTheWindowsList()
     {
-        Window win;
+        const auto w = openWindow();
         const std::pair<const char *, QStringList> lists[] = {
             {"cboBps", kivo::CommandLineLists::bps()},
             {"cboParity", kivo::CommandLineLists::parity()},
@@ -223,19 +220,19 @@ private slots:
             {"cboStopBit", kivo::CommandLineLists::stopBits()},
             {"cboDelay", kivo::CommandLineLists::recvDelay()}};
         for (const auto &[name, values] : lists) {
-            auto *box = control<QComboBox>(win.w, name);
+            auto *box = control<QComboBox>(*w, name);
             QStringList items;
             for (int i = 0; i < box->count(); ++i)
                 items << box->itemText(i);
             QCOMPARE(values, items);
         }
-        QCOMPARE(control<QTabBar>(win.w, "tabPrintSelect")->count(), kivo::CommandLineLists::tabs().size());
+        QCOMPARE(control<QTabBar>(*w, "tabPrintSelect")->count(), kivo::CommandLineLists::tabs().size());
     }
 
     void tcpAndModeAreHeldAndStoredLikeTheSettingDialog()
     {
-        Window win("--tcp scale.lab:4001 --mode \"Orvan 10byte\"");
-        const kivo::AppData &d = win.w.data();
+        const auto w = window(u"--tcp scale.lab:4001 --mode \"Orvan 10byte\""_s);
+        const kivo::AppData &d = w->data();
         QCOMPARE(QStringList({d.strWinSockIP, d.strWinSockPort, QString::number(d.iIndicatorMode)}),
                  QStringList({"scale.lab", "4001", "1"}));
         const QStringList stored{kivo::ReadSetting("WinSockIP", {}), kivo::ReadSetting("WinSockPort", {}),
@@ -248,11 +245,11 @@ private slots:
     void failedConnectShowsConnectFailure()
     {
         MessageLog log;
-        Window win("--port /nonexistent/tty --connect --monitor");
+        const auto w = window(u"--port /nonexistent/tty --connect --monitor"_s);
         QVERIFY(log.boxes.isEmpty());
         QTRY_COMPARE(log.boxes.size(), 1);
         QCOMPARE(describe(log.boxes[0]), u"Critical|Error|Connect Failure!"_s);
-        QTRY_VERIFY(win.w.data().bMonitor);
+        QTRY_VERIFY(w->data().bMonitor);
     }
 
     void shutDownOnSignalStoresTheOptionsChoices_data()
