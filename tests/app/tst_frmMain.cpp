@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "app/Layout.h"
 #include "traffic/SplitterBar.h"
 #include "traffic/TrafficViews.h"
 
@@ -7,6 +8,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+
+#include <limits>
 
 using namespace kivo;
 using namespace kivotest;
@@ -18,13 +21,18 @@ QComboBox *combo(const QObject &w, const char *name)
     return control<QComboBox>(w, name);
 }
 
-// The current texts of the named lists.
-QStringList texts(const QObject &w, std::initializer_list<const char *> lists)
+// The window's choices as one line: the lists' texts, the checked option buttons, the tab and the
+// split position.
+QString choices(frmMain &w)
 {
     QStringList out;
-    for (const char *name : lists)
+    for (const char *name :
+         {"cboParity", "cboDataBit", "cboStopBit", "cboBps", "cboDelay", "cboDelayTime", "cboCount"})
         out << combo(w, name)->currentText();
-    return out;
+    for (const QRadioButton *option : w.findChildren<QRadioButton *>())
+        if (option->isChecked())
+            out << option->objectName();
+    return out.join(u' ') + u" tab%1 split%2"_s.arg(int(w.views()->selectedTab())).arg(w.splitPos());
 }
 
 QString storeFile()
@@ -53,18 +61,13 @@ private slots:
         QCOMPARE(w->windowTitle(), u"Kivo v0.992"_s);
         const QList<QSize> iconSizes = w->windowIcon().availableSizes();
         QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
-        QCOMPARE(texts(*w, {"cboParity", "cboDataBit", "cboStopBit", "cboBps", "cboDelay", "cboDelayTime",
-                            "cboCount"}),
-                 (QStringList{"N", "8", "1", "9600", "0.03", "0.01", "Endless"}));
+        QCOMPARE(choices(*w),
+                 u"N 8 1 9600 0.03 0.01 Endless optComm_1 optFormatAscii optFormMsg tab1 split0"_s);
         QCOMPARE(combo(*w, "cboDelayTime")->itemText(9) + ' ' + combo(*w, "cboDelayTime")->itemText(37),
                  u"0.1 20"_s);
         const QList<int> counts{combo(*w, "cboBps")->count(), combo(*w, "cboDelay")->count(),
                                 combo(*w, "cboDelayTime")->count(), combo(*w, "cboCount")->count()};
         QCOMPARE(counts, (QList<int>{14, 12, 38, 13}));
-        QVERIFY(control<QRadioButton>(*w, "optFormatAscii")->isChecked() &&
-                control<QRadioButton>(*w, "optFormMsg")->isChecked());
-        QCOMPARE(w->views()->selectedTab(), ViewTab::Ascii);
-        QVERIFY(control<QRadioButton>(*w, "optComm_1")->isChecked());
         const QList<bool> enabled{button(*w, "cmdConnect")->isEnabled(),
                                   button(*w, "cmdDisconnect")->isEnabled(),
                                   control<QCheckBox>(*w, "chkAutoRepeat")->isEnabled(),
@@ -97,45 +100,37 @@ private slots:
             w->close();
         }
         auto w = openWindow();
-        QCOMPARE(texts(*w, {"cboParity", "cboDataBit", "cboStopBit", "cboBps", "cboDelay", "cboDelayTime",
-                            "cboCount"}),
-                 (QStringList{"S", "5", "1.5", "256000", "0", "3", "500"}));
-        QVERIFY(control<QRadioButton>(*w, "optFormatHexa")->isChecked() &&
-                control<QRadioButton>(*w, "optFormByte")->isChecked());
-        QCOMPARE(w->views()->selectedTab(), ViewTab::Both);
-        QCOMPARE(w->splitPos(), 4005.0f);
-        QVERIFY(control<QRadioButton>(*w, "optComm_0")->isChecked());
+        QCOMPARE(choices(*w), u"S 5 1.5 256000 0 3 500 optComm_0 optFormatHexa optFormByte tab3 split4005"_s);
         // TCP/IP chosen: Connect off, the send controls usable.
         QVERIFY(!button(*w, "cmdConnect")->isEnabled() && button(*w, "cmdSend")->isEnabled());
     }
 
     void corruptStoreAndListFileStartNormally_data()
     {
-        DataTable<QByteArray, QByteArray, int, int> row("store", "listFile", "parity", "bps");
+        DataTable<QByteArray, QByteArray, QString, QString> row("store", "listFile", "parity", "bps");
         row("non-numbers", "[Setting]\nParity=abc\nBps=\nViewMode=x\nSplitPos=zz\n",
-            "[FuncSendEnable]\r\nString1=yes\r\n[FuncString]\r\nSTX=maybe\r\n", -1, -1);
+            "[FuncSendEnable]\r\nString1=yes\r\n[FuncString]\r\nSTX=maybe\r\n", {}, {});
         row("out of range", "[Setting]\nParity=9\nBps=-4\nViewMode=7\nDelayCount=99\n",
-            "[FuncSendEnable]\r\nString1=99999999\r\n", -1, -1);
+            "[FuncSendEnable]\r\nString1=99999999\r\n", {}, {});
         QByteArray garbage(4096, '\0');
         for (int i = 0; i < garbage.size(); ++i)
             garbage[i] = char((i * 7919) & 0xFF);
-        row("binary garbage", garbage, garbage, 2, 6);
+        row("binary garbage", garbage, garbage, "N", "9600");
         row("10 MB line", "[Setting]\nParity=" + QByteArray(10 << 20, '7'),
-            "[AutoString]\r\nString1=" + QByteArray(10 << 20, 'A'), -1, 6);
+            "[AutoString]\r\nString1=" + QByteArray(10 << 20, 'A'), {}, "9600");
     }
     void corruptStoreAndListFileStartNormally()
     {
-        const auto [store, listFile] = fetch<QByteArray, QByteArray>("store", "listFile");
+        const auto [store, listFile, parity, bps] =
+            fetch<QByteArray, QByteArray, QString, QString>("store", "listFile", "parity", "bps");
         QVERIFY(writeFile(storeFile(), store) && writeFile(kivotest::listFilePath(), listFile));
 
         auto w = openWindow();
-        // An unusable stored index leaves its list as the fixed fill left it: no selection, except
-        // the lists that start with one.
-        QTEST(combo(*w, "cboParity")->currentIndex(), "parity");
-        QTEST(combo(*w, "cboBps")->currentIndex(), "bps");
-        QCOMPARE(texts(*w, {"cboDataBit", "cboDelay", "cboCount"}), (QStringList{"8", "0.03", "Endless"}));
-        QCOMPARE(w->views()->selectedTab(), ViewTab::Ascii);
-        QCOMPARE(w->splitPos(), 0.0f);
+        // An unusable stored index leaves its list as the fixed fill left it: no selection (no text),
+        // except the lists that start with one.
+        QCOMPARE(choices(*w),
+                 u"%1 8 1 %2 0.03 0.01 Endless optComm_1 optFormatAscii optFormMsg tab1 split0"_s.arg(parity,
+                                                                                                      bps));
         QVERIFY(!w->data().FuncSTX);
     }
 
@@ -227,6 +222,106 @@ private slots:
         QSettings s(QSettings::NativeFormat, QSettings::UserScope, u"Kivo"_s, u"Kivo"_s);
         QCOMPARE(s.value(u"Setting/Bps"_s).toString(), u"2"_s);
         QVERIFY(QFile::exists(storeFile()));
+    }
+
+    // The layout rules, a pure function of the window's size, the tab and the split position.
+    void bothLayoutSplitsTheWindowWhenNoPositionChosen()
+    {
+        const ViewLayout l = computeLayout(12000, 9000, 3, 0.0f, {});
+        // A 60-twip gap between the views (120 + 5800 + 60), the bar filling its last 45 twips.
+        QCOMPARE(l.asc, (TwipRect{120, 3600, 5800, 9000 - 3015 - 1700}));
+        QCOMPARE(l.hex, (TwipRect{5980, 3600, 5800, 9000 - 3015 - 1700}));
+        QCOMPARE(l.bar.left, 5935);
+        QCOMPARE(l.bar.width, 45);
+        QVERIFY(l.barVisible);
+        QCOMPARE(l.ascRuler.left, l.asc.left + 1);
+        QCOMPARE(l.hexRuler.width, l.hex.width - 1);
+    }
+
+    void bothLayoutKeepsChosenAsciiWidthOnResize()
+    {
+        const ViewLayout narrow = computeLayout(12000, 9000, 3, 4000.0f, {});
+        const ViewLayout wide = computeLayout(15000, 9000, 3, 4000.0f, narrow);
+        QCOMPARE(narrow.asc.width, 4000);
+        QCOMPARE(wide.asc.width, 4000);
+        QCOMPARE(wide.hex.width - narrow.hex.width, 3000);
+    }
+
+    void singleLayoutsStackTheViewsOnOneRectangle_data()
+    {
+        DataTable<int> row("tab");
+        row("ASCII", 1);
+        row("Hexa", 2);
+        row("like HyperTerminal", 4);
+    }
+    void singleLayoutsStackTheViewsOnOneRectangle()
+    {
+        QFETCH(int, tab);
+        const ViewLayout both = computeLayout(12000, 9000, 3, 4000.0f, {});
+        const ViewLayout l = computeLayout(12000, 9000, tab, 4000.0f, both);
+        QVERIFY(!l.barVisible);
+        QCOMPARE(l.asc, (TwipRect{120, 3600, 12000 - 350, 9000 - 3015 - 1700}));
+        QCOMPARE(l.hex, l.asc);
+        QCOMPARE(l.hyper, l.asc);
+        // Switching back restores the split at the chosen position.
+        QCOMPARE(computeLayout(12000, 9000, 3, 4000.0f, l).asc.width, 4000);
+    }
+
+    // A stored position no view can have (a damaged or hand-edited setting) would push the hex view
+    // out of sight, or overflow the sums; it counts as none chosen.
+    void absurdSplitPositionSplitsTheWindowInTwo_data()
+    {
+        DataTable<float> row("splitPos");
+        row("largest float", std::numeric_limits<float>::max());
+        row("near the int limit", 2147483520.0f);
+        row("beyond any screen", 1e9f);
+        row("infinite", std::numeric_limits<float>::infinity());
+        row("not a number", std::numeric_limits<float>::quiet_NaN());
+        row("negative", -4000.0f);
+    }
+    void absurdSplitPositionSplitsTheWindowInTwo()
+    {
+        QFETCH(float, splitPos);
+        const ViewLayout l = computeLayout(12000, 9000, 3, splitPos, {});
+        QCOMPARE(l, computeLayout(12000, 9000, 3, 0.0f, {}));
+        QCOMPARE(usableSplitPos(splitPos), 0.0f);
+    }
+
+    void negativeSizesAreRefusedAndKeepPreviousValues()
+    {
+        const ViewLayout before = computeLayout(12000, 9000, 3, 8000.0f, {});
+        // Narrower than SplitPos + 400: the hex view's width would be negative and is refused,
+        // while its left and height still follow the rules.
+        const ViewLayout after = computeLayout(8200, 7000, 3, 8000.0f, before);
+        QCOMPARE(after.hex.width, before.hex.width);
+        QCOMPARE(after.hex.left, 8180);
+        QCOMPARE(after.hex.height, 7000 - 3015 - 1700);
+        // Too low for any view height: the heights stay.
+        const ViewLayout low = computeLayout(12000, 4000, 1, 0.0f, before);
+        QCOMPARE(low.asc.height, before.asc.height);
+    }
+
+    void tinyWindowIsNotLaidOut()
+    {
+        const ViewLayout before = computeLayout(12000, 9000, 3, 0.0f, {});
+        const ViewLayout after = computeLayout(99, 9000, 1, 0.0f, before);
+        QCOMPARE(after.asc, before.asc);
+        QVERIFY(after.barVisible);
+        QCOMPARE(computeLayout(12000, 299, 1, 0.0f, before).asc, before.asc);
+    }
+
+    void dragLineStaysInsideItsLimits_data()
+    {
+        DataTable<int, int> row("pos", "expected");
+        row("far left", -300, 500);
+        row("at left limit", 500, 500);
+        row("inside", 4000, 4000);
+        row("far right", 20000, 11500);
+    }
+    void dragLineStaysInsideItsLimits()
+    {
+        QFETCH(int, pos);
+        QTEST(clampDragLine(pos, 12000), "expected");
     }
 };
 

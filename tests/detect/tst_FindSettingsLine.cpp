@@ -1,3 +1,4 @@
+#include "../app/ChildProcess.h"
 #include "MainWindow.h"
 
 #include "detect/frmFindSettings.h"
@@ -6,7 +7,6 @@
 #include "monitor/frmSetting.h"
 
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 
 #include <memory>
@@ -22,47 +22,6 @@ namespace {
 
 const QString kKivo = QStringLiteral(KIVO_EXE);
 const QString kSim = QStringLiteral(KIVO_SIM_EXE);
-
-struct Process
-{
-    std::unique_ptr<QProcess> process = std::make_unique<QProcess>();
-    QString out;
-
-    Process(const QString &program, const QStringList &arguments, const QString &userConfig)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"XDG_CONFIG_HOME"_s, userConfig);
-        process->setProcessEnvironment(env);
-        QObject::connect(process.get(), &QProcess::readyReadStandardOutput, process.get(),
-                         [this] { out += QString::fromLocal8Bit(process->readAllStandardOutput()); });
-        process->start(program, arguments);
-    }
-    ~Process()
-    {
-        process->terminate(); // neither waits when the process has ended
-
-        if (!process->waitForFinished(5000))
-            process->kill();
-        process->waitForFinished(5000);
-    }
-    [[nodiscard]] bool finished(int ms = 30000)
-    {
-        return QTest::qWaitFor([this] { return process->state() == QProcess::NotRunning; }, ms);
-    }
-};
-
-// The simulator on a pseudo-terminal under the link name, with the line given.
-struct Simulator : Process
-{
-    Simulator(const QString &link, const QString &arguments, const QString &config)
-        : Process(kSim, QStringList{"--pty", link} + QProcess::splitCommand(arguments), config)
-    {
-    }
-    [[nodiscard]] bool ready()
-    {
-        return QTest::qWaitFor([this] { return out.contains(u"READY\n"_s); }, 10000);
-    }
-};
 
 const QString kLine = u"--line 19200,8N1 --rate 10 "_s;
 
@@ -94,13 +53,11 @@ private slots:
     {
         const auto [sim, mode] = fetch<QString, int>("sim", "mode");
         const QString link = path(u"line-%1"_s.arg(mode));
-        Simulator simulator(link, kLine + sim, path(u"sim"_s));
-        QVERIFY2(simulator.ready(), qPrintable(simulator.out));
-        frmMain w;
-        w.setEndProgram([] {});
-        w.show();
-        connectSerial(w, link);
-        QVERIFY(w.serialLink().isReady());
+        ChildProcess simulator(kSim, QStringList{"--pty", link} + QProcess::splitCommand(kLine + sim));
+        QVERIFY2(simulator.says(u"READY\n"_s), qPrintable(simulator.out));
+        auto w = openWindow();
+        connectSerial(*w, link);
+        QVERIFY(w->serialLink().isReady());
 
         FindResult found;
         QTimer applyWhenDone;
@@ -113,34 +70,26 @@ private slots:
                      u"19200 8N1, %1 (%2 frames)"_s.arg(found.layoutName).arg(found.frames));
             QTest::mouseClick(found.found ? dialog->cmdApply : dialog->cmdCancel, Qt::LeftButton);
         });
-        QTimer findThenOk; // a timer of its own: the find dialog runs inside this one's slot
-        findThenOk.setSingleShot(true);
-        QObject::connect(&findThenOk, &QTimer::timeout, [&] {
+        // A timer of its own: the find dialog runs inside this one's slot.
+        QTimer::singleShot(100, w.get(), [&] {
             auto *settings = topLevel<frmSetting>();
             QVERIFY(settings);
             settings->cmdFindSettings->click();
             settings->cmdOK->click();
         });
         applyWhenDone.start(50);
-        findThenOk.start(100);
-        button(w, "cmdMonSet")->click();
-        qInfo("%s: found in %.1f s after %d tries", QTest::currentDataTag(), found.elapsedMs / 1000.0,
-              int(found.tries.size()));
+        button(*w, "cmdMonSet")->click();
         QVERIFY2(found.found, qPrintable(found.error));
-        QVERIFY(!w.serialLink().isReady());
-        QCOMPARE(control<QComboBox>(w, "cboBps")->currentText() +
-                     control<QComboBox>(w, "cboParity")->currentText() +
-                     control<QComboBox>(w, "cboDataBit")->currentText() +
-                     control<QComboBox>(w, "cboStopBit")->currentText(),
+        QVERIFY(!w->serialLink().isReady());
+        QCOMPARE(control<QComboBox>(*w, "cboBps")->currentText() +
+                     control<QComboBox>(*w, "cboParity")->currentText() +
+                     control<QComboBox>(*w, "cboDataBit")->currentText() +
+                     control<QComboBox>(*w, "cboStopBit")->currentText(),
                  u"19200N81"_s);
-        QCOMPARE(w.data().iIndicatorMode, int16_t(mode));
+        QCOMPARE(w->data().iIndicatorMode, int16_t(mode));
 
-        QElapsedTimer clock;
-        clock.start();
-        Process kivo(kKivo, {"--detect", "--port", link}, path(u"user"_s));
-        QVERIFY(kivo.finished());
-        qInfo("%s: kivo --detect ran %.1f s", QTest::currentDataTag(), clock.elapsed() / 1000.0);
-        QCOMPARE(kivo.process->exitCode(), 0);
+        ChildProcess kivo(kKivo, {"--detect", "--port", link}, {path(u"user"_s)});
+        QVERIFY(kivo.exits(0, 30000));
         const QRegularExpression line(u"^19200,N,8,1 %1 frames=(\\d+) time=\\d+\\.\\ds\n$"_s.arg(
             QRegularExpression::escape(indicatorModeNames().at(mode))));
         QVERIFY2(line.match(kivo.out).hasMatch(), qPrintable(kivo.out));
@@ -160,16 +109,16 @@ private slots:
         const auto [sim, arguments, status, said] =
             fetch<QString, QString, int, QString>("sim", "kivo", "status", "said");
         const QString link = path(u"status-%1"_s.arg(QTest::currentDataTag()).replace(u' ', u'-'));
-        std::unique_ptr<Simulator> simulator;
+        std::unique_ptr<ChildProcess> simulator;
         if (!sim.isEmpty()) {
-            simulator = std::make_unique<Simulator>(link, sim, path(u"sim"_s));
-            QVERIFY2(simulator->ready(), qPrintable(simulator->out));
+            simulator = std::make_unique<ChildProcess>(kSim, QStringList{"--pty", link} +
+                                                                 QProcess::splitCommand(sim));
+            QVERIFY2(simulator->says(u"READY\n"_s), qPrintable(simulator->out));
         }
-        Process kivo(kKivo, QProcess::splitCommand(QString(arguments).replace(u"%1"_s, link)),
-                     path(u"status-user"_s));
-        QVERIFY(kivo.finished());
-        QCOMPARE(kivo.process->exitCode(), status);
-        const QString err = QString::fromLocal8Bit(kivo.process->readAllStandardError());
+        ChildProcess kivo(kKivo, QProcess::splitCommand(QString(arguments).replace(u"%1"_s, link)),
+                          {path(u"status-user"_s)});
+        QVERIFY(kivo.exits(status, 30000));
+        const QString err = kivo.err();
         if (status == 2) {
             QVERIFY(kivo.out.isEmpty());
             QCOMPARE(err.count(u'\n'), 1);
