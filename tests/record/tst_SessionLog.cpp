@@ -1,12 +1,8 @@
-#include "DataTable.h"
 #include "KivoTest.h"
 
 #include "Replay.h"
 #include "record/LogFile.h"
 #include "record/SessionLog.h"
-
-#include <QSignalSpy>
-#include <QTemporaryDir>
 
 using namespace kivo;
 using namespace kivotest;
@@ -16,15 +12,13 @@ class tst_SessionLog : public QObject
 {
     Q_OBJECT
 private slots:
-    // Every byte value reads back exactly, whatever the text column makes of it.
-    void everyByteValueRoundTrips()
+    // Every byte value and the link read back exactly, whatever the text column makes of them.
+    void lineKeepsEveryByteAndLinkAndMarksUnprintableText()
     {
-        QByteArray all;
-        for (int b = 0; b < 256; ++b)
-            all.append(char(b));
-        const QDateTime time = QDateTime::fromString(QStringLiteral("2026-12-06T17:03:41.123"), Qt::ISODateWithMs);
-        const QByteArray line = slog::chunkLine(time, slog::Direction::Tx, QStringLiteral("tcp:10.0.0.7:4001"), all,
-                                               QString::fromLatin1(all));
+        const QByteArray all = everyByte();
+        const QDateTime time = QDateTime::fromString(u"2026-12-06T17:03:41.123"_s, Qt::ISODateWithMs);
+        const QByteArray line =
+            slog::chunkLine(time, slog::Direction::Tx, u"tcp:10.0.0.7:4001"_s, all, QString::fromLatin1(all));
         QVERIFY(line.startsWith("2026-12-06T17:03:41.123 TX tcp:10.0.0.7:4001 00 01 02 "));
         QCOMPARE(line.count('\n'), 1);
         QCOMPARE(line.count('\t'), 1);
@@ -33,21 +27,15 @@ private slots:
         QCOMPARE(entry->bytes, all);
         QCOMPARE(entry->time, time);
         QCOMPARE(entry->direction, slog::Direction::Tx);
-        QCOMPARE(entry->link, QStringLiteral("tcp:10.0.0.7:4001"));
+        QCOMPARE(entry->link, u"tcp:10.0.0.7:4001"_s);
 
-        // A device path with a blank, a tab or a percent sign stays one field and reads back.
+        // A device path with a blank, a tab or a percent sign stays one field and reads back; the
+        // text column follows the views' question-mark rule.
         const QString path = u"serial:/dev/my port\t100%"_s;
-        const QByteArray odd = slog::chunkLine(time, slog::Direction::Rx, path, "A", u"A"_s);
-        QVERIFY(odd.startsWith("2026-12-06T17:03:41.123 RX serial:/dev/my%20port%09100%25 41\t"));
+        const QByteArray odd =
+            slog::chunkLine(time, slog::Direction::Rx, path, "A", u"A\tb\r\n\x7f\u00e9\u20ac~"_s);
+        QCOMPARE(odd, "2026-12-06T17:03:41.123 RX serial:/dev/my%20port%09100%25 41\tA?b??\x7f??~\n");
         QCOMPARE(slog::parseLine(odd)->link, path);
-    }
-
-    void textColumnFollowsTheViewsQuestionMarkRule()
-    {
-        const QByteArray line = slog::chunkLine(QDateTime::currentDateTime(), slog::Direction::Rx,
-                                               QStringLiteral("serial:/dev/ttyUSB0"), "x",
-                                               QStringLiteral("A\tb\r\n\x7f\u00e9\u20ac~"));
-        QVERIFY(line.endsWith("\tA?b??\x7f??~\n"));
     }
 
     void linesThatAreNotChunksGiveNothing_data()
@@ -72,15 +60,12 @@ private slots:
     void replayTakesReceivedChunksWithScaledTimes()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("s.log"));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("# 2026-12-06T10:00:00.000 recording started\n"
-                "2026-12-06T10:00:00.100 RX serial:p 41\tA\n"
-                "2026-12-06T10:00:00.300 TX serial:p 5A\tZ\n"
-                "2026-12-06T10:00:00.500 RX serial:p 42 43\tBC\n"
-                "2026-12-06T10:00:00.400 RX serial:p 44\tD\n");
-        f.close();
+        const QString path = dir.filePath(u"s.log"_s);
+        QVERIFY(writeFile(path, "# 2026-12-06T10:00:00.000 recording started\n"
+                                "2026-12-06T10:00:00.100 RX serial:p 41\tA\n"
+                                "2026-12-06T10:00:00.300 TX serial:p 5A\tZ\n"
+                                "2026-12-06T10:00:00.500 RX serial:p 42 43\tBC\n"
+                                "2026-12-06T10:00:00.400 RX serial:p 44\tD\n"));
         QList<kivosim::ReplayChunk> chunks;
         QString error;
         QVERIFY(kivosim::loadReplay(path, 2.0, &chunks, &error));
@@ -90,21 +75,22 @@ private slots:
         QCOMPARE(chunks[1].atMs, 200); // 400 ms at twice the speed
         QCOMPARE(chunks[2].atMs, 200); // a time set back counts as no pause
 
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("2026-12-06T10:00:00.300 TX serial:p 5A\tZ\n");
-        f.close();
+        QVERIFY(writeFile(path, "2026-12-06T10:00:00.300 TX serial:p 5A\tZ\n"));
         QVERIFY(!kivosim::loadReplay(path, 1.0, &chunks, &error));
-        QVERIFY(error.contains(QLatin1String("no received chunks")));
+        QVERIFY(error.contains(u"no received chunks"_s));
     }
 
-    // A file that cannot take more (a full disk) ends the log with one report; what came before
-    // the failure is written, appends after it are dropped.
-    void fullDiskEndsTheFileWithOneReport()
+    // A file in a missing folder is refused at open with a reason. A file that cannot take more (a
+    // full disk) ends the log with one report; what came before the failure is written, appends
+    // after it are dropped.
+    void missingFolderIsRefusedAndFullDiskEndsTheFileWithOneReport()
     {
         LogFile file;
         QSignalSpy failed(&file, &LogFile::failed);
         QString error;
-        QVERIFY(file.open(QStringLiteral("/dev/full"), &error));
+        QVERIFY(!file.open(u"/nonexistent-folder/x.log"_s, &error));
+        QVERIFY(!error.isEmpty() && !file.isOpen());
+        QVERIFY(file.open(u"/dev/full"_s, &error));
         file.append("one line\n");
         QTRY_COMPARE(failed.size(), 1);
         QVERIFY(!file.isOpen());
@@ -113,15 +99,6 @@ private slots:
         QTest::qWait(2 * LogFile::kBatchInterval);
         QCOMPARE(failed.size(), 1);
         QVERIFY(!failed.first().first().toString().isEmpty());
-    }
-
-    void missingFolderIsRefusedAtOpen()
-    {
-        LogFile file;
-        QString error;
-        QVERIFY(!file.open(QStringLiteral("/nonexistent-folder/x.log"), &error));
-        QVERIFY(!error.isEmpty());
-        QVERIFY(!file.isOpen());
     }
 };
 
