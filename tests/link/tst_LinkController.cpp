@@ -98,56 +98,43 @@ private slots:
     }
 
     // Connect applies the line settings and enables the send controls (Start only when auto repeat
-    // is ticked); choosing TCP/IP closes the port.
-    void connectAppliesSettingsAndEnablesTheSendControls_data()
+    // is ticked), and choosing TCP/IP closes the port; a refused connect shows its box and opens
+    // nothing. "attempt" is the port and settings, "pty" the test's pseudo-terminal.
+    void connectOpensOnlyAValidPortAndSetsTheSendControls_data()
     {
-        DataTable<bool> row("autoRepeatTicked");
-        row("auto repeat ticked", true);
-        row("auto repeat unticked", false);
+        DataTable<QString, bool, QString> row("attempt", "ticked", "box"); // no box: connected
+        const QString limit = u"Warning|Error|COM15 이하만 사용 가능합니다."_s;
+        const QString failed = u"Critical|Error|Connect Failure!"_s;
+        row("auto repeat ticked", "pty 19200,N,8,2", true, {});
+        row("auto repeat unticked", "pty 19200,N,8,2", false, {});
+        row("COM16 over the limit", "COM16 9600,N,8,1", false, limit);
+        row("huge COM number", "COM99999999999 9600,N,8,1", false, limit);
+        row("COM15 allowed, absent", "COM15 9600,N,8,1", false, failed);
+        row("bare COM, absent", "COM 9600,N,8,1", false, failed);
+        row("no port chosen", " 9600,N,8,1", false, failed);
+        row("even parity", "pty 9600,E,8,1", false, failed);
+        row("6 data bits", "pty 9600,N,6,1", false, failed);
+        row("4 data bits", "pty 9600,N,4,1", false, failed);
     }
-    void connectAppliesSettingsAndEnablesTheSendControls()
+    void connectOpensOnlyAValidPortAndSetsTheSendControls()
     {
-        QFETCH(bool, autoRepeatTicked);
+        const auto [attempt, ticked, box] = fetch<QString, bool, QString>("attempt", "ticked", "box");
         PtyPair pty;
         frmMain w;
         QCOMPARE(controls(w), disconnected);
-        control<QCheckBox>(w, "chkAutoRepeat")->setChecked(autoRepeatTicked);
-        connectSerial(w, pty.slavePath(), u"19200,N,8,2"_s);
-        QVERIFY(m_log.boxes.isEmpty());
-        QVERIFY(w.serialLink().isOpen());
-        QCOMPARE(controls(w), (QList<bool>{false, true, true, autoRepeatTicked, true}));
+        control<QCheckBox>(w, "chkAutoRepeat")->setChecked(ticked);
+        const QString port = attempt.section(u' ', 0, 0);
+        connectSerial(w, port == u"pty"_s ? pty.slavePath() : port, attempt.section(u' ', 1));
+        QCOMPARE(describe(m_log.boxes), box.isEmpty() ? QStringList() : QStringList{box});
+        QCOMPARE(w.serialLink().isOpen(), box.isEmpty());
+        QCOMPARE(controls(w), (box.isEmpty() ? QList<bool>{false, true, true, ticked, true} : disconnected));
+        if (!box.isEmpty())
+            return;
         const termios t = pty.attributes();
         QCOMPARE(int(cfgetospeed(&t)), int(B19200));
         QVERIFY(t.c_cflag & CSTOPB);
         control<QRadioButton>(w, "optComm_0")->click();
         QVERIFY(!w.serialLink().isOpen());
-    }
-
-    // "attempt" is the port and settings, "pty" the test's pseudo-terminal; "overLimit" expects the
-    // port-limit box instead of "Connect Failure!".
-    void refusedConnectShowsItsBoxAndOpensNothing_data()
-    {
-        DataTable<QString, bool> row("attempt", "overLimit");
-        row("COM16 over the limit", "COM16 9600,N,8,1", true);
-        row("huge COM number", "COM99999999999 9600,N,8,1", true);
-        row("COM15 allowed, absent", "COM15 9600,N,8,1", false);
-        row("bare COM, absent", "COM 9600,N,8,1", false);
-        row("no port chosen", " 9600,N,8,1", false);
-        row("even parity", "pty 9600,E,8,1", false);
-        row("6 data bits", "pty 9600,N,6,1", false);
-        row("4 data bits", "pty 9600,N,4,1", false);
-    }
-    void refusedConnectShowsItsBoxAndOpensNothing()
-    {
-        const auto [attempt, overLimit] = fetch<QString, bool>("attempt", "overLimit");
-        PtyPair pty;
-        frmMain w;
-        const QString port = attempt.section(u' ', 0, 0);
-        connectSerial(w, port == QLatin1String("pty") ? pty.slavePath() : port, attempt.section(u' ', 1));
-        QCOMPARE(describe(m_log.boxes), QStringList{overLimit ? "Warning|Error|COM15 이하만 사용 가능합니다."
-                                                              : "Critical|Error|Connect Failure!"});
-        QVERIFY(!w.serialLink().isOpen());
-        QCOMPARE(controls(w), disconnected);
     }
 
     // Unplugging must not leave a dead port looking connected, nor a run going on it.

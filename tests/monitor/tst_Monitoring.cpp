@@ -498,52 +498,40 @@ private slots:
         stored.pattern = frames22("W\r\n");
         stored.pattern.overloadTrue = {u"OL"_s};
         QVERIFY(saveMonitorOptions(stored, kivotest::listFilePath()));
-        PtyPair pty;
-        frmMain w;
-        w.setEndProgram([] {});
-        QCOMPARE(w.monitor()->options().pattern, stored.pattern);
-        w.data().iIndicatorMode = ModePattern;
-        choose(w, "cboDelay", u"0"_s);
-        control<QTabBar>(w, "tabPrintSelect")->setCurrentIndex(2);
-        connectSerial(w, pty.slavePath());
-        QVERIFY(w.serialLink().isReady());
-        button(w, "cmdMonOn")->click();
-        const auto *panel = w.findChild<IndicatorPanel *>();
+        Bench b(false, ModePattern, true);
+        QCOMPARE(b.w.monitor()->options().pattern, stored.pattern);
+        control<QTabBar>(b.w, "tabPrintSelect")->setCurrentIndex(2);
+        const auto *panel = b.w.findChild<IndicatorPanel *>();
         QCOMPARE(panel->unit(), QString());
 
-        pty.deviceSends(unitFrame("ST", "12.345", "lb"));
-        QTRY_COMPARE(control<QLabel>(w, "lblIndi")->text(), u"12.345"_s);
-        QCOMPARE(panel->unit() + lamps(w), u"lbS-"_s);
-        pty.deviceSends("ST,GS,01,  oops\r\n" + unitFrame("OL", "1.5", "g"));
-        QTRY_COMPARE(control<QLabel>(w, "lblIndi")->text(), u"1.5"_s);
-        QCOMPARE(panel->unit() + lamps(w), u"g-O"_s);
-        QCOMPARE(w.serialBuffers().framesFound, 2u);
-        QCOMPARE(w.serialBuffers().bytesDropped, 17u);
+        b.send(unitFrame("ST", "12.345", "lb"));
+        QTRY_COMPARE(b.shown(), u"12.345"_s);
+        QCOMPARE(panel->unit() + lamps(b.w), u"lbS-"_s);
+        b.send("ST,GS,01,  oops\r\n" + unitFrame("OL", "1.5", "g"));
+        QTRY_COMPARE(b.shown(), u"1.5"_s);
+        QCOMPARE(panel->unit() + lamps(b.w), u"g-O"_s);
+        QCOMPARE(b.rx().framesFound, 2u);
+        QCOMPARE(b.rx().bytesDropped, 17u);
 
         MonitorOptions polled = stored;
         polled.poll = true;
         polled.pollMs = 50;
-        w.monitor()->setOptions(polled);
-        QVERIFY(w.monitor()->isPolling());
-        QElapsedTimer clock;
-        clock.start();
-        QByteArray requests;
-        while (clock.elapsed() < 600) {
-            QTest::qWait(20);
-            requests += pty.deviceReceived();
-        }
+        b.w.monitor()->setOptions(polled);
+        QVERIFY(b.w.monitor()->isPolling());
+        QTest::qWait(600);
+        const QByteArray requests = b.pty.deviceReceived();
         const qsizetype n = requests.count("W\r\n");
         QVERIFY2(n >= 6 && n <= 13 && requests.size() == n * 3, requests.constData());
-        QTRY_VERIFY2(control<QTextEdit>(w, "rtfPrintHex")->toPlainText().contains(u"SEND : 57 0D 0A"_s),
-                     qPrintable(control<QTextEdit>(w, "rtfPrintHex")->toPlainText().right(200)));
+        QTRY_VERIFY2(control<QTextEdit>(b.w, "rtfPrintHex")->toPlainText().contains(u"SEND : 57 0D 0A"_s),
+                     qPrintable(control<QTextEdit>(b.w, "rtfPrintHex")->toPlainText().right(200)));
 
-        button(w, "cmdMonOff")->click();
-        QVERIFY(!w.monitor()->isPolling());
+        button(b.w, "cmdMonOff")->click();
+        QVERIFY(!b.w.monitor()->isPolling());
         QCOMPARE(panel->unit(), u"kg"_s);
         QTest::qWait(150);
-        (void)pty.deviceReceived(); // a request already under way may still arrive
+        (void)b.pty.deviceReceived(); // a request already under way may still arrive
         QTest::qWait(150);
-        QCOMPARE(pty.deviceReceived(), QByteArray());
+        QCOMPARE(b.pty.deviceReceived(), QByteArray());
     }
 
     // Each protocol layout through the real window with the simulator speaking it, over a

@@ -34,11 +34,8 @@ struct LogContent
 LogContent readLog(const QString &path)
 {
     LogContent c;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return c;
     QDateTime last;
-    for (const QByteArray &line : f.readAll().split('\n')) {
+    for (const QByteArray &line : readFile(path).split('\n')) {
         if (line.startsWith("# ")) {
             c.comments << QString::fromUtf8(line.mid(26)); // after "# " and the time
             continue;
