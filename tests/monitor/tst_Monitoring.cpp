@@ -21,11 +21,12 @@ using namespace kivotest;
 namespace {
 
 // A frame of the mode (0: 22 bytes, 1: 10 bytes without status, 2: 18 bytes) around an
-// eight-byte weight field.
-QByteArray frame(int mode, const QByteArray &weight, const QByteArray &status = "ST")
+// eight-byte weight field; a unit other than kg makes a 22-byte frame longer or shorter.
+QByteArray frame(int mode, const QByteArray &weight, const QByteArray &status = "ST",
+                 const QByteArray &unit = "kg")
 {
     const QByteArray w = weight.leftJustified(8, ' ');
-    return mode == 1 ? w + "\r\n" : status + (mode == 0 ? ",GS,01," + w + " kg\r\n" : ",GS," + w + "kg\r\n");
+    return mode == 1 ? w + "\r\n" : status + (mode == 0 ? ",GS,01," + w + ' ' : ",GS," + w) + unit + "\r\n";
 }
 
 // The window monitoring in a mode over one link, and the indicator's end of that link: a fake
@@ -77,11 +78,6 @@ PatternLayout frames22(QByteArray request = {})
     p.stableTrue = {u"ST"_s};
     p.request = std::move(request);
     return p;
-}
-
-QByteArray unitFrame(const char *status, const char *weight, const char *unit)
-{
-    return QByteArray(status) + ",GS,01," + QByteArray(weight).rightJustified(8, ' ') + ' ' + unit + "\r\n";
 }
 
 // The window monitoring the simulator, started with its own arguments, over a pseudo-terminal or TCP.
@@ -439,7 +435,7 @@ private slots:
             fetch<QString, QString, QString>("expression", "request", "reason");
         MessageLog log;
         const QByteArray recent =
-            "G\r\n" + unitFrame("ST", "12.345", "lb") + "junk\r\n" + unitFrame("OL", "99.9", "g");
+            "G\r\n" + frame(0, "  12.345", "ST", "lb") + "junk\r\n" + frame(0, "    99.9", "OL", "g");
         frmPattern dlg({}, recent);
         dlg.show();
         dlg.txtPattern->setText(expression);
@@ -504,10 +500,10 @@ private slots:
         const auto *panel = b.w.findChild<IndicatorPanel *>();
         QCOMPARE(panel->unit(), QString());
 
-        b.send(unitFrame("ST", "12.345", "lb"));
+        b.send(frame(0, "  12.345", "ST", "lb"));
         QTRY_COMPARE(b.shown(), u"12.345"_s);
         QCOMPARE(panel->unit() + lamps(b.w), u"lbS-"_s);
-        b.send("ST,GS,01,  oops\r\n" + unitFrame("OL", "1.5", "g"));
+        b.send("ST,GS,01,  oops\r\n" + frame(0, "     1.5", "OL", "g"));
         QTRY_COMPARE(b.shown(), u"1.5"_s);
         QCOMPARE(panel->unit() + lamps(b.w), u"g-O"_s);
         QCOMPARE(b.rx().framesFound, 2u);
