@@ -12,7 +12,6 @@
 #include "traffic/ViewSearch.h"
 
 #include <QAction>
-#include <QMouseEvent>
 #include <QTextBlock>
 #include <QToolButton>
 
@@ -299,21 +298,21 @@ private slots:
         QCOMPARE(view("rtfPrintHex")->textCursor().selectedText(), u"41 42 43"_s);
         QVERIFY(tipText->text() == u"ABC"_s && tip->isVisible());
         QVERIFY(tip->y() > view("rtfPrintHex")->viewport()->mapTo(tip->parentWidget(), charPos(15)).y());
-        mouse(QEvent::MouseMove, 22);
+        mouse(QTest::MouseMove, 22);
         QCOMPARE(tipText->text(), u"ABC\r\n"_s);
 
         QCOMPARE(tipDelay->interval(), 3000);
         tipDelay->setInterval(60000);
-        mouse(QEvent::MouseButtonRelease, 22);
+        mouse(QTest::MouseRelease, 22);
         QVERIFY(tip->isVisible());
-        mouse(QEvent::MouseButtonPress, 2);
+        mouse(QTest::MousePress, 2);
         QVERIFY(tip->isVisible());
-        mouse(QEvent::MouseButtonRelease, 2);
+        mouse(QTest::MouseRelease, 2);
         QVERIFY(!tip->isVisible() && !m_w->views()->bTipArmed);
 
         tipDelay->setInterval(100);
         drag(13, 18);
-        mouse(QEvent::MouseButtonRelease, 18);
+        mouse(QTest::MouseRelease, 18);
         QVERIFY(tip->isVisible() && tipDelay->isActive());
         QTRY_VERIFY(!tip->isVisible());
         QVERIFY(!tipDelay->isActive());
@@ -585,20 +584,16 @@ private:
         return QPoint(r.left() + 1, r.center().y());
     }
     // A left-button press, move with the button down, or release over a character of the hex view.
-    void mouse(QEvent::Type type, int position) const
+    void mouse(QTest::MouseAction action, int position) const
     {
-        QWidget *viewport = view("rtfPrintHex")->viewport();
-        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-        const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-        QMouseEvent event(type, charPos(position), viewport->mapToGlobal(charPos(position)), button, buttons,
-                          Qt::NoModifier);
-        QApplication::sendEvent(viewport, &event);
+        const Qt::MouseButton button = action == QTest::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QTest::mouseEvent(action, view("rtfPrintHex")->viewport(), button, {}, charPos(position));
     }
     void drag(int from, int to) const
     {
-        mouse(QEvent::MouseButtonPress, from);
-        mouse(QEvent::MouseMove, (from + to) / 2);
-        mouse(QEvent::MouseMove, to);
+        mouse(QTest::MousePress, from);
+        mouse(QTest::MouseMove, (from + to) / 2);
+        mouse(QTest::MouseMove, to);
     }
 
     std::unique_ptr<frmMain> m_w;
