@@ -48,6 +48,15 @@ inline QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
+// Every byte value once, 00 to FF.
+inline QByteArray everyByte()
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    return all;
+}
+
 // Removes the settings store and the list file, so a test starts from a fresh install.
 inline void resetStores()
 {

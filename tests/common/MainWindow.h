@@ -6,6 +6,7 @@
 #include "KivoTest.h"
 
 #include "app/frmMain.h"
+#include "monitor/IndicatorPanel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -64,6 +65,19 @@ template <class T> T *topLevel()
         if (auto *found = qobject_cast<T *>(w); found && found->isVisible())
             return found;
     return nullptr;
+}
+
+// The display's two lamps as two characters: Stable 'S' lit, '-' unlit, Overload 'O' lit, '-' unlit;
+// '?' for a lamp in any other colour.
+inline QString lamps(const QObject &w)
+{
+    using P = kivo::IndicatorPanel;
+    const auto lamp = [&w](const char *name, QColor lit, QColor off, QChar mark) {
+        const QColor c = kivo::textColor(control<QLabel>(w, name));
+        return c == lit ? mark : c == off ? u'-' : u'?';
+    };
+    return QString(lamp("lblStable", P::kStableLit, P::kStableOff, u'S')) +
+           lamp("lblOverload", P::kOverloadLit, P::kOverloadOff, u'O');
 }
 
 // Writes the list file that the next start-up reads.

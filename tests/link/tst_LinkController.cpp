@@ -4,6 +4,7 @@
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "link/LinkController.h"
+#include "link/PortNames.h"
 #include "send/AutoRepeat.h"
 
 #include <QElapsedTimer>
@@ -24,87 +25,116 @@ QList<bool> controls(const frmMain &w)
 const QList<bool> connected{false, true, true, false, true};
 const QList<bool> disconnected{true, false, false, false, false};
 
-// A device path that stays the same while the device behind it goes and comes back, as a USB
-// adapter's stable name does.
-struct StableName
-{
-    QTemporaryDir dir;
-    QString path() const { return dir.filePath(u"ttyKIVO"_s); }
-    void pointAt(const PtyPair &pty) const
-    {
-        QFile::remove(path());
-        QVERIFY(QFile::link(pty.slavePath(), path()));
-    }
-};
-
 } // namespace
 
-// Connecting, refusals, unplugging, a port that comes back, the stored port and endpoint, and the
-// TCP link's state, as the window shows them.
+// The links' own rules and the serial byte path; connecting, refusals, unplugging, a port that
+// comes back, the stored port and endpoint, and the TCP link's state, as the window shows them.
 class tst_LinkController : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<MessageLog> m_log;
+    MessageLog m_log;
 
 private slots:
     void init()
     {
         resetStores();
-        m_log = std::make_unique<MessageLog>();
+        m_log.boxes.clear();
     }
-    void cleanup() { m_log.reset(); }
+
+    void portListIsInNaturalOrder_data()
+    {
+        DataTable<QStringList, QStringList> row("names", "expected");
+        row("COM numbers by value", {"COM10", "COM2", "COM1", "COM15"}, {"COM1", "COM2", "COM10", "COM15"});
+        row("ttyS before ttyUSB", {"ttyUSB0", "ttyS10", "ttyACM0", "ttyS1", "ttyS2"},
+            {"ttyACM0", "ttyS1", "ttyS2", "ttyS10", "ttyUSB0"});
+        row("letter case and leading zeros", {"com3", "COM02", "COM2", "Com1"},
+            {"Com1", "COM2", "COM02", "com3"});
+        row("prefix first", {"COM1x", "COM1", "COM"}, {"COM", "COM1", "COM1x"});
+    }
+    void portListIsInNaturalOrder()
+    {
+        QFETCH(QStringList, names);
+        QTEST(PortNames::sortedNaturally(names), "expected");
+    }
+
+    void remotePortMustBeWholeNumberInRange_data()
+    {
+        DataTable<QString, int> row("text", "port"); // 0: no connection attempt
+        row("65535", "65535", 65535);
+        row("leading zero", "0502", 502);
+        row("empty", "", 0);
+        row("65536", "65536", 0);
+        row("blank inside", "80 ", 0);
+        row("overflow", "99999999999999999999", 0);
+    }
+    void remotePortMustBeWholeNumberInRange()
+    {
+        QFETCH(QString, text);
+        QTEST(int(TcpLink::portNumber(text)), "port");
+    }
+
+    void serialBytesFlowBothWaysAndDiscardEmptiesInput()
+    {
+        PtyPair pty;
+        SerialLink link;
+        QVERIFY(link.open(pty.slavePath(), u"9600,N,8,1"_s));
+        QVERIFY(link.open(pty.slavePath(), u"9600,N,8,1"_s)); // close-then-open, own lock
+        const QByteArray fromDevice("ST,+12.34\r\n\x00\xff", 13);
+        pty.deviceSends(fromDevice);
+        QTRY_COMPARE(link.bytesAvailable(), qint64(fromDevice.size()));
+        QCOMPARE(link.readAll(), fromDevice);
+        QString error;
+        QVERIFY2(link.write(QByteArray("\x02Z\x03", 3), &error), qPrintable(error));
+        QByteArray got;
+        QTRY_COMPARE(got += pty.deviceReceived(), QByteArray("\x02Z\x03", 3));
+
+        pty.deviceSends("junk");
+        QTRY_VERIFY(link.bytesAvailable() > 0);
+        link.discardInput();
+        QCOMPARE(link.readAll(), QByteArray());
+        link.close();
+        link.discardInput(); // nothing to do on a closed port, and no failure
+        QVERIFY(!link.write("A", &error));
+    }
 
     // Connect applies the line settings and enables the send controls (Start only when auto repeat
-    // is ticked); choosing TCP/IP closes the port.
-    void connectAppliesSettingsAndEnablesTheSendControls_data()
+    // is ticked), and choosing TCP/IP closes the port; a refused connect shows its box and opens
+    // nothing. "attempt" is the port and settings, "pty" the test's pseudo-terminal.
+    void connectOpensOnlyAValidPortAndSetsTheSendControls_data()
     {
-        DataTable<bool> row("autoRepeatTicked");
-        row("auto repeat ticked", true);
-        row("auto repeat unticked", false);
+        DataTable<QString, bool, QString> row("attempt", "ticked", "box"); // no box: connected
+        const QString limit = u"Warning|Error|COM15 이하만 사용 가능합니다."_s;
+        const QString failed = u"Critical|Error|Connect Failure!"_s;
+        row("auto repeat ticked", "pty 19200,N,8,2", true, {});
+        row("auto repeat unticked", "pty 19200,N,8,2", false, {});
+        row("COM16 over the limit", "COM16 9600,N,8,1", false, limit);
+        row("huge COM number", "COM99999999999 9600,N,8,1", false, limit);
+        row("COM15 allowed, absent", "COM15 9600,N,8,1", false, failed);
+        row("bare COM, absent", "COM 9600,N,8,1", false, failed);
+        row("no port chosen", " 9600,N,8,1", false, failed);
+        row("even parity", "pty 9600,E,8,1", false, failed);
+        row("6 data bits", "pty 9600,N,6,1", false, failed);
+        row("4 data bits", "pty 9600,N,4,1", false, failed);
     }
-    void connectAppliesSettingsAndEnablesTheSendControls()
+    void connectOpensOnlyAValidPortAndSetsTheSendControls()
     {
-        QFETCH(bool, autoRepeatTicked);
+        const auto [attempt, ticked, box] = fetch<QString, bool, QString>("attempt", "ticked", "box");
         PtyPair pty;
         frmMain w;
         QCOMPARE(controls(w), disconnected);
-        control<QCheckBox>(w, "chkAutoRepeat")->setChecked(autoRepeatTicked);
-        connectSerial(w, pty.slavePath(), u"19200,N,8,2"_s);
-        QVERIFY(m_log->boxes.isEmpty());
-        QVERIFY(w.serialLink().isOpen());
-        QCOMPARE(controls(w), (QList<bool>{false, true, true, autoRepeatTicked, true}));
+        control<QCheckBox>(w, "chkAutoRepeat")->setChecked(ticked);
+        const QString port = attempt.section(u' ', 0, 0);
+        connectSerial(w, port == u"pty"_s ? pty.slavePath() : port, attempt.section(u' ', 1));
+        QCOMPARE(describe(m_log.boxes), box.isEmpty() ? QStringList() : QStringList{box});
+        QCOMPARE(w.serialLink().isOpen(), box.isEmpty());
+        QCOMPARE(controls(w), (box.isEmpty() ? QList<bool>{false, true, true, ticked, true} : disconnected));
+        if (!box.isEmpty())
+            return;
         const termios t = pty.attributes();
         QCOMPARE(int(cfgetospeed(&t)), int(B19200));
         QVERIFY(t.c_cflag & CSTOPB);
         control<QRadioButton>(w, "optComm_0")->click();
         QVERIFY(!w.serialLink().isOpen());
-    }
-
-    // "attempt" is the port and settings, "pty" the test's pseudo-terminal; "overLimit" expects the
-    // port-limit box instead of "Connect Failure!".
-    void refusedConnectShowsItsBoxAndOpensNothing_data()
-    {
-        DataTable<QString, bool> row("attempt", "overLimit");
-        row("COM16 over the limit", "COM16 9600,N,8,1", true);
-        row("huge COM number", "COM99999999999 9600,N,8,1", true);
-        row("COM15 allowed, absent", "COM15 9600,N,8,1", false);
-        row("bare COM, absent", "COM 9600,N,8,1", false);
-        row("no port chosen", " 9600,N,8,1", false);
-        row("even parity", "pty 9600,E,8,1", false);
-        row("6 data bits", "pty 9600,N,6,1", false);
-        row("4 data bits", "pty 9600,N,4,1", false);
-    }
-    void refusedConnectShowsItsBoxAndOpensNothing()
-    {
-        const auto [attempt, overLimit] = fetch<QString, bool>("attempt", "overLimit");
-        PtyPair pty;
-        frmMain w;
-        const QString port = attempt.section(u' ', 0, 0);
-        connectSerial(w, port == QLatin1String("pty") ? pty.slavePath() : port, attempt.section(u' ', 1));
-        QCOMPARE(describe(m_log->boxes), QStringList{overLimit ? "Warning|Error|COM15 이하만 사용 가능합니다."
-                                                               : "Critical|Error|Connect Failure!"});
-        QVERIFY(!w.serialLink().isOpen());
-        QCOMPARE(controls(w), disconnected);
     }
 
     // Unplugging must not leave a dead port looking connected, nor a run going on it.
@@ -121,15 +151,13 @@ private slots:
         QByteArray sent; // the run's first send, then a 20 s wait
         QTRY_COMPARE(sent += pty->deviceReceived(), QByteArray("A"));
         pty->unplug();
-        QTRY_COMPARE(m_log->boxes.size(), 1);
-        QVERIFY(m_log->boxes[0].icon == QMessageBox::Critical &&
-                m_log->boxes[0].title == QLatin1String("Error"));
-        QVERIFY(!m_log->boxes[0].text.isEmpty());
+        QTRY_COMPARE(m_log.boxes.size(), 1);
+        QVERIFY(describe(m_log.boxes[0]).startsWith(u"Critical|Error|"_s) && !m_log.boxes[0].text.isEmpty());
         QCOMPARE(controls(*w), disconnected);
         QVERIFY(!w->autoRepeat()->isRunning());
         QCOMPARE(button(*w, "cmdSend")->text(), u"Start"_s);
         QTest::qWait(100); // a dying port reports its error in a loop: no second box may follow
-        QCOMPARE(m_log->boxes.size(), 1);
+        QCOMPARE(m_log.boxes.size(), 1);
         PtyPair back;
         connectSerial(*w, back.slavePath());
         QCOMPARE(controls(*w), (QList<bool>{false, true, true, true, true})); // Start too: still ticked
@@ -140,16 +168,23 @@ private slots:
     // stops the waiting, and the port that comes back then stays closed.
     void reconnectWaitsForThePortUntilDisconnect()
     {
-        StableName name;
+        // A device path that stays the same while the device behind it goes and comes back, as a
+        // USB adapter's stable name does.
+        QTemporaryDir dir;
+        const QString name = dir.filePath(u"ttyKIVO"_s);
+        const auto pointAt = [&name](const PtyPair &pty) {
+            QFile::remove(name);
+            QVERIFY(QFile::link(pty.slavePath(), name));
+        };
         auto first = std::make_unique<PtyPair>();
-        name.pointAt(*first);
+        pointAt(*first);
         frmMain w;
         w.setEndProgram({});
         auto *retry = control<QTimer>(w, "tmrReconnect");
         QCOMPARE(retry->interval(), 1000);
         retry->setInterval(100);
         control<QCheckBox>(w, "chkReconnect")->setChecked(true);
-        connectSerial(w, name.path());
+        connectSerial(w, name);
         QVERIFY(w.serialLink().isOpen());
         button(w, "cmdMonOn")->click();
         auto *display = control<QLabel>(w, "lblIndi");
@@ -158,11 +193,11 @@ private slots:
 
         first->unplug();
         auto *status = control<QLabel>(w, "sbrStatus_Link");
-        QTRY_VERIFY(!status->isHidden() && status->text().contains(name.path()));
+        QTRY_VERIFY(!status->isHidden() && status->text().contains(name));
         QVERIFY(!button(w, "cmdConnect")->isEnabled() && button(w, "cmdDisconnect")->isEnabled() &&
                 !button(w, "cmdSend")->isEnabled());
         auto second = std::make_unique<PtyPair>();
-        name.pointAt(*second);
+        pointAt(*second);
         QTRY_VERIFY(w.serialLink().isOpen());
         QVERIFY(status->isHidden() && button(w, "cmdSend")->isEnabled());
         QCOMPARE(w.serialLink().openedSettings(), u"9600,N,8,1"_s);
@@ -174,10 +209,10 @@ private slots:
         button(w, "cmdDisconnect")->click();
         QVERIFY(status->isHidden() && button(w, "cmdConnect")->isEnabled());
         PtyPair third;
-        name.pointAt(third);
+        pointAt(third);
         QTest::qWait(300); // longer than one retry: nothing may open the port
         QVERIFY(!w.serialLink().isOpen());
-        QCOMPARE(m_log->boxes.size(), 0);
+        QCOMPARE(m_log.boxes.size(), 0);
 
         w.close();
         QCOMPARE(ReadSetting(QString(SK::AutoReconnect), QString()), u"True"_s);
@@ -276,7 +311,7 @@ private slots:
         delete peer;
         staysError();
         QVERIFY(!w.tcpLink().write("x", &error));
-        QVERIFY(m_log->boxes.isEmpty());
+        QVERIFY(m_log.boxes.isEmpty());
     }
 
     // An endpoint stored as typed, blanks and all, still connects at the next start. A silent

@@ -5,14 +5,15 @@
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "link/LinkController.h"
-#include "link/SerialLink.h"
 #include "monitor/FrameCollector.h"
-#include "monitor/IndicatorPanel.h"
 #include "monitor/MonitorController.h"
-#include "monitor/SegmentDisplay.h"
+#include "monitor/frmPattern.h"
 #include "monitor/frmSetting.h"
+#include "protocol/RequestText.h"
 #include "send/Sender.h"
 #include "traffic/ReceivePipeline.h"
+
+#include <QSpinBox>
 
 using namespace kivo;
 using namespace kivotest;
@@ -20,11 +21,12 @@ using namespace kivotest;
 namespace {
 
 // A frame of the mode (0: 22 bytes, 1: 10 bytes without status, 2: 18 bytes) around an
-// eight-byte weight field.
-QByteArray frame(int mode, const QByteArray &weight, const QByteArray &status = "ST")
+// eight-byte weight field; a unit other than kg makes a 22-byte frame longer or shorter.
+QByteArray frame(int mode, const QByteArray &weight, const QByteArray &status = "ST",
+                 const QByteArray &unit = "kg")
 {
     const QByteArray w = weight.leftJustified(8, ' ');
-    return mode == 1 ? w + "\r\n" : status + (mode == 0 ? ",GS,01," + w + " kg\r\n" : ",GS," + w + "kg\r\n");
+    return mode == 1 ? w + "\r\n" : status + (mode == 0 ? ",GS,01," + w + ' ' : ",GS," + w) + unit + "\r\n";
 }
 
 // The window monitoring in a mode over one link, and the indicator's end of that link: a fake
@@ -65,6 +67,57 @@ struct Bench
     frmMain w;
 };
 
+// Reads the 22-byte frames with a unit of their own: "ST,GS,01,  12.345 lb" CR LF.
+const QString kExpression = uR"((?<flag>ST|US|OL),GS,\d+,\s*(?<weight>[-+]?[\d.]+)\s*(?<unit>\w+))"_s;
+
+PatternLayout frames22(QByteArray request = {})
+{
+    PatternLayout p;
+    p.expression =
+        QString(kExpression).replace(u"(?<flag>ST|US|OL)"_s, u"(?:(?<overload>OL)|(?<stable>ST|US))"_s);
+    p.stableTrue = {u"ST"_s};
+    p.request = std::move(request);
+    return p;
+}
+
+// The window monitoring the simulator, started with its own arguments, over a pseudo-terminal or TCP.
+struct SimBench
+{
+    SimBench(bool tcp, int mode, const QStringList &simArguments)
+    {
+        sim.start(QStringLiteral(KIVO_SIM_EXE),
+                  (tcp ? QStringList{"--tcp", "0"} : QStringList{"--pty", link()}) + simArguments);
+        QTRY_VERIFY((out += sim.readAllStandardOutput()).contains("READY\n"));
+        QObject::connect(&sim, &QProcess::readyReadStandardOutput,
+                         [this] { out += sim.readAllStandardOutput(); });
+        w->data().iIndicatorMode = int16_t(mode);
+        if (tcp) {
+            const QRegularExpressionMatch port =
+                QRegularExpression(u"TCP 127.0.0.1:(\\d+)"_s).match(QString::fromLatin1(out));
+            QVERIFY(port.hasMatch());
+            w->data().strWinSockIP = u"127.0.0.1"_s;
+            w->data().strWinSockPort = port.captured(1);
+            control<QRadioButton>(*w, "optComm_0")->click();
+        } else {
+            choose(*w, "cboDelay", u"0"_s);
+            connectSerial(*w, link());
+        }
+    }
+    ~SimBench()
+    {
+        sim.terminate();
+        sim.waitForFinished(3000);
+    }
+    QString link() const { return dir.filePath(u"ttySIM"_s); }
+    QString shown() const { return control<QLabel>(*w, "lblIndi")->text(); }
+
+    QTemporaryDir dir;
+    QProcess sim;
+    QByteArray out;
+    MessageLog boxes; // the port dies when the simulator ends
+    std::unique_ptr<frmMain> w = openWindow();
+};
+
 QString setting(QLatin1StringView key)
 {
     return ReadSetting(QString(key), u"<none>"_s);
@@ -80,7 +133,7 @@ private slots:
 
     void framesDriveDisplayAndLamps_data()
     {
-        // "lamps": S, O lit after the chunk (Overload is lit before).
+        // "lamps" after the chunk, as lamps() gives them (Overload is lit before).
         DataTable<bool, int, QByteArray, QString, QString, int, int> add("tcp", "mode", "chunk", "shown",
                                                                          "lamps", "found", "dropped");
         const auto row = [&add](const char *tag, int mode, const QByteArray &chunk, const char *shown,
@@ -89,36 +142,33 @@ private slots:
                 add(u"%1 %2"_s.arg(tcp ? "TCP" : "serial", tag), tcp, mode, chunk, shown, lamps, found,
                     dropped);
         };
-        row("22 ST, blanks trimmed", 0, frame(0, "  12.345"), "12.345", "S");
-        row("22 OL", 0, frame(0, "      OL", "OL"), "OL", "O");
-        row("22 US, inner blanks kept", 0, frame(0, "- 1 2.3 ", "US"), "- 1 2.3", "");
-        row("22 lower-case st lights nothing", 0, frame(0, "1.0", "st"), "1.0", "");
-        row("10 has no status: lamps kept", 1, frame(1, "+001.234"), "+001.234", "O");
-        row("18 ST, unit bytes not read", 2, "ST,GS,-0012.34XX\r\n", "-0012.34", "S");
+        row("22 ST, blanks trimmed", 0, frame(0, "  12.345"), "12.345", "S-");
+        row("22 OL", 0, frame(0, "      OL", "OL"), "OL", "-O");
+        row("22 US, inner blanks kept", 0, frame(0, "- 1 2.3 ", "US"), "- 1 2.3", "--");
+        row("22 lower-case st lights nothing", 0, frame(0, "1.0", "st"), "1.0", "--");
+        row("10 has no status: lamps kept", 1, frame(1, "+001.234"), "+001.234", "-O");
+        row("18 ST, unit bytes not read", 2, "ST,GS,-0012.34XX\r\n", "-0012.34", "S-");
         const QByteArray two = frame(0, "1.000") + frame(0, "2.000", "OL") + frame(0, "3.0", "US").left(5);
-        row("two frames in one chunk, the second shows", 0, two, "2.000", "O", 2);
+        row("two frames in one chunk, the second shows", 0, two, "2.000", "-O", 2);
         const QByteArray junk = "\n" + frame(0, "8.000").mid(1) + "X" + frame(0, "9.000");
-        row("22 stray LF, short and long frames", 0, frame(0, "7.000") + junk, "7.000", "S", 1, 1 + 21 + 23);
-        row("10 gets a 22-byte frame: display blank", 1, frame(0, "12.345"), "", "O", 0, 22);
-        row("18 LF in the middle", 2, "ST,GS\n" + frame(2, "5.5"), "5.5", "S", 1, 6);
+        row("22 stray LF, short and long frames", 0, frame(0, "7.000") + junk, "7.000", "S-", 1, 1 + 21 + 23);
+        row("10 gets a 22-byte frame: display blank", 1, frame(0, "12.345"), "", "-O", 0, 22);
+        row("18 LF in the middle", 2, "ST,GS\n" + frame(2, "5.5"), "5.5", "S-", 1, 6);
         const QByteArray endless = QByteArray(5000, '7') + "\r\n";
-        row("18 no LF for 5000 bytes", 2, endless + frame(2, "5.5"), "5.5", "S", 1, 5002);
-        row("mode outside the list: every byte dropped", 9, frame(0, "1.0").repeated(100), "", "O", 0, 2200);
+        row("18 no LF for 5000 bytes", 2, endless + frame(2, "5.5"), "5.5", "S-", 1, 5002);
+        row("mode outside the list: every byte dropped", 9, frame(0, "1.0").repeated(100), "", "-O", 0, 2200);
     }
     void framesDriveDisplayAndLamps()
     {
-        const auto [tcp, mode, chunk, shown, found, dropped, lamps] =
-            fetch<bool, int, QByteArray, QString, int, int, QString>("tcp", "mode", "chunk", "shown", "found",
-                                                                     "dropped", "lamps");
+        const auto [tcp, mode, chunk] = fetch<bool, int, QByteArray>("tcp", "mode", "chunk");
         Bench b(tcp, mode);
         b.w.findChild<IndicatorPanel *>()->setLamps(LampState{false, true});
         b.send(chunk);
-        QCOMPARE(int(b.rx().bytesDropped), dropped);
-        QCOMPARE(int(b.rx().framesFound), found);
-        QCOMPARE(b.shown(), shown);
+        QTEST(int(b.rx().bytesDropped), "dropped");
+        QTEST(int(b.rx().framesFound), "found");
+        QTEST(b.shown(), "shown");
         QCOMPARE(textColor(b.label("lblIndi")), IndicatorPanel::kReadyColor);
-        QCOMPARE(textColor(b.label("lblStable")) == IndicatorPanel::kStableLit, lamps.contains(u'S'));
-        QCOMPARE(textColor(b.label("lblOverload")) == IndicatorPanel::kOverloadLit, lamps.contains(u'O'));
+        QTEST(lamps(b.w), "lamps");
     }
 
     void frameSplitAtEveryBytePositionIsFound_data()
@@ -215,7 +265,7 @@ private slots:
         stream.start(5);
         QTRY_VERIFY(b.rx().framesFound > 5);
         QVERIFY(b.w.links()->isWatchdogArmed());
-        QCOMPARE(textColor(b.label("lblStable")), IndicatorPanel::kStableLit);
+        QCOMPARE(lamps(b.w), u"S-"_s);
         button(b.w, "cmdMonOff")->click();
         const quint64 found = b.rx().framesFound;
         QTRY_COMPARE(b.peer->state(), QAbstractSocket::UnconnectedState);
@@ -225,8 +275,7 @@ private slots:
         QCOMPARE(b.rx().strWeight, QString::number(found)); // every frame found, the last one kept
         QCOMPARE(b.shown(), u"8888888"_s);
         QCOMPARE(textColor(b.label("lblIndi")), IndicatorPanel::kIdleColor);
-        QCOMPARE(textColor(b.label("lblStable")), IndicatorPanel::kStableOff);
-        QCOMPARE(textColor(b.label("lblOverload")), IndicatorPanel::kOverloadOff);
+        QCOMPARE(lamps(b.w), u"--"_s);
         QVERIFY(!b.w.links()->isWatchdogArmed() && !b.w.data().bMonitor);
     }
 
@@ -316,6 +365,224 @@ private slots:
             QCOMPARE(data.strWinSockIP, ok ? u"9.9.9.9"_s : QString());
             QCOMPARE(setting(SettingsKeys::WinSockIP), ok ? u"9.9.9.9"_s : u"<none>"_s);
         }
+    }
+
+    void requestTextKeepsEveryByte_data()
+    {
+        DataTable<QString, QByteArray, QString> row("text", "bytes", "error");
+        row("plain with line end", u"SI\\r\\n"_s, "SI\r\n", {});
+        row("backslash and tab", u"a\\\\b\\t"_s, "a\\b\t", {});
+        row("hex escapes either case", u"\\x02W\\x0d\\x0A"_s, "\x02W\r\n", {});
+        row("unknown escape refused", u"W\\q"_s, {}, u"Unknown escape \\q at character 2."_s);
+        row("short hex refused", u"\\x4"_s, {}, u"\\x at character 1 needs two hex digits."_s);
+        row("lone backslash refused", u"W\\"_s, {}, u"The text ends with a lone \\."_s);
+        row("non-ASCII refused", u"Wé"_s, {}, u"Character 2 is not plain ASCII: write it as \\xHH."_s);
+    }
+    void requestTextKeepsEveryByte()
+    {
+        const auto [text, bytes, error] = fetch<QString, QByteArray, QString>("text", "bytes", "error");
+        QString why;
+        const std::optional<QByteArray> read = requestBytes(text, &why);
+        QCOMPARE(read.has_value(), error.isEmpty());
+        QCOMPARE(why, error);
+        if (read)
+            QCOMPARE(*read, bytes);
+        QCOMPARE(requestBytes(requestText(everyByte())).value_or(QByteArray()), everyByte());
+    }
+
+    // The options go to the settings store and the list file and come back the same; other
+    // sections of the list file are left alone, and unreadable values fall back to the defaults.
+    void optionsSurviveTheStores()
+    {
+        writeListFile("[AutoString]\r\nString1=keep me\r\n");
+        MonitorOptions o;
+        o.poll = true;
+        o.pollMs = 350;
+        o.pattern = frames22("W\r\n");
+        o.pattern.overloadTrue = {u"OL"_s, u"O L"_s};
+        for (const QString end : {u"CR"_s, u"lf"_s, u"ETX"_s, u"17"_s}) {
+            QVERIFY(setPatternEnd(o.pattern, end));
+            QVERIFY(saveMonitorOptions(o, kivotest::listFilePath()));
+            QCOMPARE(loadMonitorOptions(kivotest::listFilePath()), o);
+        }
+        QVERIFY(readFile(kivotest::listFilePath()).startsWith("[AutoString]\r\nString1=keep me\r\n"));
+        QVERIFY(!setPatternEnd(o.pattern, u"0"_s) && !setPatternEnd(o.pattern, u"TAB"_s));
+
+        WriteSetting(QString(SettingsKeys::PollInterval), u"5"_s);
+        writeListFile("[Pattern]\r\nEnd=sometimes\r\nRequest=\\q\r\n");
+        const MonitorOptions fallback = loadMonitorOptions(kivotest::listFilePath());
+        QCOMPARE(fallback.pollMs, MonitorOptions::kDefaultPollMs);
+        QVERIFY(fallback.pattern.end == PatternLayout::End::CRLF && fallback.pattern.request.isEmpty());
+    }
+
+    // A pattern that cannot read frames is refused at OK with the reason, never stored; a good one
+    // shows what the frames received last would read.
+    void patternDialogRefusesBadPatternsAndTriesGoodOnes_data()
+    {
+        DataTable<QString, QString, QString> row("expression", "request", "reason");
+        row("empty", {}, {}, u"The expression is empty."_s);
+        row("no weight group", u"([0-9.]+) kg"_s, {},
+            u"The expression has no group named \"weight\": write (?<weight>...)."_s);
+        row("unbalanced", u"(?<weight>[0-9"_s, {}, u"The expression is not valid: "_s);
+        row("bad request", kExpression, u"S\\"_s, u"Poll request: The text ends with a lone \\."_s);
+        row("good", kExpression, u"W\\r"_s, {});
+    }
+    void patternDialogRefusesBadPatternsAndTriesGoodOnes()
+    {
+        const auto [expression, request, reason] =
+            fetch<QString, QString, QString>("expression", "request", "reason");
+        MessageLog log;
+        const QByteArray recent =
+            "G\r\n" + frame(0, "  12.345", "ST", "lb") + "junk\r\n" + frame(0, "    99.9", "OL", "g");
+        frmPattern dlg({}, recent);
+        dlg.show();
+        dlg.txtPattern->setText(expression);
+        dlg.txtPollRequest->setText(request);
+        dlg.cmdOK->click();
+        QCOMPARE(dlg.result(), reason.isEmpty() ? int(QDialog::Accepted) : int(QDialog::Rejected));
+        QCOMPARE(log.boxes.size(), reason.isEmpty() ? 0 : 1);
+        if (!reason.isEmpty()) {
+            QVERIFY2(describe(log.boxes.first()).startsWith(u"Warning|Pattern Layout|"_s + reason),
+                     qPrintable(describe(log.boxes.first())));
+            QVERIFY(dlg.lblPatternProblem->text().startsWith(reason));
+            return;
+        }
+        QCOMPARE(dlg.pattern().request, QByteArray("W\r"));
+        QCOMPARE(dlg.txtPatternTest->toPlainText(),
+                 u"no match  <-  G\n12.345 lb  <-  ST,GS,01,  12.345 lb\nno match  <-  junk\n"
+                 "99.9 g  <-  OL,GS,01,    99.9 g"_s);
+        // A fixed length takes every byte, line ends included; only the newest frames are shown.
+        dlg.cboPatternEnd->setCurrentIndex(dlg.cboPatternEnd->count() - 1);
+        dlg.spnPatternLength->setValue(3);
+        QCOMPARE(dlg.pattern().end, PatternLayout::End::Length);
+        QCOMPARE(patternTrial(dlg.pattern(), "G\r\n\x02Y\r", 1), QStringList{u"no match  <-  \\x02Y\\r"_s});
+    }
+
+    // The settings dialog hands back polling and the layout the finder chose; without a finder
+    // its button is off.
+    void settingDialogCarriesPollingAndFoundLayout()
+    {
+        AppData data;
+        MonitorOptions o;
+        o.pattern = frames22("P\r");
+        frmSetting dlg(data, o);
+        QVERIFY(!dlg.cmdFindSettings->isEnabled());
+        PatternLayout asked;
+        dlg.setHooks({}, [&](const PatternLayout &p) {
+            asked = p;
+            return std::optional<int>(ModePattern);
+        });
+        dlg.cmdFindSettings->click();
+        QCOMPARE(asked, o.pattern);
+        QCOMPARE(dlg.cboMode->currentIndex(), int(ModePattern));
+        QCOMPARE(dlg.lblPollRequest->text(), u"P\\r"_s);
+        dlg.chkPoll->setChecked(true);
+        dlg.spnPollInterval->setValue(75);
+        dlg.cmdOK->click();
+        QCOMPARE(data.iIndicatorMode, int16_t(ModePattern));
+        QVERIFY(dlg.options().poll && dlg.options().pollMs == 75);
+    }
+
+    // Through the real window on a pseudo-terminal: a stored pattern layout read at start-up drives
+    // the weight, the unit and both lamps; a frame it does not match is dropped, never shown;
+    // polling sends the request through the send path at its interval and stops with monitoring.
+    void patternLayoutDrivesTheWindowAndPolls()
+    {
+        MonitorOptions stored;
+        stored.pattern = frames22("W\r\n");
+        stored.pattern.overloadTrue = {u"OL"_s};
+        QVERIFY(saveMonitorOptions(stored, kivotest::listFilePath()));
+        Bench b(false, ModePattern, true);
+        QCOMPARE(b.w.monitor()->options().pattern, stored.pattern);
+        control<QTabBar>(b.w, "tabPrintSelect")->setCurrentIndex(2);
+        const auto *panel = b.w.findChild<IndicatorPanel *>();
+        QCOMPARE(panel->unit(), QString());
+
+        b.send(frame(0, "  12.345", "ST", "lb"));
+        QTRY_COMPARE(b.shown(), u"12.345"_s);
+        QCOMPARE(panel->unit() + lamps(b.w), u"lbS-"_s);
+        b.send("ST,GS,01,  oops\r\n" + frame(0, "     1.5", "OL", "g"));
+        QTRY_COMPARE(b.shown(), u"1.5"_s);
+        QCOMPARE(panel->unit() + lamps(b.w), u"g-O"_s);
+        QCOMPARE(b.rx().framesFound, 2u);
+        QCOMPARE(b.rx().bytesDropped, 17u);
+
+        MonitorOptions polled = stored;
+        polled.poll = true;
+        polled.pollMs = 50;
+        b.w.monitor()->setOptions(polled);
+        QVERIFY(b.w.monitor()->isPolling());
+        QTest::qWait(600);
+        const QByteArray requests = b.pty.deviceReceived();
+        const qsizetype n = requests.count("W\r\n");
+        QVERIFY2(n >= 6 && n <= 13 && requests.size() == n * 3, requests.constData());
+        QTRY_VERIFY2(control<QTextEdit>(b.w, "rtfPrintHex")->toPlainText().contains(u"SEND : 57 0D 0A"_s),
+                     qPrintable(control<QTextEdit>(b.w, "rtfPrintHex")->toPlainText().right(200)));
+
+        button(b.w, "cmdMonOff")->click();
+        QVERIFY(!b.w.monitor()->isPolling());
+        QCOMPARE(panel->unit(), u"kg"_s);
+        QTest::qWait(150);
+        (void)b.pty.deviceReceived(); // a request already under way may still arrive
+        QTest::qWait(150);
+        QCOMPARE(b.pty.deviceReceived(), QByteArray());
+    }
+
+    // Each protocol layout through the real window with the simulator speaking it, over a
+    // pseudo-terminal and over TCP: the weight, the unit the frames carry and the lamps; for the
+    // layouts that answer requests, polling asks at its interval and the answers show.
+    void protocolDrivesDisplayUnitAndLamps_data()
+    {
+        // "lamps" as lamps() gives them.
+        DataTable<bool, int, QString, QString, QString, QString> row("tcp", "mode", "sim", "shown", "unit",
+                                                                     "lamps");
+        row("Toledo over the pty, checksums, lb", false, ModeToledo, "--protocol toledo --checksum --unit lb",
+            "12.34", "lb", "S-");
+        row("Toledo over TCP, in motion, g", true, ModeToledo, "--protocol toledo --unit g --pattern noise",
+            "", "g", "--");
+        row("MT-SICS over the pty, g", false, ModeSics, "--protocol sics --unit g", "12.34", "g", "S-");
+        // Overload replies carry no unit: the display keeps the one it showed (none yet).
+        row("MT-SICS over TCP, overload", true, ModeSics, "--protocol sics --pattern overload", "OL", "",
+            "-O");
+        row("NCI over the pty, lb", false, ModeNci, "--protocol nci --unit lb", "12.34", "lb", "S-");
+        row("NCI over TCP, overload", true, ModeNci, "--protocol nci --unit lb --pattern overload", "", "",
+            "-O");
+        row("SMA over the pty, t", false, ModeSma, "--protocol sma --unit t --weight 1.5", "1.50", "t", "S-");
+        row("SMA over TCP, overload", true, ModeSma, "--protocol sma --pattern overload", "", "kg", "-O");
+    }
+    void protocolDrivesDisplayUnitAndLamps()
+    {
+        const auto [tcp, mode, sim, shown] =
+            fetch<bool, int, QString, QString>("tcp", "mode", "sim", "shown");
+        SimBench b(tcp, mode, QProcess::splitCommand(sim));
+        MonitorOptions polled = b.w->monitor()->options();
+        polled.poll = true;
+        polled.pollMs = 100;
+        b.w->monitor()->setOptions(polled);
+        button(*b.w, "cmdMonOn")->click();
+        const auto *panel = b.w->findChild<IndicatorPanel *>();
+        RxBuffers &rx = tcp ? b.w->tcpBuffers() : b.w->serialBuffers();
+        QTRY_VERIFY_WITH_TIMEOUT(rx.framesFound >= 5, 5000);
+        QCOMPARE(b.w->monitor()->isPolling(), !pollRequest(mode).isEmpty());
+        if (!shown.isEmpty())
+            QCOMPARE(b.shown(), shown);
+        QVERIFY2(b.shown() != u"READY"_s, qPrintable(b.shown()));
+        QTEST(panel->unit(), "unit");
+        QTEST(lamps(*b.w), "lamps");
+        QCOMPARE(rx.bytesDropped, 0u);
+        QVERIFY(b.boxes.boxes.isEmpty());
+        if (pollRequest(mode).isEmpty())
+            return;
+
+        // Polling: about ten requests a second reach the indicator, and its answers show as RECV.
+        const qsizetype before = b.out.count("CMD ");
+        QTest::qWait(1000);
+        const qsizetype asked = b.out.count("CMD ") - before;
+        QVERIFY2(asked >= 6 && asked <= 12, qPrintable(QString::number(asked)));
+        const QString asc = control<QTextEdit>(*b.w, "rtfPrintAsc")->toPlainText();
+        QVERIFY(asc.contains(u"SEND : "_s) && asc.contains(u"RECV : "_s));
+        button(*b.w, "cmdMonOff")->click();
+        QVERIFY(!b.w->monitor()->isPolling());
     }
 };
 

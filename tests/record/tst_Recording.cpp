@@ -1,9 +1,11 @@
 #include "MainWindow.h"
 #include "PtyPair.h"
 
+#include "Replay.h"
 #include "app/CommandLine.h"
 #include "app/CommandLineApply.h"
 #include "app/SessionTools.h"
+#include "record/LogFile.h"
 #include "record/SessionLog.h"
 #include "record/SessionRecorder.h"
 #include "send/AutoRepeat.h"
@@ -12,16 +14,6 @@
 #include "traffic/TrafficViews.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QDirIterator>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProcess>
-#include <QRadioButton>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QTextEdit>
 
 using namespace kivo;
 using namespace kivotest;
@@ -42,11 +34,8 @@ struct LogContent
 LogContent readLog(const QString &path)
 {
     LogContent c;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return c;
     QDateTime last;
-    for (const QByteArray &line : f.readAll().split('\n')) {
+    for (const QByteArray &line : readFile(path).split('\n')) {
         if (line.startsWith("# ")) {
             c.comments << QString::fromUtf8(line.mid(26)); // after "# " and the time
             continue;
@@ -63,14 +52,6 @@ LogContent readLog(const QString &path)
     return c;
 }
 
-QByteArray everyByte()
-{
-    QByteArray all;
-    for (int b = 0; b < 256; ++b)
-        all.append(char(b));
-    return all;
-}
-
 } // namespace
 
 class tst_Recording : public QObject
@@ -79,20 +60,110 @@ class tst_Recording : public QObject
 private slots:
     void init() { resetStores(); }
 
+    // Every byte value and the link read back exactly, whatever the text column makes of them.
+    void lineKeepsEveryByteAndLinkAndMarksUnprintableText()
+    {
+        const QByteArray all = everyByte();
+        const QDateTime time = QDateTime::fromString(u"2026-12-06T17:03:41.123"_s, Qt::ISODateWithMs);
+        const QByteArray line =
+            slog::chunkLine(time, slog::Direction::Tx, u"tcp:10.0.0.7:4001"_s, all, QString::fromLatin1(all));
+        QVERIFY(line.startsWith("2026-12-06T17:03:41.123 TX tcp:10.0.0.7:4001 00 01 02 "));
+        QCOMPARE(line.count('\n'), 1);
+        QCOMPARE(line.count('\t'), 1);
+        const auto entry = slog::parseLine(line);
+        QVERIFY(entry);
+        QCOMPARE(entry->bytes, all);
+        QCOMPARE(entry->time, time);
+        QCOMPARE(entry->direction, slog::Direction::Tx);
+        QCOMPARE(entry->link, u"tcp:10.0.0.7:4001"_s);
+
+        // A device path with a blank, a tab or a percent sign stays one field and reads back; the
+        // text column follows the views' question-mark rule.
+        const QString path = u"serial:/dev/my port\t100%"_s;
+        const QByteArray odd =
+            slog::chunkLine(time, slog::Direction::Rx, path, "A", u"A\tb\r\n\x7f\u00e9\u20ac~"_s);
+        QCOMPARE(odd, "2026-12-06T17:03:41.123 RX serial:/dev/my%20port%09100%25 41\tA?b??\x7f??~\n");
+        QCOMPARE(slog::parseLine(odd)->link, path);
+    }
+
+    void linesThatAreNotChunksGiveNothing_data()
+    {
+        DataTable<QByteArray> row("line");
+        row("comment", "# 2026-12-06T17:03:41.123 recording started\n");
+        row("blank", "\n");
+        row("bad time", "2026-13-06T17:03:41.123 RX serial:x 41\tA\n");
+        row("bad direction", "2026-12-06T17:03:41.123 XX serial:x 41\tA\n");
+        row("no bytes", "2026-12-06T17:03:41.123 RX serial:x\t\n");
+        row("odd digit", "2026-12-06T17:03:41.123 RX serial:x 41 4\tA\n");
+        row("not hex", "2026-12-06T17:03:41.123 RX serial:x 4G\t?\n");
+        row("no blank between", "2026-12-06T17:03:41.123 RX serial:x 4142\tAB\n");
+    }
+    void linesThatAreNotChunksGiveNothing()
+    {
+        QFETCH(QByteArray, line);
+        QVERIFY(!slog::parseLine(line));
+    }
+
+    // The simulator's replay takes the received chunks only, with their gaps scaled by the speed.
+    void replayTakesReceivedChunksWithScaledTimes()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"s.log"_s);
+        QVERIFY(writeFile(path, "# 2026-12-06T10:00:00.000 recording started\n"
+                                "2026-12-06T10:00:00.100 RX serial:p 41\tA\n"
+                                "2026-12-06T10:00:00.300 TX serial:p 5A\tZ\n"
+                                "2026-12-06T10:00:00.500 RX serial:p 42 43\tBC\n"
+                                "2026-12-06T10:00:00.400 RX serial:p 44\tD\n"));
+        QList<kivosim::ReplayChunk> chunks;
+        QString error;
+        QVERIFY(kivosim::loadReplay(path, 2.0, &chunks, &error));
+        QCOMPARE(chunks.size(), 3);
+        QCOMPARE(chunks[0].bytes + chunks[1].bytes + chunks[2].bytes, QByteArray("ABCD"));
+        QCOMPARE(chunks[0].atMs, 0);
+        QCOMPARE(chunks[1].atMs, 200); // 400 ms at twice the speed
+        QCOMPARE(chunks[2].atMs, 200); // a time set back counts as no pause
+
+        QVERIFY(writeFile(path, "2026-12-06T10:00:00.300 TX serial:p 5A\tZ\n"));
+        QVERIFY(!kivosim::loadReplay(path, 1.0, &chunks, &error));
+        QVERIFY(error.contains(u"no received chunks"_s));
+    }
+
+    // A file in a missing folder is refused at open with a reason. A file that cannot take more (a
+    // full disk) ends the log with one report; what came before the failure is written, appends
+    // after it are dropped.
+    void missingFolderIsRefusedAndFullDiskEndsTheFileWithOneReport()
+    {
+        LogFile file;
+        QSignalSpy failed(&file, &LogFile::failed);
+        QString error;
+        QVERIFY(!file.open(u"/nonexistent-folder/x.log"_s, &error));
+        QVERIFY(!error.isEmpty() && !file.isOpen());
+        QVERIFY(file.open(u"/dev/full"_s, &error));
+        file.append("one line\n");
+        QTRY_COMPARE(failed.size(), 1);
+        QVERIFY(!file.isOpen());
+        file.append("dropped\n");
+        file.close();
+        QTest::qWait(2 * LogFile::kBatchInterval);
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(!failed.first().first().toString().isEmpty());
+    }
+
     // Received frames, a typed send, a function key and an auto-repeat run over a serial port,
     // then the port dying: every byte both ways is in the log, in order, with the link's events.
     void serialSessionHoldsEveryByteBothWays()
     {
-        writeListFile("[FuncKeyCap]\r\nString1=K1\r\n[FuncString]\r\nString1=F1!\r\n[FuncMode]\r\nString1=1\r\n"
-                      "[FuncSendEnable]\r\nString1=1\r\n");
+        writeListFile(
+            "[FuncKeyCap]\r\nString1=K1\r\n[FuncString]\r\nString1=F1!\r\n[FuncMode]\r\nString1=1\r\n"
+            "[FuncSendEnable]\r\nString1=1\r\n");
         MessageLog boxes;
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("serial.log"));
+        const QString path = dir.filePath(u"serial.log"_s);
         PtyPair pty;
         auto w = openWindow();
         QVERIFY(w->sessionTools()->startLog(path));
         QVERIFY(control<QLabel>(*w, "sbrStatus_Log")->isVisible());
-        choose(*w, "cboDelay", QStringLiteral("0"));
+        choose(*w, "cboDelay", u"0"_s);
         connectSerial(*w, pty.slavePath());
         QVERIFY(button(*w, "cmdDisconnect")->isEnabled());
 
@@ -100,21 +171,21 @@ private slots:
         auto drain = [&] { return deviceGot += pty.deviceReceived(); };
         const QByteArray first = "ST,GS,01,   12.34 kg\r\n" + everyByte();
         pty.deviceSends(first);
-        QTRY_VERIFY(w->views()->rtfPrintAsc->toPlainText().contains(QLatin1String("12.34")));
-        control<QLineEdit>(*w, "txtSend")->setText(QStringLiteral("hello"));
+        QTRY_VERIFY(w->views()->rtfPrintAsc->toPlainText().contains(u"12.34"_s));
+        control<QLineEdit>(*w, "txtSend")->setText(u"hello"_s);
         button(*w, "cmdSend")->click();
         button(*w, "cmdFuncKey_0")->click();
         QTRY_VERIFY(drain().contains("F1!"));
 
         control<QCheckBox>(*w, "chkAutoRepeat")->setChecked(true);
-        choose(*w, "cboDelayTime", QStringLiteral("0.01"));
-        control<QLineEdit>(*w, "txtSend")->setText(QStringLiteral("R"));
+        choose(*w, "cboDelayTime", u"0.01"_s);
+        control<QLineEdit>(*w, "txtSend")->setText(u"R"_s);
         button(*w, "cmdSend")->click();
         QTRY_VERIFY(drain().count('R') >= 3);
         button(*w, "cmdSend")->click();
         QTRY_VERIFY(!w->autoRepeat()->isRunning(RunKind::SendBox));
         pty.deviceSends("W\r\n");
-        QTRY_VERIFY(w->views()->rtfPrintAsc->toPlainText().endsWith(QLatin1String("W[CRLF]")));
+        QTRY_VERIFY(w->views()->rtfPrintAsc->toPlainText().endsWith(u"W[CRLF]"_s));
         QTest::qWait(20);
         drain();
         pty.unplug();
@@ -127,11 +198,11 @@ private slots:
         QCOMPARE(log.tx, deviceGot);
         QVERIFY(deviceGot.startsWith("helloF1!R"));
         QVERIFY(log.timesInOrder);
-        QCOMPARE(log.links, QStringList{QStringLiteral("serial:") + pty.slavePath()});
-        QCOMPARE(log.comments.first(), QStringLiteral("recording started"));
-        QCOMPARE(log.comments.at(1), QStringLiteral("serial:%1 opened").arg(pty.slavePath()));
-        QVERIFY(log.comments.at(2).startsWith(QStringLiteral("serial:%1 closed: ").arg(pty.slavePath())));
-        QCOMPARE(log.comments.last(), QStringLiteral("recording stopped"));
+        QCOMPARE(log.links, QStringList{u"serial:"_s + pty.slavePath()});
+        QCOMPARE(log.comments.first(), u"recording started"_s);
+        QCOMPARE(log.comments.at(1), u"serial:%1 opened"_s.arg(pty.slavePath()));
+        QVERIFY(log.comments.at(2).startsWith(u"serial:%1 closed: "_s.arg(pty.slavePath())));
+        QCOMPARE(log.comments.last(), u"recording stopped"_s);
     }
 
     // --log starts recording before the window connects; a TCP session is recorded with its
@@ -139,10 +210,10 @@ private slots:
     void tcpSessionIsCompleteAfterShutDown()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("tcp.log"));
+        const QString path = dir.filePath(u"tcp.log"_s);
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));
-        const QString endpoint = QStringLiteral("127.0.0.1:%1").arg(server.serverPort());
+        const QString endpoint = u"127.0.0.1:%1"_s.arg(server.serverPort());
         const ParsedCommandLine parsed = parseCommandLine({"kivo", "--log", path, "--tcp", endpoint});
         QVERIFY(!parsed.exitCode);
         auto w = openWindow();
@@ -157,7 +228,7 @@ private slots:
 
         const QByteArray frames = QByteArray("ST,GS,01,   12.34 kg\r\n").repeated(50) + everyByte();
         peer->write(frames);
-        control<QLineEdit>(*w, "txtSend")->setText(QStringLiteral("Z"));
+        control<QLineEdit>(*w, "txtSend")->setText(u"Z"_s);
         QTRY_VERIFY(button(*w, "cmdSend")->isEnabled());
         button(*w, "cmdSend")->click();
         QByteArray peerGot;
@@ -169,55 +240,55 @@ private slots:
         QCOMPARE(log.rx, frames);
         QCOMPARE(log.tx, peerGot);
         QVERIFY(log.timesInOrder);
-        QCOMPARE(log.links, QStringList{QStringLiteral("tcp:") + endpoint});
-        QVERIFY(log.comments.contains(QStringLiteral("tcp:%1 opened").arg(endpoint)));
-        QCOMPARE(log.comments.last(), QStringLiteral("recording stopped: program closed"));
+        QCOMPARE(log.links, QStringList{u"tcp:"_s + endpoint});
+        QVERIFY(log.comments.contains(u"tcp:%1 opened"_s.arg(endpoint)));
+        QCOMPARE(log.comments.last(), u"recording stopped: program closed"_s);
     }
 
     // The log's folder taken away while recording: one warning naming the file, the recording
     // stops and its file is closed with everything up to then; the program goes on.
     void folderTakenAwayStopsWithOneWarning_data()
     {
-        QTest::addColumn<bool>("removed");
-        QTest::newRow("renamed") << false;
-        QTest::newRow("removed") << true;
+        DataTable<bool> row("removed");
+        row("renamed", false);
+        row("removed", true);
     }
     void folderTakenAwayStopsWithOneWarning()
     {
         QFETCH(bool, removed);
         MessageLog boxes;
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("logs")));
-        const QString path = dir.filePath(QStringLiteral("logs/field.log"));
+        QVERIFY(QDir(dir.path()).mkdir(u"logs"_s));
+        const QString path = dir.filePath(u"logs/field.log"_s);
         PtyPair pty;
         auto w = openWindow();
-        choose(*w, "cboDelay", QStringLiteral("0"));
+        choose(*w, "cboDelay", u"0"_s);
         connectSerial(*w, pty.slavePath());
         QVERIFY(w->sessionTools()->startLog(path));
         pty.deviceSends("BEFORE\r\n");
         QTRY_VERIFY(QFileInfo(path).size() > 0 && readLog(path).rx == "BEFORE\r\n");
 
-        const QString moved = dir.filePath(QStringLiteral("moved"));
-        QVERIFY(removed ? QDir(dir.filePath(QStringLiteral("logs"))).removeRecursively()
-                        : QDir(dir.path()).rename(QStringLiteral("logs"), QStringLiteral("moved")));
+        const QString moved = dir.filePath(u"moved"_s);
+        QVERIFY(removed ? QDir(dir.filePath(u"logs"_s)).removeRecursively()
+                        : QDir(dir.path()).rename(u"logs"_s, u"moved"_s));
         pty.deviceSends("AFTER\r\n");
         QTRY_COMPARE(boxes.boxes.size(), 1);
-        QVERIFY(describe(boxes.boxes.first()).startsWith(QStringLiteral("Warning|Kivo|Recording stopped: ") + path));
+        QVERIFY(describe(boxes.boxes.first()).startsWith(u"Warning|Kivo|Recording stopped: "_s + path));
         QVERIFY(!w->sessionTools()->recorder().isRecording());
         QVERIFY(!control<QLabel>(*w, "sbrStatus_Log")->isVisible());
-        QVERIFY(!w->findChild<QAction *>(QStringLiteral("mnuFile_StopLog"))->isEnabled());
-        QTRY_VERIFY(w->views()->rtfPrintAsc->toPlainText().contains(QLatin1String("AFTER")));
+        QVERIFY(!w->findChild<QAction *>(u"mnuFile_StopLog"_s)->isEnabled());
+        QTRY_VERIFY(w->views()->rtfPrintAsc->toPlainText().contains(u"AFTER"_s));
         QTest::qWait(3 * LogFile::kBatchInterval);
         QCOMPARE(boxes.boxes.size(), 1);
 
         // No descriptor stays open on the file; a renamed folder keeps what came before.
-        QDirIterator fds(QStringLiteral("/proc/self/fd"));
+        QDirIterator fds(u"/proc/self/fd"_s);
         while (fds.hasNext())
-            QVERIFY(!QFile::symLinkTarget(fds.next()).contains(QLatin1String("field.log")));
+            QVERIFY(!QFile::symLinkTarget(fds.next()).contains(u"field.log"_s));
         if (!removed) {
-            const LogContent log = readLog(moved + QStringLiteral("/field.log"));
+            const LogContent log = readLog(moved + u"/field.log"_s);
             QCOMPARE(log.rx, QByteArray("BEFORE\r\n"));
-            QCOMPARE(log.comments.first(), QStringLiteral("recording started"));
+            QCOMPARE(log.comments.first(), u"recording started"_s);
         }
     }
 
@@ -225,7 +296,7 @@ private slots:
     void replayShowsTheSameReceivedLines()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("field.log"));
+        const QString path = dir.filePath(u"field.log"_s);
         const QList<QByteArray> chunks = {"ST,GS,01,   12.34 kg\r\n", "US,GS,01,", "   12.36 kg\r\nST,",
                                           QByteArray("GS,01,   12.40 kg\r\n\x01\xfe")};
         QString original;
@@ -233,7 +304,7 @@ private slots:
         {
             PtyPair pty;
             auto w = openWindow();
-            choose(*w, "cboDelay", QStringLiteral("0"));
+            choose(*w, "cboDelay", u"0"_s);
             connectSerial(*w, pty.slavePath());
             QVERIFY(w->sessionTools()->startLog(path));
             for (const QByteArray &chunk : chunks) {
@@ -245,13 +316,13 @@ private slots:
         }
         QCOMPARE(readLog(path).rx, chunks.join());
 
-        const QString link = dir.filePath(QStringLiteral("ttyREPLAY"));
+        const QString link = dir.filePath(u"ttyREPLAY"_s);
         QProcess sim;
         sim.start(QStringLiteral(KIVO_SIM_EXE), {"--replay", path, "--pty", link});
         QByteArray out;
         QTRY_VERIFY((out += sim.readAllStandardOutput()).contains("READY\n"));
         auto w = openWindow();
-        choose(*w, "cboDelay", QStringLiteral("0"));
+        choose(*w, "cboDelay", u"0"_s);
         connectSerial(*w, link);
         QTRY_VERIFY_WITH_TIMEOUT((out += sim.readAllStandardOutput()).contains("REPLAY done"), 10000);
         QVERIFY(out.contains("REPLAY 4 chunks"));
