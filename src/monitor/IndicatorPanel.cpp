@@ -162,13 +162,12 @@ void IndicatorPanel::setIndiColor(const QColor &color)
 
 void IndicatorPanel::setLamps(const LampState &lamps)
 {
-    const QColor stable = lamps.stable ? kStableLit : kStableOff;
-    const QColor overload = lamps.overload ? kOverloadLit : kOverloadOff;
-    if (textColor(m_lblStable) == stable && textColor(m_lblOverload) == overload)
+    if (m_lamps && *m_lamps == lamps)
         return;
+    m_lamps = lamps;
     m_lampGate->beforeChange();
-    setTextColor(m_lblStable, stable);
-    setTextColor(m_lblOverload, overload);
+    setTextColor(m_lblStable, lamps.stable ? kStableLit : kStableOff);
+    setTextColor(m_lblOverload, lamps.overload ? kOverloadLit : kOverloadOff);
 }
 
 void IndicatorPanel::setUnit(const QString &unit)

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "monitor/FrameCollector.h"
 #include "traffic/RepaintGate.h"
 
 #include <QColor>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QPushButton;
@@ -14,7 +16,6 @@ class QWidget;
 namespace kivo {
 
 class SegmentDisplay;
-struct LampState;
 
 // The indicator read-out on the right of the control panel: the dark display with the weight
 // and its two lamps, the socket state label and the three monitoring buttons. Its controls are its
@@ -59,6 +60,7 @@ private:
     QPushButton *m_cmdMonSet = nullptr;
     std::unique_ptr<RepaintGate> m_gate;
     std::unique_ptr<RepaintGate> m_lampGate;
+    std::optional<LampState> m_lamps; // as last shown, compared before the labels' colours are touched
     QString m_unit;
 };
 

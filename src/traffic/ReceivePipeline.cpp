@@ -56,9 +56,15 @@ void ReceivePipeline::setMonitorHook(MonitorHook hook)
     m_hook = std::move(hook);
 }
 
+// Read at every arrival, so the chosen entry's number is kept until another entry is chosen.
 double ReceivePipeline::recvDelay() const
 {
-    return leadingNumber(m_cboDelay->currentText());
+    const int index = m_cboDelay->currentIndex();
+    if (index != m_delayIndex || m_cboDelay->isEditable()) {
+        m_delayIndex = index;
+        m_delay = leadingNumber(m_cboDelay->currentText());
+    }
+    return m_delay;
 }
 
 bool ReceivePipeline::monitoring() const

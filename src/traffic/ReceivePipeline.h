@@ -82,6 +82,8 @@ private:
 
     TrafficViews &m_views;
     QComboBox *m_cboDelay;
+    mutable int m_delayIndex = -2; // no entry read yet
+    mutable double m_delay = 0;
     AppData &m_data;
     RxBuffers &m_serialBuffers;
     RxBuffers &m_tcpBuffers;

@@ -133,9 +133,10 @@ private:
     // How long the last paced commit took; the next waits at least this many times as long, as
     // painting what a commit laid out costs about as much again.
     static constexpr qint64 kCommitCostFactor = 4;
-    // A stream's lines go into the views ten times a second: text scrolling by is read no faster,
-    // and a reply after a quiet spell still shows at once.
-    static constexpr qint64 kCommitIntervalMs = 100;
+    // A stream's lines go into the views five times a second: text scrolling by is read no
+    // faster, each commit's layout, scroll and repaint cost the same however few lines it
+    // brings, and a reply after a quiet spell still shows at once.
+    static constexpr qint64 kCommitIntervalMs = 200;
     qint64 m_commitCostMs = 0;
 };
 
