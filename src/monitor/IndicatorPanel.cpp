@@ -108,6 +108,8 @@ IndicatorPanel::IndicatorPanel(QWidget *controlPanel) : QWidget(controlPanel)
     m_lblIndi = new SegmentDisplay(QStringLiteral("8888888"), this);
     m_lblIndi->setObjectName(QStringLiteral("lblIndi"));
     m_lblIndi->setGeometry(left + 10, kPanelTop + 17, 272, 58);
+    // A label of fixed size asks its parent for no new layout at every new weight.
+    m_lblIndi->setFixedSize(m_lblIndi->size());
     m_lblIndi->setGhostColor(kIdleColor);
     setTextColor(m_lblIndi, kIdleColor);
     setUnit(QStringLiteral("kg"));

@@ -1,6 +1,7 @@
 #include "monitor/SegmentDisplay.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QRawFont>
 
@@ -129,6 +130,7 @@ void SegmentDisplay::fitFonts(int cells)
         return;
     m_fittedCells = cells;
     m_advance.clear();
+    m_glyphs.clear();
     QFont probe = m_seg7;
     probe.setPixelSize(100);
     const qreal advancePerPixel = QFontMetricsF(probe).horizontalAdvance(QLatin1Char('8')) / 100.0;
@@ -173,6 +175,29 @@ const QPixmap &SegmentDisplay::ghostLayer(int cellCount, qreal left, qreal basel
     return m_ghost;
 }
 
+// The segment faces' glyphs are looked up once per size and drawn as glyphs: drawing a single
+// character as text shapes it again at every paint. The fixed-pitch face may borrow a character
+// from another font, which only text drawing does, so it is drawn as text.
+void SegmentDisplay::drawChar(QPainter &p, Face face, QChar ch, const QPointF &baselineAt)
+{
+    if (face == Face::Fixed) {
+        p.drawText(baselineAt, QString(ch));
+        return;
+    }
+    const quint32 key = (quint32(face) << 16) | ch.unicode();
+    auto glyph = m_glyphs.constFind(key);
+    if (glyph == m_glyphs.constEnd()) {
+        const QRawFont raw = QRawFont::fromFont(font(face));
+        const QList<quint32> indexes = raw.glyphIndexesForString(QString(ch));
+        QGlyphRun run;
+        run.setRawFont(raw);
+        run.setGlyphIndexes(indexes);
+        run.setPositions(QList<QPointF>(indexes.size(), QPointF()));
+        glyph = m_glyphs.insert(key, run);
+    }
+    p.drawGlyphRun(baselineAt, *glyph);
+}
+
 void SegmentDisplay::paintEvent(QPaintEvent *)
 {
     const std::vector<Cell> cells = cellsOf(text());
@@ -205,7 +230,7 @@ void SegmentDisplay::paintEvent(QPaintEvent *)
             if (advance == m_advance.constEnd())
                 advance =
                     m_advance.insert(cell.ch.unicode(), QFontMetricsF(font(face)).horizontalAdvance(cell.ch));
-            p.drawText(QPointF(x + (m_cellWidth - *advance) / 2.0, baseline), QString(cell.ch));
+            drawChar(p, face, cell.ch, QPointF(x + (m_cellWidth - *advance) / 2.0, baseline));
         }
         if (!cell.mark.isNull()) {
             // The faces draw a point with no advance, into the cell before it.
@@ -213,7 +238,7 @@ void SegmentDisplay::paintEvent(QPaintEvent *)
                 current = Face::Seg7;
                 p.setFont(m_seg7);
             }
-            p.drawText(QPointF(x + m_cellWidth, baseline), QString(cell.mark));
+            drawChar(p, Face::Seg7, cell.mark, QPointF(x + m_cellWidth, baseline));
         }
     }
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QHash>
 #include <QLabel>
 #include <QPixmap>
+
+class QPainter;
 
 namespace kivo {
 
@@ -41,6 +44,7 @@ private:
     enum class Face : quint8 { Seg7, Seg14, Fixed };
 
     void fitFonts(int cells);
+    void drawChar(QPainter &p, Face face, QChar ch, const QPointF &baselineAt);
     [[nodiscard]] Face faceOf(QChar ch) const;
     [[nodiscard]] const QFont &font(Face face) const;
     // The backdrop with the unlit cells over it, drawn once per size, cell count, colour and
@@ -56,6 +60,7 @@ private:
     // Looked up once per character: which face has it, and its advance at the fitted size.
     mutable QHash<char16_t, Face> m_faceOf;
     QHash<char16_t, qreal> m_advance;
+    QHash<quint32, QGlyphRun> m_glyphs; // by face and character, at the fitted size
     QPixmap m_backdrop;
     QPixmap m_ghost;
     QString m_ghostKey;

@@ -56,7 +56,10 @@ protected:
             QScrollBar::sliderChange(change);
             return;
         }
-        scheduleCheck();
+        if (look() == m_painted)
+            m_check.stop(); // back where it was drawn, as after a caret's sideways excursion
+        else
+            scheduleCheck();
     }
 
     // A view raises both its bars' containers whenever its document grows, which repaints both
