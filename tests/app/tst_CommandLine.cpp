@@ -265,8 +265,6 @@ private slots:
             "--tcp 127.0.0.1:4001 --mode \"AND 18byte\" --tab terminal --parity O --data-bits 5", SIGINT,
             "COMMTYPE=TCP/IP WinSockIP=127.0.0.1 WinSockPort=4001 IndicatorMode=2 ViewMode=4 RecvDelay=0 "
             "Parity=3 DataBit=3");
-        row("tab ascii, stop bits 1.5, SIGTERM", "--tab ascii --stop-bits 1.5 --bps 110 --recv-delay 0",
-            SIGTERM, "ViewMode=1 StopBit=1 Bps=0 RecvDelay=0 COMMTYPE=RS232");
     }
     void shutDownOnSignalStoresTheOptionsChoices()
     {
@@ -362,8 +360,6 @@ private slots:
                              {path(tag + u"-user"_s)});
         QVERIFY(program.says(u"WEIGHT 56.78\n"_s, 20000));
         QVERIFY(program.endWith(SIGTERM));
-        if (!sim.contains("--tcp"))
-            QCOMPARE(storedSettings(profile + u"/Kivo/Kivo.conf"_s, "PortName=" + link), "PortName=" + link);
     }
 
     // What --help lists is the checked-in man page's test (manpages_current).

@@ -392,7 +392,6 @@ private slots:
         });
         Delay(0.08f);
         QVERIFY(!flagAfterInner);
-        QVERIFY(!isDelaying());
     }
 };
 
