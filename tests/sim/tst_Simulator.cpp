@@ -265,7 +265,6 @@ private slots:
         QVERIFY(!rig.nextLines(2).isEmpty());
         rig.client.write("\x02S\x03");
         QTRY_VERIFY(rig.output.contains(u"CMD S off"_s));
-        QVERIFY(!rig.sim->streaming());
         QTest::qWait(100); // frames already sent before the stop arrive
         const qsizetype stopped = rig.lines.size();
         QTest::qWait(400); // a stopped stream must send nothing
@@ -502,7 +501,6 @@ private slots:
             u"^TCP 127\\.0\\.0\\.1:(\\d+)\nPTY (/dev/pts/\\d+)\nLINK (.+)\nREADY\n$"_s);
         const auto match = start.match(sim.out);
         QVERIFY2(match.hasMatch(), qPrintable(sim.out));
-        QVERIFY(match.captured(1).toInt() > 0);
         QCOMPARE(match.captured(3), link);
         QCOMPARE(QFileInfo(link).symLinkTarget(), match.captured(2));
 
