@@ -233,8 +233,6 @@ private slots:
         for (qsizetype i = first; i < rig.arrivals.size(); ++i)
             inWindow += rig.arrivals.at(i) - begin <= 2000 ? 1 : 0;
         QVERIFY2(inWindow >= 90 && inWindow <= 110, qPrintable(QString::number(inWindow)));
-        for (const QByteArray &frame : std::as_const(rig.lines))
-            QCOMPARE(frame.size(), 22);
     }
 
     void commandChangesTheFrames_data()
@@ -267,7 +265,6 @@ private slots:
         QVERIFY(!rig.nextLines(2).isEmpty());
         rig.client.write("\x02S\x03");
         QTRY_VERIFY(rig.output.contains(u"CMD S off"_s));
-        QVERIFY(!rig.sim->streaming());
         QTest::qWait(100); // frames already sent before the stop arrive
         const qsizetype stopped = rig.lines.size();
         QTest::qWait(400); // a stopped stream must send nothing
@@ -338,9 +335,7 @@ private slots:
         QCOMPARE(::write(fd, "\x02Z\x03", 3), 3);
         QTRY_VERIFY(!rig.output.filter(u"RECV pty"_s).isEmpty());
         QCOMPARE(rig.output.contains(u"RECV pty HEX 02 5A 03 TEXT <STX>Z<ETX>"_s), heard);
-        QCOMPARE(rig.output.contains(u"CMD Z zero"_s), heard);
-        if (heard)
-            QTRY_VERIFY(read().endsWith("ST,GS,01,    0.00 kg\r\n"));
+        QCOMPARE(rig.output.contains(u"CMD Z zero"_s), heard); // what Z does is commandChangesTheFrames'
         ::close(fd);
     }
 
@@ -390,32 +385,26 @@ private slots:
         QCOMPARE(dropped, 0);
     }
 
-    // What the program polls with is answered with one frame, and other commands with the
-    // protocol's own replies, which are no readings.
+    // A request for the weight is answered with one frame, and other commands with the protocol's
+    // own replies, which are no readings. What the program polls with, on a steady or an overloaded
+    // scale, is answered in the window (tst_Monitoring's protocolDrivesDisplayUnitAndLamps).
     void requestsAreAnswered_data()
     {
         using enum Protocol;
-        using enum Pattern;
-        DataTable<Protocol, Pattern, QByteArray, QStringList> row("protocol", "pattern", "request", "frames");
-        const QString kg = u"12.34 [12.34] kg ST stable"_s;
-        row("sics poll", Sics, Steady, kivo::pollRequest(kivo::ModeSics), {kg});
-        row("sics stable weight", Sics, Steady, "S\r\n", {kg});
-        row("sics overload", Sics, Overload, "SI\r\n", {"OL [-]  OL overload"});
-        row("sics zero then weight", Sics, Steady, "Z\r\nSI\r\n", {"invalid", "0.00 [0] kg ST stable"});
-        row("sics unknown command", Sics, Steady, "XYZ\r\n", {"invalid"});
-        row("nci poll", Nci, Steady, kivo::pollRequest(kivo::ModeNci), {kg});
-        row("nci tare then weight", Nci, Steady, "T\rW\r", {"invalid", "0.00 [0] kg ST stable net"});
-        row("nci overload", Nci, Overload, "W\r", {"OL [-]  OL overload"});
-        row("nci unknown command", Nci, Steady, "Q\r", {"invalid"});
-        row("sma poll", Sma, Steady, kivo::pollRequest(kivo::ModeSma), {kg});
-        row("sma zero answers the weight", Sma, Steady, "\nZ\r", {"0.00 [0] kg ST stable"});
-        row("sma unknown command", Sma, Steady, "\nQ\r", {"invalid"});
+        DataTable<Protocol, QByteArray, QStringList> row("protocol", "request", "frames");
+        row("sics stable weight", Sics, "S\r\n", {"12.34 [12.34] kg ST stable"});
+        row("sics zero then weight", Sics, "Z\r\nSI\r\n", {"invalid", "0.00 [0] kg ST stable"});
+        row("sics unknown command", Sics, "XYZ\r\n", {"invalid"});
+        row("nci tare then weight", Nci, "T\rW\r", {"invalid", "0.00 [0] kg ST stable net"});
+        row("nci unknown command", Nci, "Q\r", {"invalid"});
+        row("sma zero answers the weight", Sma, "\nZ\r", {"0.00 [0] kg ST stable"});
+        row("sma unknown command", Sma, "\nQ\r", {"invalid"});
     }
     void requestsAreAnswered()
     {
-        const auto [protocol, pattern, request, frames] =
-            fetch<Protocol, Pattern, QByteArray, QStringList>("protocol", "pattern", "request", "frames");
-        Rig rig({.rate = 20, .pattern = pattern, .protocol = protocol});
+        const auto [protocol, request, frames] =
+            fetch<Protocol, QByteArray, QStringList>("protocol", "request", "frames");
+        Rig rig({.rate = 20, .protocol = protocol});
         QVERIFY2(rig.started, qPrintable(rig.error));
         QVERIFY(rig.connected());
         QTest::qWait(200); // an indicator that only answers sends nothing unasked
@@ -465,16 +454,6 @@ private slots:
         QCOMPARE(rig.frames, QStringList{reply});
     }
 
-    void toledoStreamsAtTheRateWithChecksums()
-    {
-        Rig rig({.rate = 50, .pattern = Pattern::Cycle, .protocol = Protocol::Toledo, .checksum = true});
-        QVERIFY(rig.connected());
-        QTRY_VERIFY_WITH_TIMEOUT(rig.frames.size() >= 100, 5000);
-        QCOMPARE(rig.dropped, 0);
-        QVERIFY(!rig.frames.contains(u"invalid"_s));
-        QVERIFY(rig.frames.contains(u"0.00 [0] kg ST stable"_s)); // the cycle starts empty
-    }
-
     void badOptionsExitWithCodeTwo_data()
     {
         kivotest::DataTable<QString> row("arguments");
@@ -522,7 +501,6 @@ private slots:
             u"^TCP 127\\.0\\.0\\.1:(\\d+)\nPTY (/dev/pts/\\d+)\nLINK (.+)\nREADY\n$"_s);
         const auto match = start.match(sim.out);
         QVERIFY2(match.hasMatch(), qPrintable(sim.out));
-        QVERIFY(match.captured(1).toInt() > 0);
         QCOMPARE(match.captured(3), link);
         QCOMPARE(QFileInfo(link).symLinkTarget(), match.captured(2));
 
