@@ -12,6 +12,7 @@
 #include "traffic/ViewSearch.h"
 
 #include <QAction>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QToolButton>
 
@@ -319,6 +320,25 @@ private slots:
     // Lines written faster than the eye follows: the view's text holds each line at once, its
     // repaints are capped at one per interval, and once the lines stop the view is painted with
     // the last of them and takes repaints again.
+    // A view's scroll bar keeps a picture of itself: a thumb the program moves shows its new place
+    // within the bar's interval, and a step the user takes shows at once.
+    void scrollBarPictureFollowsTheThumb()
+    {
+        QTextEdit *asc = view("rtfPrintAsc");
+        for (int i = 0; i < 200; ++i)
+            m_w->views()->PrintSend(asc, u"line %1"_s.arg(i));
+        QScrollBar *bar = asc->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0 && bar->isVisible());
+        const QImage atEnd = bar->grab().toImage();
+        bar->setValue(0);
+        QTRY_VERIFY(bar->grab().toImage() != atEnd);
+        const QImage atTop = bar->grab().toImage();
+        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QVERIFY(bar->grab().toImage() != atTop);
+        bar->setValue(bar->maximum());
+        QTRY_COMPARE(bar->grab().toImage(), atEnd);
+    }
+
     void aBurstOfLinesIsPaintedAtMostOncePerIntervalAndShownWhenQuiet()
     {
         struct PaintCounter : QObject
