@@ -38,13 +38,8 @@ private:
 };
 
 // The part of a scrolling view that new text repaints: the viewport. Its frame stays out, so a
-// repaint never reaches the window behind the view; the scroll bars look after themselves (below).
+// repaint never reaches the window behind the view; the scroll bars look after themselves
+// (SteadyScrollBar.h).
 [[nodiscard]] QList<QWidget *> repaintedParts(QAbstractScrollArea *view);
-
-// Gives a view scroll bars that draw themselves again only when their look changes, and then at
-// most twice a second unless the user scrolls. A growing view moves its bars' ranges and raises
-// their containers with every few lines, and each time a bar drawn in the platform's style costs
-// as much as the lines it scrolls; the bars are opaque, so the window behind them is not drawn.
-void useSteadyScrollBars(QAbstractScrollArea *view);
 
 } // namespace kivo

@@ -8,6 +8,7 @@
 #include "traffic/RepaintGate.h"
 #include "traffic/RichViewWriter.h"
 #include "traffic/SplitterBar.h"
+#include "traffic/SteadyScrollBar.h"
 #include "traffic/TerminalViewWriter.h"
 
 #include <QComboBox>
