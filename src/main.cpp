@@ -5,6 +5,7 @@
 #include "app/Profile.h"
 #include "app/WeightTrace.h"
 #include "app/frmMain.h"
+#include "core/LocalTime.h"
 
 #include <QApplication>
 
@@ -25,6 +26,7 @@ int main(int argc, char *argv[])
     if (parsed.options.detect)
         return kivo::runDetect(argc, argv, parsed.options);
     kivo::CloseOnSignal::install();
+    kivo::settleLocalTimeZone();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kivo"));

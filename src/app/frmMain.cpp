@@ -180,7 +180,7 @@ void frmMain::wireControllers()
                                        [this](const QString &weight) { m_monitor->showWeight(weight); }});
     connect(m_receivePipeline, &ReceivePipeline::tcpArrivalHandled, m_links, &LinkController::tcpDataArrived);
     m_monitor->setLinkHooks({[this] { m_links->ConnectTcp(); }, [this] { m_links->CloseTcp(); },
-                             [this] { m_links->serialLink().discardInput(); },
+                             [this] { m_receivePipeline->discardSerialInput(); },
                              [this](const QByteArray &request) {
                                  // Polling goes through SendData like any send, but only while the
                                  // chosen link can take it: a closed port gets no warning a second.
@@ -216,6 +216,7 @@ void frmMain::wireControllers()
     connect(m_links, &LinkController::serialLost, m_autoRepeat, &AutoRepeat::endAllRuns);
     connect(m_autoRepeat, &AutoRepeat::runningChanged, m_links, &LinkController::setRepeatRunning);
     connect(m_links, &LinkController::socketStateText, m_indicatorPanel, &IndicatorPanel::setSocketState);
+    m_indicatorPanel->setSocketState(m_links->socketState());
     connect(m_links, &LinkController::statusText, this, [this](const QString &text) {
         m_sbrLink->setText(text);
         m_sbrLink->setVisible(!text.isEmpty());

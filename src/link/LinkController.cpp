@@ -52,13 +52,12 @@ LinkController::LinkController(PortPanel &panel, const AppData &data, QWidget *w
     connect(&panel, &PortPanel::linkChoiceClicked, this, &LinkController::optComm_Click);
     connect(&m_serial, &Link::failed, this, &LinkController::serialFailed);
 
-    m_tmrSocketState = makeTimer(this, "tmrSocketState", 200);
     m_tmrSocketCheck = makeTimer(this, "tmrSocketCheck", 3000);
-    connect(m_tmrSocketState, &QTimer::timeout, this, &LinkController::tmrSocketState_Timer);
+    // The socket reports its own changes, so the state label costs nothing while it stands still.
+    connect(&m_tcp, &TcpLink::stateChanged, this, [this] { emit socketStateText(socketState()); });
     connect(m_tmrSocketCheck, &QTimer::timeout, this, &LinkController::ConnectTcp);
     m_tmrReconnect = makeTimer(this, "tmrReconnect", 1000);
     connect(m_tmrReconnect, &QTimer::timeout, this, &LinkController::tmrReconnect_Timer);
-    m_tmrSocketState->start();
 }
 
 LinkController::~LinkController() = default;
@@ -233,9 +232,9 @@ void LinkController::serialFailed(const QString &description)
     showMessage(m_window, description, QMessageBox::Critical, QStringLiteral("Error"));
 }
 
-void LinkController::tmrSocketState_Timer()
+QString LinkController::socketState() const
 {
-    emit socketStateText(QStringLiteral("TCP- ") + TcpLink::stateName(m_tcp.state()));
+    return QStringLiteral("TCP- ") + TcpLink::stateName(m_tcp.state());
 }
 
 } // namespace kivo

@@ -30,6 +30,8 @@ public:
 
     [[nodiscard]] SerialLink &serialLink() { return m_serial; }
     [[nodiscard]] TcpLink &tcpLink() { return m_tcp; }
+    // The state label's text for the socket as it is now ("TCP- Close").
+    [[nodiscard]] QString socketState() const;
     // The link that the link choice names: TCP while "TCP/IP" is chosen, else the serial port.
     [[nodiscard]] Link &activeLink();
 
@@ -81,7 +83,7 @@ signals:
     void tcpChosen();
     // The serial port died under the program; emitted before the window is set disconnected.
     void serialLost();
-    // The socket state every 200 ms, as the state label shows it ("TCP- Connected").
+    // The socket state, whenever it changes, as the state label shows it ("TCP- Connected").
     void socketStateText(const QString &text);
     // A line for the status bar: what the link is waiting for; empty when nothing.
     void statusText(const QString &text);
@@ -90,7 +92,6 @@ private:
     void setConnectedState();
     void setDisconnectedState();
     void serialFailed(const QString &description);
-    void tmrSocketState_Timer();
     void tmrReconnect_Timer();
     void stopWaiting();
 
@@ -100,7 +101,6 @@ private:
     SerialLink m_serial;
     TcpLink m_tcp;
     PortLister m_portLister;
-    QTimer *m_tmrSocketState = nullptr; // 200 ms, always running: the socket state
     QTimer *m_tmrSocketCheck = nullptr; // 3000 ms watchdog: reconnects on expiry
     QTimer *m_tmrReconnect = nullptr;   // 1000 ms: tries a dead port again while waiting for it
     QString m_waitingPort;              // the port waited for, with its settings

@@ -11,12 +11,16 @@ TcpLink::TcpLink(QObject *parent) : Link(parent)
     // and TCP slows the sender down, instead of a flood piling up in this process.
     m_socket.setReadBufferSize(kReadBufferBytes);
     connect(&m_socket, &QTcpSocket::readyRead, this, &Link::readyRead);
-    connect(&m_socket, &QTcpSocket::errorOccurred, this,
-            [this](QAbstractSocket::SocketError) { m_error = true; });
-    connect(&m_socket, &QTcpSocket::connected, this, &Link::opened);
-    connect(&m_socket, &QTcpSocket::disconnected, this, [this] {
-        emit closed(m_closing ? QStringLiteral("closed") : m_socket.errorString());
+    connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
+        m_error = true;
+        reportState();
     });
+    // Queued: a failing socket may fall back to unconnected before it reports its error, and the
+    // state should go straight to Error without showing Close in between.
+    connect(&m_socket, &QTcpSocket::stateChanged, this, &TcpLink::reportState, Qt::QueuedConnection);
+    connect(&m_socket, &QTcpSocket::connected, this, &Link::opened);
+    connect(&m_socket, &QTcpSocket::disconnected, this,
+            [this] { emit closed(m_closing ? QStringLiteral("closed") : m_socket.errorString()); });
 }
 
 TcpLink::~TcpLink()
@@ -33,6 +37,7 @@ void TcpLink::connectTo(const QString &host, const QString &portText)
     m_port = port;
     if (port == 0) {
         m_error = true;
+        reportState();
         return;
     }
     m_socket.connectToHost(host, port);
@@ -44,6 +49,16 @@ void TcpLink::close()
     m_socket.abort();
     m_closing = false;
     m_error = false;
+    reportState();
+}
+
+void TcpLink::reportState()
+{
+    const int now = state();
+    if (now == m_reported)
+        return;
+    m_reported = now;
+    emit stateChanged(now);
 }
 
 QString TcpLink::endpoint() const

@@ -53,12 +53,19 @@ public:
     void discardInput() override;
     [[nodiscard]] QString endpoint() const override;
 
+signals:
+    // state() has a new value.
+    void stateChanged(int state);
+
 private:
+    void reportState();
+
     QTcpSocket m_socket;
     bool m_error = false;
     bool m_closing = false; // a disconnect seen now is the program's own close
     QString m_host;
     quint16 m_port = 0;
+    int m_reported = Closed;
 };
 
 } // namespace kivo

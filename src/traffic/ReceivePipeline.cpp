@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace kivo {
 
@@ -23,10 +24,8 @@ constexpr int kMonitorDelayFallbackIndex = 3; // "0.03"
 ReceivePipeline::ReceivePipeline(TrafficViews &views, QComboBox *cboDelay, AppData &data,
                                  RxBuffers &serialBuffers, RxBuffers &tcpBuffers, QObject *parent)
     : QObject(parent), m_views(views), m_cboDelay(cboDelay), m_data(data), m_serialBuffers(serialBuffers),
-      m_tcpBuffers(tcpBuffers)
+      m_tcpBuffers(tcpBuffers), m_gatherEnd(kGatherSlack, [this] { endGathering(); })
 {
-    m_gather.setSingleShot(true);
-    connect(&m_gather, &QTimer::timeout, this, &ReceivePipeline::readSerial);
     m_tcpNextSlice.setSingleShot(true);
     m_tcpNextSlice.setInterval(0);
     connect(&m_tcpNextSlice, &QTimer::timeout, this, &ReceivePipeline::workTcpSlice);
@@ -83,37 +82,62 @@ void ReceivePipeline::announce(Link *link, const QByteArray &bytes)
 
 void ReceivePipeline::MSComm1_OnComm()
 {
+    if (!m_serial)
+        return;
+    // The bytes gathered before the deadline make one read, whenever it is worked through; the
+    // bytes that arrive after it open the next gathering.
+    m_gatherEnd.runIfDue();
     const double delay = recvDelay();
     if (delay <= 0) {
-        m_gather.stop();
+        endGathering();
         readSerial();
         return;
     }
-    if (m_gather.isActive())
-        return; // the bytes wait in the port until the gathering ends
-    m_gather.start(static_cast<int>(std::lround(delay * 1000)));
+    const bool opening = m_gathered.isEmpty();
+    m_gathered += m_serial->readAll();
+    if (opening && !m_gathered.isEmpty())
+        m_gatherEnd.start(std::lround(delay * 1000));
+}
+
+void ReceivePipeline::endGathering()
+{
+    m_gatherEnd.stop();
+    if (!m_gathered.isEmpty())
+        workSerial(std::exchange(m_gathered, {}));
+}
+
+void ReceivePipeline::discardSerialInput()
+{
+    m_gatherEnd.stop();
+    m_gathered.clear();
+    if (m_serial)
+        m_serial->discardInput();
 }
 
 void ReceivePipeline::readSerial()
 {
-    if (!m_serial)
-        return;
-    m_views.holdViewsPaced();
     while (m_serial && m_serial->bytesAvailable() > 0) {
         const QByteArray chunk = m_serial->readAll();
         if (chunk.isEmpty())
             break; // a port that reports bytes but yields none would loop for ever
-        for (qsizetype at = 0; at < chunk.size() && m_serial; at += kReadSlice) {
-            const QByteArray piece = chunk.size() <= kReadSlice
-                                         ? chunk
-                                         : chunk.sliced(at, std::min(kReadSlice, chunk.size() - at));
-            announce(m_serial, piece);
-            m_serialBuffers.keepRecent(piece);
-            route(piece, m_serialBuffers);
-            if (monitoring())
-                feedMonitor(m_serial, m_serialBuffers, piece);
-            flush(m_serialBuffers);
-        }
+        workSerial(chunk);
+    }
+}
+
+void ReceivePipeline::workSerial(const QByteArray &chunk)
+{
+    if (!m_serial)
+        return;
+    m_views.holdViewsPaced();
+    for (qsizetype at = 0; at < chunk.size() && m_serial; at += kReadSlice) {
+        const QByteArray piece =
+            chunk.size() <= kReadSlice ? chunk : chunk.sliced(at, std::min(kReadSlice, chunk.size() - at));
+        announce(m_serial, piece);
+        m_serialBuffers.keepRecent(piece);
+        route(piece, m_serialBuffers);
+        if (monitoring())
+            feedMonitor(m_serial, m_serialBuffers, piece);
+        flush(m_serialBuffers);
     }
 }
 
@@ -204,8 +228,7 @@ void ReceivePipeline::cboDelay_Click()
         QStringLiteral("인디케이터 모니터링 기능이 켜져 있을때는 Recv Delay 값이 0.04초 이하로 제한됩니다."),
         QMessageBox::Warning, appTitle());
     m_cboDelay->setCurrentIndex(kMonitorDelayFallbackIndex);
-    if (m_serial)
-        m_serial->discardInput();
+    discardSerialInput();
 }
 
 } // namespace kivo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/LateTimer.h"
 #include "link/Link.h"
 
 #include <QByteArray>
@@ -8,6 +9,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 
 class QComboBox;
@@ -60,6 +62,8 @@ public:
     void WinsockMain_DataArrival();
     // The Recv Delay guard, run on every change of the selector.
     void cboDelay_Click();
+    // Drops what the serial port has received and not yet shown, gathered bytes included.
+    void discardSerialInput();
 
     // The Recv Delay in force, in seconds (the selected entry's numeric value).
     [[nodiscard]] double recvDelay() const;
@@ -73,6 +77,8 @@ signals:
 
 private:
     void readSerial();
+    void endGathering();
+    void workSerial(const QByteArray &chunk);
     void announce(Link *link, const QByteArray &bytes);
     void workTcpSlice();
     void route(const QByteArray &bytes, RxBuffers &buffers);
@@ -90,7 +96,12 @@ private:
     QPointer<Link> m_serial;
     QPointer<Link> m_tcp;
     MonitorHook m_hook;
-    QTimer m_gather;
+    // Serial bytes read during a Recv Delay gathering, and its end. The end may come up to
+    // kGatherSlack late when nothing else wakes the window, so that a stream's gatherings end at
+    // its next arrival instead of waking the window each time.
+    static constexpr std::chrono::milliseconds kGatherSlack{25};
+    QByteArray m_gathered;
+    LateTimer m_gatherEnd;
     // TCP bytes read but not yet worked through, from m_tcpDone on, and the pass that takes the
     // next slice.
     QByteArray m_tcpPending;

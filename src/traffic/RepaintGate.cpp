@@ -6,10 +6,8 @@
 namespace kivo {
 
 RepaintGate::RepaintGate(QList<QWidget *> widgets, std::chrono::milliseconds interval)
-    : m_widgets(std::move(widgets)), m_interval(interval.count())
+    : m_widgets(std::move(widgets)), m_interval(interval.count()), m_timer(interval / 2, [this] { tick(); })
 {
-    m_timer.setSingleShot(true);
-    m_timer.callOnTimeout([this] { tick(); });
 }
 
 void RepaintGate::beforeChange()

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "core/LateTimer.h"
+
 #include <QElapsedTimer>
 #include <QList>
-#include <QTimer>
 
 #include <chrono>
 
@@ -16,7 +17,8 @@ namespace kivo {
 // are painted together when it ends. The widgets' state is always current (readers see every line
 // and every weight at once), only their pixels can lag, by one interval at most. At a thousand
 // lines a second this turns a thousand repaints of a view into twenty-five. No timer runs while
-// changes come slower than the interval.
+// changes come slower than the interval, and a held repaint rides along with the next wake-up after
+// the interval ends (a stream's next arrival), up to half an interval late.
 class RepaintGate
 {
 public:
@@ -33,7 +35,7 @@ private:
     QList<QWidget *> m_widgets;
     qint64 m_interval;
     QElapsedTimer m_sinceOpened;
-    QTimer m_timer;
+    LateTimer m_timer;
     bool m_held = false;
 };
 

@@ -1,5 +1,7 @@
 #include "traffic/SteadyScrollBar.h"
 
+#include "core/LateTimer.h"
+
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -8,7 +10,6 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
-#include <QTimer>
 
 #include <optional>
 #include <tuple>
@@ -27,15 +28,14 @@ public:
     static constexpr qint64 kIntervalMs = 500;
     static constexpr int kBandRows = 64;
 
-    explicit SteadyScrollBar(Qt::Orientation orientation) : QScrollBar(orientation)
+    explicit SteadyScrollBar(Qt::Orientation orientation)
+        : QScrollBar(orientation), m_check(std::chrono::milliseconds(kIntervalMs / 2), [this] {
+              if (look() != m_painted)
+                  update();
+          })
     {
         // Scrolling by the wheel, the keys or the arrows moves the thumb at once.
         connect(this, &QAbstractSlider::actionTriggered, this, [this] { m_userAction = true; });
-        m_check.setSingleShot(true);
-        m_check.callOnTimeout(this, [this] {
-            if (look() != m_painted)
-                update();
-        });
     }
 
 protected:
@@ -133,7 +133,7 @@ private:
     std::tuple<QSize, qreal, bool, bool, qint64> m_pictureKey;
     QPixmap m_picture;
     QElapsedTimer m_sincePaint;
-    QTimer m_check;
+    LateTimer m_check; // rides along with the stream's own wake-ups
     bool m_userAction = false;
     bool m_renderNow = false;
 };

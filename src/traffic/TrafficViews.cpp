@@ -116,9 +116,10 @@ TrafficViews::TrafficViews(QWidget *parent, QComboBox *cboDelay) : QObject(paren
     lblHextoAscii->move(px(30), px(30));
     lblHextoAscii->adjustSize();
 
-    m_commitTimer = new QTimer(this);
-    m_commitTimer->setSingleShot(true);
-    connect(m_commitTimer, &QTimer::timeout, this, &TrafficViews::commitHeldLines);
+    // A commit that is due rides along with the next arrival or paint, so a stream's commits share
+    // their wake-up and their screen flush with the weight display's repaints.
+    m_commitTimer = new LateTimer(
+        std::chrono::milliseconds(kCommitIntervalMs / 2), [this] { commitHeldLines(); }, this);
 
     tmrHexTipDelay = new QTimer(this);
     tmrHexTipDelay->setObjectName(QStringLiteral("tmrHexTipDelay"));

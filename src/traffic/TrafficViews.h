@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AppData.h"
+#include "core/LateTimer.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -128,7 +129,7 @@ private:
     bool m_showTimes = false;
     bool m_paused = false;
     QWidget *m_lastFocused = nullptr;
-    QTimer *m_commitTimer = nullptr;
+    LateTimer *m_commitTimer = nullptr;
     QElapsedTimer m_sinceCommit;
     // How long the last paced commit took; the next waits at least this many times as long, as
     // painting what a commit laid out costs about as much again.
