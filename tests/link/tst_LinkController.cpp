@@ -7,7 +7,7 @@
 #include "link/PortNames.h"
 #include "send/AutoRepeat.h"
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 
 using namespace kivo;
 using namespace kivotest;
@@ -176,42 +176,41 @@ private slots:
         };
         auto first = std::make_unique<PtyPair>();
         pointAt(*first);
-        frmMain w;
-        w.setEndProgram({});
-        auto *retry = control<QTimer>(w, "tmrReconnect");
+        auto w = openWindow();
+        auto *retry = control<QTimer>(*w, "tmrReconnect");
         QCOMPARE(retry->interval(), 1000);
         retry->setInterval(100);
-        control<QCheckBox>(w, "chkReconnect")->setChecked(true);
-        connectSerial(w, name);
-        button(w, "cmdMonOn")->click();
-        auto *display = control<QLabel>(w, "lblIndi");
+        control<QCheckBox>(*w, "chkReconnect")->setChecked(true);
+        connectSerial(*w, name);
+        button(*w, "cmdMonOn")->click();
+        auto *display = control<QLabel>(*w, "lblIndi");
         first->deviceSends("ST,GS,01,   12.32 kg\r\n");
         QTRY_COMPARE(display->text(), u"12.32"_s);
 
         first->unplug();
-        auto *status = control<QLabel>(w, "sbrStatus_Link");
+        auto *status = control<QLabel>(*w, "sbrStatus_Link");
         QTRY_VERIFY(!status->isHidden() && status->text().contains(name));
-        QVERIFY(!button(w, "cmdConnect")->isEnabled() && button(w, "cmdDisconnect")->isEnabled() &&
-                !button(w, "cmdSend")->isEnabled());
+        QVERIFY(!button(*w, "cmdConnect")->isEnabled() && button(*w, "cmdDisconnect")->isEnabled() &&
+                !button(*w, "cmdSend")->isEnabled());
         auto second = std::make_unique<PtyPair>();
         pointAt(*second);
-        QTRY_VERIFY(w.serialLink().isOpen());
-        QVERIFY(status->isHidden() && button(w, "cmdSend")->isEnabled());
-        QCOMPARE(w.serialLink().openedSettings(), u"9600,N,8,1"_s);
+        QTRY_VERIFY(w->serialLink().isOpen());
+        QVERIFY(status->isHidden() && button(*w, "cmdSend")->isEnabled());
+        QCOMPARE(w->serialLink().openedSettings(), u"9600,N,8,1"_s);
         second->deviceSends("ST,GS,01,   45.60 kg\r\n");
         QTRY_COMPARE(display->text(), u"45.60"_s);
 
         second->unplug();
         QTRY_VERIFY(!status->isHidden());
-        button(w, "cmdDisconnect")->click();
-        QVERIFY(status->isHidden() && button(w, "cmdConnect")->isEnabled());
+        button(*w, "cmdDisconnect")->click();
+        QVERIFY(status->isHidden() && button(*w, "cmdConnect")->isEnabled());
         PtyPair third;
         pointAt(third);
         QTest::qWait(300); // longer than one retry: nothing may open the port
-        QVERIFY(!w.serialLink().isOpen());
+        QVERIFY(!w->serialLink().isOpen());
         QCOMPARE(m_log.boxes.size(), 0);
 
-        w.close();
+        w->close();
         QCOMPARE(ReadSetting(QString(SK::AutoReconnect), QString()), u"True"_s);
         frmMain again;
         QVERIFY(control<QCheckBox>(again, "chkReconnect")->isChecked());
@@ -222,14 +221,11 @@ private slots:
     void portIsFoundAgainByNameAfterListChanges()
     {
         PtyPair pty;
-        {
-            frmMain w;
-            w.setEndProgram([] {});
-            w.links()->setPortLister([&] { return QStringList{"ttyUSB0", pty.slavePath(), "ttyS0"}; });
-            w.links()->FillPortList();
-            choose(w, "cboPort", pty.slavePath());
-            w.close();
-        }
+        auto before = openWindow();
+        before->links()->setPortLister([&] { return QStringList{"ttyUSB0", pty.slavePath(), "ttyS0"}; });
+        before->links()->FillPortList();
+        choose(*before, "cboPort", pty.slavePath());
+        before->close();
         frmMain w;
         auto *cboPort = control<QComboBox>(w, "cboPort");
         w.links()->setPortLister([&] { return QStringList{"ttyS0", "ttyS1", pty.slavePath(), "ttyACM0"}; });
@@ -332,10 +328,9 @@ private slots:
 
         first->write("ST,GS,+000.00kg\r\n");
         QTRY_VERIFY(w.links()->isWatchdogArmed());
-        QElapsedTimer silence;
-        silence.start();
+        const QDeadlineTimer silence(250); // the reconnect may come only once it has expired
         QTRY_VERIFY(server.hasPendingConnections());
-        QVERIFY(silence.elapsed() >= 250);
+        QVERIFY(silence.hasExpired());
         QTRY_COMPARE(w.tcpLink().state(), int(TcpLink::Connected));
     }
 };

@@ -67,14 +67,11 @@ private slots:
         const QByteArray line =
             slog::chunkLine(time, slog::Direction::Tx, u"tcp:10.0.0.7:4001"_s, all, QString::fromLatin1(all));
         QVERIFY(line.startsWith("2026-12-06T17:03:41.123 TX tcp:10.0.0.7:4001 00 01 02 "));
-        QCOMPARE(line.count('\n'), 1);
-        QCOMPARE(line.count('\t'), 1);
+        QCOMPARE((QList<qsizetype>{line.count('\n'), line.count('\t')}), (QList<qsizetype>{1, 1}));
         const auto entry = slog::parseLine(line);
         QVERIFY(entry);
-        QCOMPARE(entry->bytes, all);
-        QCOMPARE(entry->time, time);
-        QCOMPARE(entry->direction, slog::Direction::Tx);
-        QCOMPARE(entry->link, u"tcp:10.0.0.7:4001"_s);
+        QCOMPARE(std::tuple(entry->bytes, entry->time, entry->direction, entry->link),
+                 std::tuple(all, time, slog::Direction::Tx, u"tcp:10.0.0.7:4001"_s));
 
         // A device path with a blank, a tab or a percent sign stays one field and reads back; the
         // text column follows the views' question-mark rule.
@@ -118,9 +115,9 @@ private slots:
         QVERIFY(kivosim::loadReplay(path, 2.0, &chunks, &error));
         QCOMPARE(chunks.size(), 3);
         QCOMPARE(chunks[0].bytes + chunks[1].bytes + chunks[2].bytes, QByteArray("ABCD"));
-        QCOMPARE(chunks[0].atMs, 0);
-        QCOMPARE(chunks[1].atMs, 200); // 400 ms at twice the speed
-        QCOMPARE(chunks[2].atMs, 200); // a time set back counts as no pause
+        // 400 ms at twice the speed, then a time set back counts as no pause.
+        QCOMPARE((QList<qint64>{chunks[0].atMs, chunks[1].atMs, chunks[2].atMs}),
+                 (QList<qint64>{0, 200, 200}));
 
         QVERIFY(writeFile(path, "2026-12-06T10:00:00.300 TX serial:p 5A\tZ\n"));
         QVERIFY(!kivosim::loadReplay(path, 1.0, &chunks, &error));
@@ -178,10 +175,8 @@ private slots:
         QVERIFY(!control<QLabel>(*w, "sbrStatus_Log")->isVisible());
 
         const LogContent log = readLog(path);
-        QCOMPARE(log.rx, first + "W\r\n");
-        QCOMPARE(log.tx, deviceGot);
-        QVERIFY(log.timesInOrder);
-        QCOMPARE(log.links, QStringList{u"serial:"_s + pty.slavePath()});
+        QCOMPARE(std::tuple(log.rx, log.tx, log.timesInOrder, log.links),
+                 std::tuple(first + "W\r\n", deviceGot, true, QStringList{u"serial:"_s + pty.slavePath()}));
         QCOMPARE(log.comments.first(), u"recording started"_s);
         QCOMPARE(log.comments.at(1), u"serial:%1 opened"_s.arg(pty.slavePath()));
         QVERIFY(log.comments.at(2).startsWith(u"serial:%1 closed: "_s.arg(pty.slavePath())));
@@ -220,10 +215,8 @@ private slots:
         w->close();
 
         const LogContent log = readLog(path);
-        QCOMPARE(log.rx, frames);
-        QCOMPARE(log.tx, peerGot);
-        QVERIFY(log.timesInOrder);
-        QCOMPARE(log.links, QStringList{u"tcp:"_s + endpoint});
+        QCOMPARE(std::tuple(log.rx, log.tx, log.timesInOrder, log.links),
+                 std::tuple(frames, peerGot, true, QStringList{u"tcp:"_s + endpoint}));
         QVERIFY(log.comments.contains(u"tcp:%1 opened"_s.arg(endpoint)));
         QCOMPARE(log.comments.last(), u"recording stopped: program closed"_s);
     }
@@ -251,7 +244,6 @@ private slots:
         pty.deviceSends("BEFORE\r\n");
         QTRY_VERIFY(QFileInfo(path).size() > 0 && readLog(path).rx == "BEFORE\r\n");
 
-        const QString moved = dir.filePath(u"moved"_s);
         QVERIFY(removed ? QDir(dir.filePath(u"logs"_s)).removeRecursively()
                         : QDir(dir.path()).rename(u"logs"_s, u"moved"_s));
         pty.deviceSends("AFTER\r\n");
@@ -269,7 +261,7 @@ private slots:
         while (fds.hasNext())
             QVERIFY(!QFile::symLinkTarget(fds.next()).contains(u"field.log"_s));
         if (!removed) {
-            const LogContent log = readLog(moved + u"/field.log"_s);
+            const LogContent log = readLog(dir.filePath(u"moved/field.log"_s));
             QCOMPARE(log.rx, QByteArray("BEFORE\r\n"));
             QCOMPARE(log.comments.first(), u"recording started"_s);
         }

@@ -20,6 +20,7 @@ using namespace kivotest;
 namespace {
 
 const auto bytes = [](const char *hex) { return QByteArray::fromHex(hex); };
+constexpr qint64 ms = 1000000; // the repeat schedule counts in nanoseconds
 
 // The real main window, its serial link connected to a pseudo-terminal, every byte a link accepted
 // recorded and every message box recorded.
@@ -79,9 +80,8 @@ private slots:
     void hexTextBecomesTheBytesOfItsPairs()
     {
         QFETCH(QString, hex);
-        QTEST(HexToBytes(hex), "bytes");
-        QTEST(HexToSpaced(hex), "spaced");
-        QTEST(int(xorOfHexBytes(hex)), "xorValue");
+        QCOMPARE(std::tuple(HexToBytes(hex), HexToSpaced(hex), int(xorOfHexBytes(hex))),
+                 (fetch<QByteArray, QString, int>("bytes", "spaced", "xorValue")));
     }
 
     void asciiTextBecomesItsCodePageBytes_data()
@@ -94,8 +94,7 @@ private slots:
     void asciiTextBecomesItsCodePageBytes()
     {
         const auto [codePage, text] = fetch<QByteArray, QString>("codePage", "text");
-        const CodePage cp(codePage);
-        QTEST(AscToHex(text, cp), "hex");
+        QTEST(AscToHex(text, CodePage(codePage)), "hex");
     }
 
     void storedStringFramingKeepsLineEndInsideFrame_data()
@@ -134,12 +133,11 @@ private slots:
         const auto [text, format, before, caption] =
             fetch<QString, int, int, QString>("text", "format", "before", "caption");
         const SendBoxChange change = sendBoxChanged(text, int16_t(format), true, before);
-        QTEST(change.sentUnits, "after");
-        QTEST(change.unitToSend, "unit");
-        QCOMPARE(change.lengthCaption, caption);
+        QCOMPARE(std::tuple(change.sentUnits, change.unitToSend, change.lengthCaption),
+                 (fetch<int, QString, QString>("after", "unit", "caption")));
         // Message Data form counts and shows the same but never sends.
-        QCOMPARE(sendBoxChanged(text, int16_t(format), false, 0).unitToSend, QString());
-        QCOMPARE(sendBoxChanged(text, int16_t(format), false, 0).lengthCaption, caption);
+        const SendBoxChange message = sendBoxChanged(text, int16_t(format), false, 0);
+        QCOMPARE(std::pair(message.unitToSend, message.lengthCaption), std::pair(QString(), caption));
     }
 
     void deletionIsOneRunTakenOut_data()
@@ -193,7 +191,6 @@ private slots:
 
     void scheduleDoesNotDriftWithLateTimers()
     {
-        const qint64 ms = 1000000;
         RepeatSchedule s(10 * ms);
         // Every send starts 3 ms after its slot: the next slot stays on the 10 ms grid.
         qint64 slot = 0;
@@ -201,14 +198,12 @@ private slots:
             slot = s.slotAfter(slot, s.dueNs(slot) + 3 * ms, s.dueNs(slot) + 4 * ms);
         QCOMPARE(slot, 1000);
         QCOMPARE(s.dueNs(slot), 10000 * ms);
-        QCOMPARE(s.waitMs(1, 3 * ms), 7);
-        QCOMPARE(s.waitMs(1, 9 * ms + 1), 1);
-        QCOMPARE(s.waitMs(1, 12 * ms), 0);
+        QCOMPARE((QList<int>{s.waitMs(1, 3 * ms), s.waitMs(1, 9 * ms + 1), s.waitMs(1, 12 * ms)}),
+                 (QList<int>{7, 1, 0}));
     }
 
     void heldUpSendSkipsPassedSlotsInsteadOfBursting()
     {
-        const qint64 ms = 1000000;
         RepeatSchedule s(10 * ms);
         // Held up 2.5 s in the send (a warning box): the slots that passed are dropped.
         QCOMPARE(s.slotAfter(0, 0, 2500 * ms), 250);
@@ -244,16 +239,16 @@ private slots:
         QCOMPARE(b.box()->text(), text);
     }
 
-    // Steps: "+x" types x at the end, "-" is a backspace, "=x" pastes x over the box.
+    // Steps: "x" types x at the end ("\b" a backspace), "=x" pastes x over the box.
     void byteDataTypingSendsEachNewUnitOnce_data()
     {
         DataTable<bool, QStringList, QByteArray> row("hexa", "steps", "sent");
-        row("ascii A B C", false, {"+A", "+B", "+C"}, bytes("414243"));
-        row("delete C, D, E", false, {"+ABC", "-", "+D", "+E"}, bytes("41424345"));
-        row("delete to one char", false, {"+AB", "-", "+X"}, bytes("414258"));
-        row("hexa 4 1 4 2", true, {"+4", "+1", "+4", "+2"}, bytes("4142"));
-        row("hexa paste 414, type 2", true, {"=414", "+2"}, bytes("4142"));
-        row("hexa blank after digit", true, {"+4", "+ ", "+1"}, bytes("41"));
+        row("ascii A B C", false, {"A", "B", "C"}, bytes("414243"));
+        row("delete C, D, E", false, {"ABC", "\b", "D", "E"}, bytes("41424345"));
+        row("delete to one char", false, {"AB", "\b", "X"}, bytes("414258"));
+        row("hexa 4 1 4 2", true, {"4", "1", "4", "2"}, bytes("4142"));
+        row("hexa paste 414, type 2", true, {"=414", "2"}, bytes("4142"));
+        row("hexa blank after digit", true, {"4", " ", "1"}, bytes("41"));
     }
     void byteDataTypingSendsEachNewUnitOnce()
     {
@@ -262,12 +257,10 @@ private slots:
         b.click(hexa ? "optFormatHexa" : "optFormatAscii");
         b.click("optFormByte");
         for (const QString &step : steps) {
-            if (step.startsWith(u'+'))
-                b.type(step.mid(1));
-            else if (step == QLatin1String("-"))
-                QTest::keyClick(b.box(), Qt::Key_Backspace);
-            else
+            if (step.startsWith(u'='))
                 b.box()->setText(step.mid(1));
+            else
+                b.type(step);
         }
         QTEST(b.sent, "sent");
     }
@@ -373,10 +366,9 @@ private slots:
             ReadIni("FuncMode", "String2", file),   ReadIni("FuncSendEnable", "String2", file),
             ReadIni("FuncString", "STX", file),     ReadIni("FuncString", "CRLF", file)};
         QCOMPARE(written, (QStringList{"Zero", "5A", "1", "1", "1", "0", "0", "True"}));
-        QCOMPARE(b.btn("cmdFuncKey_0")->text(), u"Zero"_s);
-        QVERIFY(b.btn("cmdFuncKey_0")->isEnabled());
-        QCOMPARE(b.btn("cmdFuncKey_1")->text(), u"OLD"_s);
-        QVERIFY(!b.btn("cmdFuncKey_1")->isEnabled());
+        QCOMPARE((QStringList{b.btn("cmdFuncKey_0")->text(), b.btn("cmdFuncKey_1")->text()}),
+                 (QStringList{"Zero", "OLD"}));
+        QVERIFY(b.btn("cmdFuncKey_0")->isEnabled() && !b.btn("cmdFuncKey_1")->isEnabled());
         QVERIFY(b.log.boxes.isEmpty());
     }
 
@@ -396,10 +388,9 @@ private slots:
         const auto [message, mode, crlf, stx, lineEndClicks] =
             fetch<QString, int, bool, bool, int>("message", "mode", "crlf", "stx", "lineEndClicks");
         Bench b;
-        AppData &d = b.w->data();
-        d.MesgList[2] = MesgRecord{message, u"third"_s, int16_t(mode)};
-        d.bMesgCRLF = crlf;
-        d.bMesgSTX = stx;
+        b.w->data().MesgList[2] = MesgRecord{message, u"third"_s, int16_t(mode)};
+        b.w->data().bMesgCRLF = crlf;
+        b.w->data().bMesgSTX = stx;
         frmSendMessage *dlg = b.openSendMessage();
         QCOMPARE(dlg->cmdMode[2]->text(), mode == 1 ? u"ASCII"_s : u"Hexa"_s);
         for (int i = 0; i < lineEndClicks; ++i)
@@ -523,17 +514,17 @@ private slots:
         QCOMPARE(dlg->size(), frmSendMessage::collapsedSize());
         QCOMPARE(dlg->cmdAssign->text(), u"Show Assign (F2)"_s);
         QCOMPARE(dlg->focusWidget(), dlg->cmdBtnNum[0]);
+        // The window's size, its Assign button's caption and whether the Assign frame shows.
+        const auto layout = [&dlg] {
+            return std::tuple(dlg->size(), dlg->cmdAssign->text(), dlg->fraAssign->isVisible());
+        };
 
         QTest::keyClick(dlg->cmdBtnNum[0], Qt::Key_F2);
-        QCOMPARE(dlg->size(), frmSendMessage::expandedSize());
-        QCOMPARE(dlg->cmdAssign->text(), u"Hide A&ssign (F2)"_s);
-        QVERIFY(dlg->fraAssign->isVisible());
+        QCOMPARE(layout(), std::tuple(frmSendMessage::expandedSize(), u"Hide A&ssign (F2)"_s, true));
         dlg->txtString[0]->setFocus(Qt::TabFocusReason);
         dlg->txtString[0]->setText(u"unapplied"_s);
         QTest::keyClick(dlg->txtString[0], Qt::Key_F2); // F2 works while typing, and sends nothing
-        QCOMPARE(dlg->size(), frmSendMessage::collapsedSize());
-        QCOMPARE(dlg->cmdAssign->text(), u"Show A&ssign (F2)"_s);
-        QVERIFY(!dlg->fraAssign->isVisible());
+        QCOMPARE(layout(), std::tuple(frmSendMessage::collapsedSize(), u"Show A&ssign (F2)"_s, false));
         QCOMPARE(b.sent, QByteArray());
 
         QCOMPARE(b.openSendMessage(), dlg.data()); // the one window, edits intact
@@ -566,24 +557,23 @@ private slots:
             button(*dlg, "cmdApply")->click();
             dlg->close();
         };
+        const AppData &d = b.w->data();
         if (section == ListFileKeys::FuncString) {
             // The key editor is modal: it is worked while its exec() runs.
             QTimer::singleShot(0, this, [&] { apply(QApplication::activeModalWidget()); });
             b.btn("cmdFuncKeySet")->click();
+            QCOMPARE(d.FuncKeys[0].String, kLong);
         } else if (section == ListFileKeys::AutoString) {
             b.w->autoRepeat()->cmdEditList_Click();
             apply(topLevel<frmEditList>());
+            QCOMPARE(d.RepeatList[0].String, kLong);
         } else {
             apply(b.openSendMessage());
+            QCOMPARE(d.MesgList[0].strMesg, kLong);
         }
         QCOMPARE(shown, kLong);
         QVERIFY(b.log.boxes.isEmpty());
         QCOMPARE(ReadIni(section, ListFileKeys::rowKey(1), kivotest::listFilePath()), kLong);
-        const AppData &d = b.w->data();
-        const QStringList inMemory{d.FuncKeys[0].String, d.RepeatList[0].String, d.MesgList[0].strMesg};
-        const QStringList sections{ListFileKeys::FuncString, ListFileKeys::AutoString,
-                                   ListFileKeys::MesgString};
-        QCOMPARE(inMemory[sections.indexOf(section)], kLong);
     }
 
     void longHexPasteIsSentWholeWithItsTrueLength()
