@@ -96,7 +96,9 @@ qint64 SerialLink::bytesAvailable() const
 
 QByteArray SerialLink::readAll()
 {
-    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+    // What the port holds, in one block of its size: QIODevice::readAll reserves a large block and
+    // trims it again, at every arrival of a stream.
+    return m_port.isOpen() ? m_port.read(m_port.bytesAvailable()) : QByteArray();
 }
 
 void SerialLink::discardInput()

@@ -137,7 +137,8 @@ qint64 TcpLink::bytesAvailable() const
 
 QByteArray TcpLink::readAll()
 {
-    return m_socket.readAll();
+    // One block of the size the socket holds (see SerialLink::readAll).
+    return m_socket.read(m_socket.bytesAvailable());
 }
 
 void TcpLink::discardInput()

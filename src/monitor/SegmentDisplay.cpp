@@ -151,13 +151,7 @@ void SegmentDisplay::fitFonts(int cells)
 const QPixmap &SegmentDisplay::ghostLayer(int cellCount, qreal left, qreal baseline)
 {
     const qreal dpr = devicePixelRatioF();
-    const QString key = QStringLiteral("%1 %2 %3 %4 %5 %6")
-                            .arg(width())
-                            .arg(height())
-                            .arg(cellCount)
-                            .arg(m_ghostColor.rgba())
-                            .arg(dpr)
-                            .arg(m_backdrop.cacheKey());
+    const auto key = std::tuple(size(), cellCount, m_ghostColor.rgba(), dpr, m_backdrop.cacheKey());
     if (key == m_ghostKey)
         return m_ghost;
     m_ghostKey = key;

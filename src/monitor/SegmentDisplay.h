@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QPixmap>
 
+#include <tuple>
+
 class QPainter;
 
 namespace kivo {
@@ -63,7 +65,8 @@ private:
     QHash<quint32, QGlyphRun> m_glyphs; // by face and character, at the fitted size
     QPixmap m_backdrop;
     QPixmap m_ghost;
-    QString m_ghostKey;
+    // What the ghost layer was drawn for: size, cells, colour, pixel ratio, backdrop.
+    std::tuple<QSize, int, QRgb, qreal, qint64> m_ghostKey;
 };
 
 } // namespace kivo

@@ -157,6 +157,23 @@ private slots:
         QCOMPARE(terminal()->toPlainText(), u"AB"_s);
     }
 
+    // A gathering holds the bytes that arrive before its delay ends, however late it is worked
+    // through: the next arrival after the end reads it at once, and its own bytes open the next.
+    void bytesAfterTheDelayOpenTheNextGathering()
+    {
+        choose(*m_w, "cboDelay", u"0.05"_s);
+        QByteArrayList reads;
+        connect(m_w->receivePipeline(), &ReceivePipeline::received, this,
+                [&](const LinkChunk &chunk) { reads << chunk.bytes; });
+        m_link->deviceSends("12");
+        m_link->deviceSends("34");
+        QTest::qSleep(80); // the delay ends while the window is busy elsewhere
+        m_link->deviceSends("56");
+        QCOMPARE(reads, QByteArrayList{"1234"});
+        m_link->deviceSends("78");
+        QTRY_COMPARE(reads, (QByteArrayList{"1234", "5678"}));
+    }
+
     void recvDelayGuardRefusesLongDelaysWhileMonitoring_data()
     {
         DataTable<bool, QString, QString> row("monitoring", "choice", "kept");
