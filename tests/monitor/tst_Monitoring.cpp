@@ -173,8 +173,7 @@ private slots:
     {
         const auto [tcp, mode] = fetch<bool, int>("tcp", "mode");
         Bench b(tcp, mode);
-        const int length = int(frame(mode, "").size());
-        for (int cut = 1; cut < length; ++cut) {
+        for (int cut = 1; cut < frame(mode, "").size(); ++cut) {
             const QByteArray f = frame(mode, QByteArray::number(cut) + ".500");
             b.send(f.left(cut));
             QCOMPARE(b.rx().bytMonBuf.size(), cut);
@@ -395,9 +394,8 @@ private slots:
         const auto [expression, request, reason] =
             fetch<QString, QString, QString>("expression", "request", "reason");
         MessageLog log;
-        const QByteArray recent =
-            "G\r\n" + frame(0, "  12.345", "ST", "lb") + "junk\r\n" + frame(0, "    99.9", "OL", "g");
-        frmPattern dlg({}, recent);
+        frmPattern dlg({}, "G\r\n" + frame(0, "  12.345", "ST", "lb") + "junk\r\n" +
+                               frame(0, "    99.9", "OL", "g"));
         dlg.show();
         dlg.txtPattern->setText(expression);
         dlg.txtPollRequest->setText(request);
@@ -470,10 +468,9 @@ private slots:
         QCOMPARE(b.rx().framesFound, 2u);
         QCOMPARE(b.rx().bytesDropped, 17u);
 
-        MonitorOptions polled = stored;
-        polled.poll = true;
-        polled.pollMs = 50;
-        b.w.monitor()->setOptions(polled);
+        stored.poll = true;
+        stored.pollMs = 50;
+        b.w.monitor()->setOptions(stored);
         QVERIFY(b.w.monitor()->isPolling());
         QTest::qWait(600);
         const QByteArray requests = b.pty.deviceReceived();

@@ -10,12 +10,7 @@
 
 #include "protocol/FrameReader.h"
 
-#include <QElapsedTimer>
-#include <QFileInfo>
-#include <QRegularExpression>
 #include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include <fcntl.h>
 #include <termios.h>
@@ -23,8 +18,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace kivosim;
-using kivotest::DataTable;
-using kivotest::fetch;
+using namespace kivotest;
 
 namespace {
 
@@ -58,7 +52,7 @@ struct Rig
         QObject::connect(&client, &QTcpSocket::readyRead, [this] {
             const QByteArray bytes = client.readAll();
             if (reader)
-                frames << kivotest::readFrames(*reader, bytes, &dropped);
+                frames << readFrames(*reader, bytes, &dropped);
             for (pending += bytes; pending.contains('\n'); pending.remove(0, lines.last().size())) {
                 lines << pending.left(pending.indexOf('\n') + 1);
                 arrivals << clock.elapsed();
@@ -229,9 +223,8 @@ private slots:
         const qint64 begin = rig.arrivals.last();
         const qsizetype first = rig.lines.size();
         QTest::qWait(2000); // the rate is measured over a fixed window
-        qsizetype inWindow = 0;
-        for (qsizetype i = first; i < rig.arrivals.size(); ++i)
-            inWindow += rig.arrivals.at(i) - begin <= 2000 ? 1 : 0;
+        const auto inWindow = std::count_if(rig.arrivals.begin() + first, rig.arrivals.end(),
+                                            [begin](qint64 at) { return at - begin <= 2000; });
         QVERIFY2(inWindow >= 90 && inWindow <= 110, qPrintable(QString::number(inWindow)));
     }
 
@@ -380,7 +373,7 @@ private slots:
         const QByteArray bytes =
             ProtocolFrames::weight({protocol, unit, decimals, checksum, 1}, {status, net, counts}, 700);
         qint64 dropped = 0;
-        QCOMPARE(kivotest::readFrames(*kivo::makeProtocolReader(modeOf(protocol)), bytes + bytes, &dropped),
+        QCOMPARE(readFrames(*kivo::makeProtocolReader(modeOf(protocol)), bytes + bytes, &dropped),
                  QStringList({frame, frame}));
         QCOMPARE(dropped, 0);
     }
@@ -456,7 +449,7 @@ private slots:
 
     void badOptionsExitWithCodeTwo_data()
     {
-        kivotest::DataTable<QString> row("arguments");
+        DataTable<QString> row("arguments");
         for (const char *line :
              {"", "--rate 5", "--pty --speed 9600", "--tcp 0 fast", "--tcp 65536", "--tcp",
               "--tcp 0 --layout 12", "--tcp 0 --rate -3", "--tcp 0 --rate 0", "--tcp 0 --rate fast",
@@ -485,7 +478,7 @@ private slots:
 
     void signalStopsCleanlyAndRemovesLink_data()
     {
-        kivotest::DataTable<int> row("signalNumber");
+        DataTable<int> row("signalNumber");
         for (const int number : {SIGTERM, SIGINT, SIGHUP})
             row(u"SIG"_s + QLatin1String(sigabbrev_np(number)), number);
     }
@@ -519,12 +512,11 @@ private slots:
         const QString link = dir.filePath(u"ttyKIVO0"_s);
         int fds[2];
         QVERIFY(::pipe(fds) == 0);
-        ::close(fds[0]);
-        const int out = fds[1];
+        ::close(fds[0]); // the reader has gone before the run starts
         ChildProcess sim(kSim, {"--pty", link, "--rate", "50"},
-                         {.inChild = [out] { ::dup2(out, STDOUT_FILENO); }});
+                         {.inChild = [out = fds[1]] { ::dup2(out, STDOUT_FILENO); }});
         const bool clean = sim.exits(0, 5000);
-        ::close(out);
+        ::close(fds[1]);
         QVERIFY(clean);
         QVERIFY(!QFileInfo(link).isSymLink());
     }
