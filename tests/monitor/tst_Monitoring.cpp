@@ -56,8 +56,7 @@ struct Bench
         !real ? fake.deviceSends(bytes) : tcp ? void(peer->write(bytes)) : pty.deviceSends(bytes);
     }
     RxBuffers &rx() { return tcp ? w.tcpBuffers() : w.serialBuffers(); }
-    QLabel *label(const char *name) const { return control<QLabel>(w, name); }
-    QString shown() const { return label("lblIndi")->text(); }
+    QString shown() const { return control<QLabel>(w, "lblIndi")->text(); }
 
     bool tcp, real;
     FakeLink fake;
@@ -79,35 +78,6 @@ PatternLayout frames22(QByteArray request = {})
     p.request = std::move(request);
     return p;
 }
-
-// The window monitoring the simulator, started with its own arguments, over a pseudo-terminal or TCP.
-struct SimBench
-{
-    SimBench(bool tcp, int mode, const QStringList &simArguments)
-        : sim(QStringLiteral(KIVO_SIM_EXE),
-              (tcp ? QStringList{"--tcp", "0"} : QStringList{"--pty", link()}) + simArguments)
-    {
-        QVERIFY(sim.says(u"READY\n"_s));
-        w->data().iIndicatorMode = int16_t(mode);
-        if (tcp) {
-            const QRegularExpressionMatch port = QRegularExpression(u"TCP 127.0.0.1:(\\d+)"_s).match(sim.out);
-            QVERIFY(port.hasMatch());
-            w->data().strWinSockIP = u"127.0.0.1"_s;
-            w->data().strWinSockPort = port.captured(1);
-            control<QRadioButton>(*w, "optComm_0")->click();
-        } else {
-            choose(*w, "cboDelay", u"0"_s);
-            connectSerial(*w, link());
-        }
-    }
-    QString link() const { return dir.filePath(u"ttySIM"_s); }
-    QString shown() const { return control<QLabel>(*w, "lblIndi")->text(); }
-
-    QTemporaryDir dir;
-    ChildProcess sim;
-    MessageLog boxes; // the port dies when the simulator ends
-    std::unique_ptr<frmMain> w = openWindow();
-};
 
 QString setting(QLatin1StringView key)
 {
@@ -158,7 +128,7 @@ private slots:
         QTEST(int(b.rx().bytesDropped), "dropped");
         QTEST(int(b.rx().framesFound), "found");
         QTEST(b.shown(), "shown");
-        QCOMPARE(textColor(b.label("lblIndi")), IndicatorPanel::kReadyColor);
+        QCOMPARE(textColor(control<QLabel>(b.w, "lblIndi")), IndicatorPanel::kReadyColor);
         QTEST(lamps(b.w), "lamps");
     }
 
@@ -238,7 +208,7 @@ private slots:
         QTest::qWait(50); // frames still on their way must not be counted
         QCOMPARE(b.rx().framesFound, found);
         QCOMPARE(b.shown(), u"8888888"_s);
-        QCOMPARE(textColor(b.label("lblIndi")), IndicatorPanel::kIdleColor);
+        QCOMPARE(textColor(control<QLabel>(b.w, "lblIndi")), IndicatorPanel::kIdleColor);
         QCOMPARE(lamps(b.w), u"--"_s);
         QVERIFY(!b.w.links()->isWatchdogArmed() && !b.w.data().bMonitor);
     }
@@ -510,34 +480,52 @@ private slots:
     }
     void protocolDrivesDisplayUnitAndLamps()
     {
-        const auto [tcp, mode, sim, shown] =
+        const auto [tcp, mode, simArguments, shown] =
             fetch<bool, int, QString, QString>("tcp", "mode", "sim", "shown");
-        SimBench b(tcp, mode, QProcess::splitCommand(sim));
-        MonitorOptions polled = b.w->monitor()->options();
+        QTemporaryDir dir;
+        const QString link = dir.filePath(u"ttySIM"_s);
+        ChildProcess sim(QStringLiteral(KIVO_SIM_EXE),
+                         (tcp ? QStringList{"--tcp", "0"} : QStringList{"--pty", link}) +
+                             QProcess::splitCommand(simArguments));
+        QVERIFY(sim.says(u"READY\n"_s));
+        MessageLog boxes; // the port dies when the simulator ends
+        const auto w = openWindow();
+        w->data().iIndicatorMode = int16_t(mode);
+        if (tcp) {
+            const QRegularExpressionMatch port = QRegularExpression(u"TCP 127.0.0.1:(\\d+)"_s).match(sim.out);
+            QVERIFY(port.hasMatch());
+            w->data().strWinSockIP = u"127.0.0.1"_s;
+            w->data().strWinSockPort = port.captured(1);
+            control<QRadioButton>(*w, "optComm_0")->click();
+        } else {
+            choose(*w, "cboDelay", u"0"_s);
+            connectSerial(*w, link);
+        }
+        MonitorOptions polled = w->monitor()->options();
         polled.poll = true;
         polled.pollMs = 100;
-        b.w->monitor()->setOptions(polled);
-        button(*b.w, "cmdMonOn")->click();
-        const auto *panel = b.w->findChild<IndicatorPanel *>();
-        RxBuffers &rx = tcp ? b.w->tcpBuffers() : b.w->serialBuffers();
+        w->monitor()->setOptions(polled);
+        button(*w, "cmdMonOn")->click();
+        RxBuffers &rx = tcp ? w->tcpBuffers() : w->serialBuffers();
         QTRY_VERIFY_WITH_TIMEOUT(rx.framesFound >= 5, 5000);
-        QCOMPARE(b.w->monitor()->isPolling(), !pollRequest(mode).isEmpty());
+        QCOMPARE(w->monitor()->isPolling(), !pollRequest(mode).isEmpty());
+        const QString display = control<QLabel>(*w, "lblIndi")->text();
         if (!shown.isEmpty())
-            QCOMPARE(b.shown(), shown);
-        QVERIFY2(b.shown() != u"READY"_s, qPrintable(b.shown()));
-        QTEST(panel->unit(), "unit");
-        QTEST(lamps(*b.w), "lamps");
+            QCOMPARE(display, shown);
+        QVERIFY2(display != u"READY"_s, qPrintable(display));
+        QTEST(w->findChild<IndicatorPanel *>()->unit(), "unit");
+        QTEST(lamps(*w), "lamps");
         QCOMPARE(rx.bytesDropped, 0u);
-        QVERIFY(b.boxes.boxes.isEmpty());
+        QVERIFY(boxes.boxes.isEmpty());
         if (pollRequest(mode).isEmpty())
             return;
 
         // Polling: about ten requests a second reach the indicator, and its answers show as RECV.
-        const qsizetype before = b.sim.out.count(u"CMD "_s);
+        const qsizetype before = sim.out.count(u"CMD "_s);
         QTest::qWait(1000);
-        const qsizetype asked = b.sim.out.count(u"CMD "_s) - before;
+        const qsizetype asked = sim.out.count(u"CMD "_s) - before;
         QVERIFY2(asked >= 6 && asked <= 12, qPrintable(QString::number(asked)));
-        const QString asc = control<QTextEdit>(*b.w, "rtfPrintAsc")->toPlainText();
+        const QString asc = control<QTextEdit>(*w, "rtfPrintAsc")->toPlainText();
         QVERIFY(asc.contains(u"SEND : "_s) && asc.contains(u"RECV : "_s));
     }
 };
