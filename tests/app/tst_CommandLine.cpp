@@ -208,19 +208,16 @@ private slots:
     void everyAcceptedValueIsInTheWindowsList()
     {
         const auto w = openWindow();
-        const std::pair<const char *, QStringList> lists[] = {
-            {"cboBps", kivo::CommandLineLists::bps()},
-            {"cboParity", kivo::CommandLineLists::parity()},
-            {"cboDataBit", kivo::CommandLineLists::dataBits()},
-            {"cboStopBit", kivo::CommandLineLists::stopBits()},
-            {"cboDelay", kivo::CommandLineLists::recvDelay()}};
-        for (const auto &[name, values] : lists) {
-            auto *box = control<QComboBox>(*w, name);
-            QStringList items;
+        namespace L = kivo::CommandLineLists;
+        QList<QStringList> items;
+        for (const char *name : {"cboBps", "cboParity", "cboDataBit", "cboStopBit", "cboDelay"}) {
+            const auto *box = control<QComboBox>(*w, name);
+            items.append(QStringList());
             for (int i = 0; i < box->count(); ++i)
-                items << box->itemText(i);
-            QCOMPARE(values, items);
+                items.last() << box->itemText(i);
         }
+        QCOMPARE(items,
+                 (QList<QStringList>{L::bps(), L::parity(), L::dataBits(), L::stopBits(), L::recvDelay()}));
         QCOMPARE(control<QTabBar>(*w, "tabPrintSelect")->count(), kivo::CommandLineLists::tabs().size());
     }
 

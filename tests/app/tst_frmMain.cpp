@@ -81,11 +81,10 @@ private slots:
             const int chosen[std::size(kLists)] = {4, 3, 1, 13, 0, 20, 5};
             for (size_t i = 0; i < std::size(kLists); ++i)
                 combo(*w, kLists[i])->setCurrentIndex(chosen[i]);
-            control<QRadioButton>(*w, "optFormatHexa")->click();
-            control<QRadioButton>(*w, "optFormByte")->click();
+            for (const char *option : {"optFormatHexa", "optFormByte", "optComm_0"})
+                control<QRadioButton>(*w, option)->click();
             control<QTabBar>(*w, "tabPrintSelect")->setCurrentIndex(2);
             w->SizeControls(4005.0f);
-            control<QRadioButton>(*w, "optComm_0")->click();
             w->close();
         }
         auto w = openWindow();

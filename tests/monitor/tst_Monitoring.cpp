@@ -207,9 +207,8 @@ private slots:
         stream.stop();
         QTest::qWait(50); // frames still on their way must not be counted
         QCOMPARE(b.rx().framesFound, found);
-        QCOMPARE(b.shown(), u"8888888"_s);
-        QCOMPARE(textColor(control<QLabel>(b.w, "lblIndi")), IndicatorPanel::kIdleColor);
-        QCOMPARE(lamps(b.w), u"--"_s);
+        QCOMPARE(std::tuple(b.shown(), textColor(control<QLabel>(b.w, "lblIndi")), lamps(b.w)),
+                 std::tuple(u"8888888"_s, IndicatorPanel::kIdleColor, u"--"_s));
         QVERIFY(!b.w.links()->isWatchdogArmed() && !b.w.data().bMonitor);
     }
 

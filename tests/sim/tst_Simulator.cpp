@@ -97,37 +97,32 @@ class tst_Simulator : public QObject
 {
     Q_OBJECT
 private slots:
-    // The frames are 22, 10 and 18 bytes long, status and weight at their fixed places.
-    void framePutsStatusAndWeightAtLayoutPositions_data()
+    // The frames are 22, 10 and 18 bytes long, status and weight at their fixed places; the weight
+    // field keeps eight characters with its sign, clamped to what they hold.
+    void frameAndWeightFieldKeepTheirLayout_data()
     {
-        DataTable<Layout, Status, bool, QByteArray> row("layout", "status", "net", "frame");
-        row("22 stable", Layout::Bytes22, Status::Stable, false, "ST,GS,01,   12.34 kg\r\n");
-        row("22 overload net", Layout::Bytes22, Status::Overload, true, "OL,NT,01,   12.34 kg\r\n");
-        row("10", Layout::Bytes10, Status::Unstable, false, "+0012.34\r\n");
-        row("18 unstable", Layout::Bytes18, Status::Unstable, false, "US,GS,+0012.34kg\r\n");
+        DataTable<QByteArray, QByteArray> row("built", "expected");
+        const auto frame = [](Layout layout, Status status, bool net) {
+            return FrameBuilder::build(layout, {status, net, 1234}, 2);
+        };
+        row("22 stable", frame(Layout::Bytes22, Status::Stable, false), "ST,GS,01,   12.34 kg\r\n");
+        row("22 overload net", frame(Layout::Bytes22, Status::Overload, true), "OL,NT,01,   12.34 kg\r\n");
+        row("10", frame(Layout::Bytes10, Status::Unstable, false), "+0012.34\r\n");
+        row("18 unstable", frame(Layout::Bytes18, Status::Unstable, false), "US,GS,+0012.34kg\r\n");
+        const auto field = &FrameBuilder::weightField; // counts, decimals, zero fill
+        row("field blank three decimals", field(12345, 3, false), "  12.345");
+        row("field blank negative below one", field(-5, 3, false), "  -0.005");
+        row("field zero fill three decimals", field(1234, 3, true), "+001.234");
+        row("field zero fill negative", field(-1234, 2, true), "-0012.34");
+        row("field no decimals", field(1234, 0, true), "+0001234");
+        row("field zero", field(0, 2, false), "    0.00");
+        row("field too big is clamped", field(123456789, 2, true), "+9999.99");
+        row("field too small is clamped", field(-123456789, 0, false), "-9999999");
     }
-    void framePutsStatusAndWeightAtLayoutPositions()
+    void frameAndWeightFieldKeepTheirLayout()
     {
-        const auto [layout, status, net] = fetch<Layout, Status, bool>("layout", "status", "net");
-        QTEST(FrameBuilder::build(layout, {status, net, 1234}, 2), "frame");
-    }
-
-    void weightFieldKeepsEightCharactersWithSign_data()
-    {
-        DataTable<qint64, int, bool, QByteArray> row("counts", "decimals", "zeroFill", "field");
-        row("blank three decimals", 12345, 3, false, "  12.345");
-        row("blank negative below one", -5, 3, false, "  -0.005");
-        row("zero fill three decimals", 1234, 3, true, "+001.234");
-        row("zero fill negative", -1234, 2, true, "-0012.34");
-        row("no decimals", 1234, 0, true, "+0001234");
-        row("zero", 0, 2, false, "    0.00");
-        row("too big is clamped", 123456789, 2, true, "+9999.99");
-        row("too small is clamped", -123456789, 0, false, "-9999999");
-    }
-    void weightFieldKeepsEightCharactersWithSign()
-    {
-        const auto [counts, decimals, zeroFill] = fetch<qint64, int, bool>("counts", "decimals", "zeroFill");
-        QTEST(FrameBuilder::weightField(counts, decimals, zeroFill), "field");
+        QFETCH(QByteArray, built);
+        QTEST(built, "expected");
     }
 
     void stepSettlesFromUnstableToStable()
