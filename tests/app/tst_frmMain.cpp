@@ -127,11 +127,10 @@ private slots:
                       "String2=1\r\n[FuncString]\r\nSTX=-1\r\n[AutoString]\r\n"
                       "CRLF=True\r\n[MesgString]\r\nSTX=1\r\n");
         auto w = openWindow();
+        const auto key = [&w](int k) { return button(*w, qPrintable(u"cmdFuncKey_%1"_s.arg(k))); };
         // An empty stored caption keeps the design caption; Enabled still decides.
-        QCOMPARE(button(*w, "cmdFuncKey_0")->text() + ' ' + button(*w, "cmdFuncKey_1")->text(),
-                 u"ZERO FUNC2"_s);
-        QVERIFY(button(*w, "cmdFuncKey_0")->isEnabled() && button(*w, "cmdFuncKey_1")->isEnabled());
-        QVERIFY(!button(*w, "cmdFuncKey_2")->isEnabled());
+        QCOMPARE(key(0)->text() + ' ' + key(1)->text(), u"ZERO FUNC2"_s);
+        QVERIFY(key(0)->isEnabled() && key(1)->isEnabled() && !key(2)->isEnabled());
         // Only -1 switches an STX option on.
         QVERIFY(w->data().FuncSTX && w->data().AutoCRLF && !w->data().bMesgSTX);
     }

@@ -52,7 +52,7 @@ struct Rig
         QObject::connect(&client, &QTcpSocket::readyRead, [this] {
             const QByteArray bytes = client.readAll();
             if (reader)
-                frames << readFrames(*reader, bytes, &dropped);
+                frames << readFrames(*reader, bytes);
             for (pending += bytes; pending.contains('\n'); pending.remove(0, lines.last().size())) {
                 lines << pending.left(pending.indexOf('\n') + 1);
                 arrivals << clock.elapsed();
@@ -84,7 +84,6 @@ struct Rig
     QList<QByteArray> lines;
     QList<qint64> arrivals;
     QStringList frames; // read by the protocol's reader
-    qint64 dropped = 0;
 };
 
 } // namespace
