@@ -315,11 +315,8 @@ private slots:
     {
         const auto [text, bytes, error] = fetch<QString, QByteArray, QString>("text", "bytes", "error");
         QString why;
-        const std::optional<QByteArray> read = requestBytes(text, &why);
-        QCOMPARE(read.has_value(), error.isEmpty());
+        QCOMPARE(requestBytes(text, &why).value_or("<refused>"), error.isEmpty() ? bytes : "<refused>");
         QCOMPARE(why, error);
-        if (read)
-            QCOMPARE(*read, bytes);
         QCOMPARE(requestBytes(requestText(everyByte())).value_or(QByteArray()), everyByte());
     }
 
