@@ -35,14 +35,9 @@ QString describe(const kivo::CommandLineOptions &o)
     return parts.join(QLatin1Char(' '));
 }
 
-QStringList args(const QString &line)
-{
-    return QStringList{u"kivo"_s} + QProcess::splitCommand(line);
-}
-
 kivo::CommandLineOptions parse(const QString &line)
 {
-    const auto parsed = parseCommandLine(args(line));
+    const auto parsed = parseCommandLine(QStringList{u"kivo"_s} + QProcess::splitCommand(line));
     if (parsed.exitCode)
         qFatal("bad test command line: %s", qPrintable(parsed.text));
     return parsed.options;
@@ -167,7 +162,7 @@ private slots:
     void badCommandLineExitsTwoWithOneLineNamingOptionAndValues()
     {
         const auto [line, mustName] = fetch<QString, QStringList>("line", "mustName");
-        const kivo::ParsedCommandLine parsed = parseCommandLine(args(line));
+        const auto parsed = parseCommandLine(QStringList{u"kivo"_s} + QProcess::splitCommand(line));
         QCOMPARE(parsed.exitCode, std::optional<int>(2));
         QVERIFY2(parsed.text.endsWith(QLatin1Char('\n')) && parsed.text.count(QLatin1Char('\n')) == 1,
                  qPrintable(parsed.text));

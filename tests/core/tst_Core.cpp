@@ -188,19 +188,15 @@ private slots:
         QCOMPARE(readFile(path()), before + "\r\nk=v");
     }
 
-    void writableExeFolderHoldsTheFile()
+    // A writable program folder holds the file (made only when written); a missing one falls back
+    // to the user's folder, which is made.
+    void listFileGoesBesideTheProgramOrToTheUsersFolder()
     {
-        QTemporaryDir exe, config;
+        QTemporaryDir exe, config, home;
         QCOMPARE(resolveListFilePath(exe.path(), config.path()), exe.filePath("kivo.ini"));
         QVERIFY(QDir(exe.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-    }
-
-    void missingExeFolderFallsBack()
-    {
-        QTemporaryDir config;
-        QCOMPARE(resolveListFilePath(config.filePath("gone"), config.path()),
-                 config.filePath("Kivo/kivo.ini"));
-        QVERIFY(QFileInfo(config.filePath("Kivo")).isDir());
+        QCOMPARE(resolveListFilePath(home.filePath("gone"), home.path()), home.filePath("Kivo/kivo.ini"));
+        QVERIFY(QFileInfo(home.filePath("Kivo")).isDir());
     }
 
     // Installed under a prefix (desktop entry in ../share) the program must not write into the
