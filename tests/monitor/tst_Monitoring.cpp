@@ -234,9 +234,8 @@ private slots:
         button(w, "cmdMonOn")->click();
         const bool refused = delay.toDouble() > 0.04;
         QTEST(connects, "connects");
-        QCOMPARE(discards, refused ? 2 : 0);
-        QCOMPARE(w.data().bMonitor, !refused);
-        QCOMPARE(control<QLabel>(w, "lblIndi")->text() == u"READY"_s, !refused);
+        QCOMPARE(std::tuple(discards, w.data().bMonitor, control<QLabel>(w, "lblIndi")->text() == u"READY"_s),
+                 std::tuple(refused ? 2 : 0, !refused, !refused));
         const QString box =
             "Warning|" + appTitle() + "|이 기능을 사용하려면 Recv Delay 값의 범위를 0.04이하로 조정하세요.";
         QCOMPARE(describe(log.boxes), refused ? (QStringList{box, box}) : QStringList());
@@ -431,8 +430,7 @@ private slots:
         b.send("ST,GS,01,  oops\r\n" + frame(0, "     1.5", "OL", "g"));
         QTRY_COMPARE(b.shown(), u"1.5"_s);
         QCOMPARE(panel->unit() + lamps(b.w), u"g-O"_s);
-        QCOMPARE(b.rx().framesFound, 2u);
-        QCOMPARE(b.rx().bytesDropped, 17u);
+        QCOMPARE(std::pair(b.rx().framesFound, b.rx().bytesDropped), (std::pair<uint64_t, uint64_t>(2, 17)));
 
         stored.poll = true;
         stored.pollMs = 50;
