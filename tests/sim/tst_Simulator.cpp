@@ -68,9 +68,8 @@ struct Rig
     QList<QByteArray> nextLines(qsizetype more)
     {
         const qsizetype from = lines.size();
-        if (!QTest::qWaitFor([&] { return lines.size() >= from + more; }, 5000))
-            return {};
-        return lines.mid(from);
+        return QTest::qWaitFor([&] { return lines.size() >= from + more; }, 5000) ? lines.mid(from)
+                                                                                  : QList<QByteArray>();
     }
 
     std::unique_ptr<kivo::FrameReader> reader;
