@@ -69,14 +69,14 @@ struct Bench
 // Reads the 22-byte frames with a unit of their own: "ST,GS,01,  12.345 lb" CR LF.
 const QString kExpression = uR"((?<flag>ST|US|OL),GS,\d+,\s*(?<weight>[-+]?[\d.]+)\s*(?<unit>\w+))"_s;
 
-PatternLayout frames22(QByteArray request = {})
+PatternLayout frames22(QByteArray request = {}, QStringList overloadTrue = {})
 {
-    PatternLayout p;
-    p.expression =
-        QString(kExpression).replace(u"(?<flag>ST|US|OL)"_s, u"(?:(?<overload>OL)|(?<stable>ST|US))"_s);
-    p.stableTrue = {u"ST"_s};
-    p.request = std::move(request);
-    return p;
+    return {
+        .expression =
+            QString(kExpression).replace(u"(?<flag>ST|US|OL)"_s, u"(?:(?<overload>OL)|(?<stable>ST|US))"_s),
+        .stableTrue = {u"ST"_s},
+        .overloadTrue = std::move(overloadTrue),
+        .request = std::move(request)};
 }
 
 QString setting(QLatin1StringView key)
@@ -324,11 +324,7 @@ private slots:
     void optionsSurviveTheStores()
     {
         writeListFile("[AutoString]\r\nString1=keep me\r\n");
-        MonitorOptions o;
-        o.poll = true;
-        o.pollMs = 350;
-        o.pattern = frames22("W\r\n");
-        o.pattern.overloadTrue = {u"OL"_s, u"O L"_s};
+        MonitorOptions o{.poll = true, .pollMs = 350, .pattern = frames22("W\r\n", {u"OL"_s, u"O L"_s})};
         for (const QString end : {u"CR"_s, u"lf"_s, u"ETX"_s, u"17"_s}) {
             QVERIFY(setPatternEnd(o.pattern, end));
             QVERIFY(saveMonitorOptions(o, kivotest::listFilePath()));
@@ -389,8 +385,7 @@ private slots:
     void settingDialogCarriesPollingAndFoundLayout()
     {
         AppData data;
-        MonitorOptions o;
-        o.pattern = frames22("P\r");
+        const MonitorOptions o{.pattern = frames22("P\r")};
         frmSetting dlg(data, o);
         QVERIFY(!dlg.cmdFindSettings->isEnabled());
         PatternLayout asked;
@@ -415,9 +410,7 @@ private slots:
     // send path and show as SEND lines is protocolDrivesDisplayUnitAndLamps'.
     void patternLayoutDrivesTheWindowAndPolls()
     {
-        MonitorOptions stored;
-        stored.pattern = frames22("W\r\n");
-        stored.pattern.overloadTrue = {u"OL"_s};
+        const MonitorOptions stored{.pattern = frames22("W\r\n", {u"OL"_s})};
         QVERIFY(saveMonitorOptions(stored, kivotest::listFilePath()));
         Bench b(false, ModePattern, true);
         QCOMPARE(b.w.monitor()->options().pattern, stored.pattern);
@@ -432,9 +425,7 @@ private slots:
         QCOMPARE(panel->unit() + lamps(b.w), u"g-O"_s);
         QCOMPARE(std::pair(b.rx().framesFound, b.rx().bytesDropped), (std::pair<uint64_t, uint64_t>(2, 17)));
 
-        stored.poll = true;
-        stored.pollMs = 50;
-        b.w.monitor()->setOptions(stored);
+        b.w.monitor()->setOptions({.poll = true, .pollMs = 50, .pattern = stored.pattern});
         QVERIFY(b.w.monitor()->isPolling());
         QTest::qWait(600);
         const QByteArray requests = b.pty.deviceReceived();
@@ -495,10 +486,7 @@ private slots:
             choose(*w, "cboDelay", u"0"_s);
             connectSerial(*w, link);
         }
-        MonitorOptions polled = w->monitor()->options();
-        polled.poll = true;
-        polled.pollMs = 100;
-        w->monitor()->setOptions(polled);
+        w->monitor()->setOptions({.poll = true, .pollMs = 100, .pattern = w->monitor()->options().pattern});
         button(*w, "cmdMonOn")->click();
         RxBuffers &rx = tcp ? w->tcpBuffers() : w->serialBuffers();
         QTRY_VERIFY_WITH_TIMEOUT(rx.framesFound >= 5, 5000);
