@@ -281,9 +281,7 @@ private slots:
     // Values outside the lists open with none selected; Cancel and Esc keep them, OK stores -1.
     void outOfRangeValuesOpenWithNoneSelected()
     {
-        AppData data;
-        data.iIndicatorMode = 12;
-        data.iIndicatorID = 300;
+        AppData data{.iIndicatorMode = 12, .iIndicatorID = 300};
         for (const int key : {0, int(Qt::Key_Escape), int(Qt::Key_Return)}) {
             frmSetting dlg(data);
             dlg.show();
