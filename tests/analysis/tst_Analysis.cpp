@@ -9,12 +9,9 @@
 #include "app/CommandLineApply.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QDockWidget>
 #include <QDoubleSpinBox>
-#include <QLabel>
 #include <QTableWidget>
-#include <QTemporaryDir>
 
 using namespace kivo;
 using namespace kivotest;
@@ -236,9 +233,7 @@ private slots:
         const QString appended = dir.filePath(u"appended.csv"_s), exported = dir.filePath(u"export.csv"_s);
         Bench b(
             {"--pattern", "steps", "--settle", "0.4", "--hold", "1.2", "--weight", "1.5", "--rate", "20"});
-        CommandLineOptions options;
-        options.readingsCsv = appended;
-        applyCommandLine(*b.w, b.w->data(), options);
+        applyCommandLine(*b.w, b.w->data(), {.readingsCsv = appended});
         const WeightStats &stats = b.panel().stats();
         auto settledAtZero = [&] {
             return !stats.settling() && stats.lastSettlingMs() &&

@@ -10,12 +10,7 @@
 
 #include "protocol/FrameReader.h"
 
-#include <QElapsedTimer>
-#include <QFileInfo>
-#include <QRegularExpression>
 #include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include <fcntl.h>
 #include <termios.h>
@@ -23,8 +18,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace kivosim;
-using kivotest::DataTable;
-using kivotest::fetch;
+using namespace kivotest;
 
 namespace {
 
@@ -58,7 +52,7 @@ struct Rig
         QObject::connect(&client, &QTcpSocket::readyRead, [this] {
             const QByteArray bytes = client.readAll();
             if (reader)
-                frames << kivotest::readFrames(*reader, bytes, &dropped);
+                frames << readFrames(*reader, bytes);
             for (pending += bytes; pending.contains('\n'); pending.remove(0, lines.last().size())) {
                 lines << pending.left(pending.indexOf('\n') + 1);
                 arrivals << clock.elapsed();
@@ -74,9 +68,8 @@ struct Rig
     QList<QByteArray> nextLines(qsizetype more)
     {
         const qsizetype from = lines.size();
-        if (!QTest::qWaitFor([&] { return lines.size() >= from + more; }, 5000))
-            return {};
-        return lines.mid(from);
+        return QTest::qWaitFor([&] { return lines.size() >= from + more; }, 5000) ? lines.mid(from)
+                                                                                  : QList<QByteArray>();
     }
 
     std::unique_ptr<kivo::FrameReader> reader;
@@ -90,7 +83,6 @@ struct Rig
     QList<QByteArray> lines;
     QList<qint64> arrivals;
     QStringList frames; // read by the protocol's reader
-    qint64 dropped = 0;
 };
 
 } // namespace
@@ -103,37 +95,32 @@ class tst_Simulator : public QObject
 {
     Q_OBJECT
 private slots:
-    // The frames are 22, 10 and 18 bytes long, status and weight at their fixed places.
-    void framePutsStatusAndWeightAtLayoutPositions_data()
+    // The frames are 22, 10 and 18 bytes long, status and weight at their fixed places; the weight
+    // field keeps eight characters with its sign, clamped to what they hold.
+    void frameAndWeightFieldKeepTheirLayout_data()
     {
-        DataTable<Layout, Status, bool, QByteArray> row("layout", "status", "net", "frame");
-        row("22 stable", Layout::Bytes22, Status::Stable, false, "ST,GS,01,   12.34 kg\r\n");
-        row("22 overload net", Layout::Bytes22, Status::Overload, true, "OL,NT,01,   12.34 kg\r\n");
-        row("10", Layout::Bytes10, Status::Unstable, false, "+0012.34\r\n");
-        row("18 unstable", Layout::Bytes18, Status::Unstable, false, "US,GS,+0012.34kg\r\n");
+        DataTable<QByteArray, QByteArray> row("built", "expected");
+        const auto frame = [](Layout layout, Status status, bool net) {
+            return FrameBuilder::build(layout, {status, net, 1234}, 2);
+        };
+        row("22 stable", frame(Layout::Bytes22, Status::Stable, false), "ST,GS,01,   12.34 kg\r\n");
+        row("22 overload net", frame(Layout::Bytes22, Status::Overload, true), "OL,NT,01,   12.34 kg\r\n");
+        row("10", frame(Layout::Bytes10, Status::Unstable, false), "+0012.34\r\n");
+        row("18 unstable", frame(Layout::Bytes18, Status::Unstable, false), "US,GS,+0012.34kg\r\n");
+        const auto field = &FrameBuilder::weightField; // counts, decimals, zero fill
+        row("field blank three decimals", field(12345, 3, false), "  12.345");
+        row("field blank negative below one", field(-5, 3, false), "  -0.005");
+        row("field zero fill three decimals", field(1234, 3, true), "+001.234");
+        row("field zero fill negative", field(-1234, 2, true), "-0012.34");
+        row("field no decimals", field(1234, 0, true), "+0001234");
+        row("field zero", field(0, 2, false), "    0.00");
+        row("field too big is clamped", field(123456789, 2, true), "+9999.99");
+        row("field too small is clamped", field(-123456789, 0, false), "-9999999");
     }
-    void framePutsStatusAndWeightAtLayoutPositions()
+    void frameAndWeightFieldKeepTheirLayout()
     {
-        const auto [layout, status, net] = fetch<Layout, Status, bool>("layout", "status", "net");
-        QTEST(FrameBuilder::build(layout, {status, net, 1234}, 2), "frame");
-    }
-
-    void weightFieldKeepsEightCharactersWithSign_data()
-    {
-        DataTable<qint64, int, bool, QByteArray> row("counts", "decimals", "zeroFill", "field");
-        row("blank three decimals", 12345, 3, false, "  12.345");
-        row("blank negative below one", -5, 3, false, "  -0.005");
-        row("zero fill three decimals", 1234, 3, true, "+001.234");
-        row("zero fill negative", -1234, 2, true, "-0012.34");
-        row("no decimals", 1234, 0, true, "+0001234");
-        row("zero", 0, 2, false, "    0.00");
-        row("too big is clamped", 123456789, 2, true, "+9999.99");
-        row("too small is clamped", -123456789, 0, false, "-9999999");
-    }
-    void weightFieldKeepsEightCharactersWithSign()
-    {
-        const auto [counts, decimals, zeroFill] = fetch<qint64, int, bool>("counts", "decimals", "zeroFill");
-        QTEST(FrameBuilder::weightField(counts, decimals, zeroFill), "field");
+        QFETCH(QByteArray, built);
+        QTEST(built, "expected");
     }
 
     void stepSettlesFromUnstableToStable()
@@ -229,9 +216,8 @@ private slots:
         const qint64 begin = rig.arrivals.last();
         const qsizetype first = rig.lines.size();
         QTest::qWait(2000); // the rate is measured over a fixed window
-        qsizetype inWindow = 0;
-        for (qsizetype i = first; i < rig.arrivals.size(); ++i)
-            inWindow += rig.arrivals.at(i) - begin <= 2000 ? 1 : 0;
+        const auto inWindow = std::count_if(rig.arrivals.begin() + first, rig.arrivals.end(),
+                                            [begin](qint64 at) { return at - begin <= 2000; });
         QVERIFY2(inWindow >= 90 && inWindow <= 110, qPrintable(QString::number(inWindow)));
     }
 
@@ -297,8 +283,7 @@ private slots:
         QTRY_COMPARE(rig.client.state(), QAbstractSocket::UnconnectedState);
         QVERIFY2(rig.lines.size() > 5000, qPrintable(QString::number(rig.lines.size())));
         QVERIFY(rig.pending.isEmpty());
-        for (const QByteArray &frame : std::as_const(rig.lines))
-            QCOMPARE(frame, QByteArray("+0012.34\r\n"));
+        QCOMPARE(rig.lines, QList<QByteArray>(rig.lines.size(), "+0012.34\r\n"));
     }
 
     void terminalIsServedOnlyAtTheLinesRate_data()
@@ -380,7 +365,7 @@ private slots:
         const QByteArray bytes =
             ProtocolFrames::weight({protocol, unit, decimals, checksum, 1}, {status, net, counts}, 700);
         qint64 dropped = 0;
-        QCOMPARE(kivotest::readFrames(*kivo::makeProtocolReader(modeOf(protocol)), bytes + bytes, &dropped),
+        QCOMPARE(readFrames(*kivo::makeProtocolReader(modeOf(protocol)), bytes + bytes, &dropped),
                  QStringList({frame, frame}));
         QCOMPARE(dropped, 0);
     }
@@ -423,8 +408,7 @@ private slots:
         QVERIFY(rig.connected());
         rig.client.write("SIR\r\n");
         QTRY_VERIFY(rig.frames.size() >= 10);
-        QVERIFY(std::all_of(rig.frames.begin(), rig.frames.end(),
-                            [](const QString &f) { return f == u"12.34 [12.34] kg ST stable"_s; }));
+        QCOMPARE(rig.frames, QStringList(rig.frames.size(), u"12.34 [12.34] kg ST stable"_s));
         rig.client.write("@\r\n");
         QTRY_VERIFY(rig.frames.last() == u"invalid"_s); // the reset's "I4 A" reply
         const qsizetype stopped = rig.frames.size();
@@ -456,7 +440,7 @@ private slots:
 
     void badOptionsExitWithCodeTwo_data()
     {
-        kivotest::DataTable<QString> row("arguments");
+        DataTable<QString> row("arguments");
         for (const char *line :
              {"", "--rate 5", "--pty --speed 9600", "--tcp 0 fast", "--tcp 65536", "--tcp",
               "--tcp 0 --layout 12", "--tcp 0 --rate -3", "--tcp 0 --rate 0", "--tcp 0 --rate fast",
@@ -485,7 +469,7 @@ private slots:
 
     void signalStopsCleanlyAndRemovesLink_data()
     {
-        kivotest::DataTable<int> row("signalNumber");
+        DataTable<int> row("signalNumber");
         for (const int number : {SIGTERM, SIGINT, SIGHUP})
             row(u"SIG"_s + QLatin1String(sigabbrev_np(number)), number);
     }
@@ -519,12 +503,11 @@ private slots:
         const QString link = dir.filePath(u"ttyKIVO0"_s);
         int fds[2];
         QVERIFY(::pipe(fds) == 0);
-        ::close(fds[0]);
-        const int out = fds[1];
+        ::close(fds[0]); // the reader has gone before the run starts
         ChildProcess sim(kSim, {"--pty", link, "--rate", "50"},
-                         {.inChild = [out] { ::dup2(out, STDOUT_FILENO); }});
+                         {.inChild = [out = fds[1]] { ::dup2(out, STDOUT_FILENO); }});
         const bool clean = sim.exits(0, 5000);
-        ::close(out);
+        ::close(fds[1]);
         QVERIFY(clean);
         QVERIFY(!QFileInfo(link).isSymLink());
     }

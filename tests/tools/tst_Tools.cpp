@@ -11,6 +11,15 @@
 using namespace kivo;
 using namespace kivotest;
 
+// A field or frame as text, an address or field value in hex ("0x18"); "-" when refused.
+template <class T> static QString text(const std::optional<T> &value)
+{
+    if constexpr (std::is_same_v<T, QString>)
+        return value.value_or(u"-"_s);
+    else
+        return value ? u"0x"_s + QString::number(*value, 16).toUpper() : u"-"_s;
+}
+
 // The About box, then the serial-number test form: its frames, and the form alone and in the real
 // window.
 class tst_Tools : public QObject
@@ -20,10 +29,9 @@ private slots:
     void showsTitleAndBuildVersion()
     {
         frmAbout box;
-        QCOMPARE(box.windowTitle(), u"Kivo"_s);
-        QCOMPARE(box.lblTitle->text(), u"Kivobench"_s);
-        // The build's project version, as CMake knows it.
-        QCOMPARE(box.lblVersion->text(), QStringLiteral("Ver. " KIVO_EXPECTED_VERSION));
+        // The version is the build's project version, as CMake knows it.
+        QCOMPARE((QStringList{box.windowTitle(), box.lblTitle->text(), box.lblVersion->text()}),
+                 (QStringList{u"Kivo"_s, u"Kivobench"_s, QStringLiteral("Ver. " KIVO_EXPECTED_VERSION)}));
         QVERIFY(!box.Image1->pixmap().isNull());
     }
 
@@ -93,70 +101,44 @@ private slots:
         QCOMPARE(owner, nullptr);
     }
 
-    void hexFieldPadsOrRefusesWhatDoesNotFit_data()
+    // Each row's value as the form's arithmetic gives it; "-": refused, the value does not fit.
+    // Ordinary records (3, 0, PLU 2) and the first refused on either side (-1426, 93367429), serials
+    // 65536, -1 and 1, and a sum without carry (Command1's frame) are checked through the form below.
+    void fieldsFramesAndSumsAreExactOrRefused_data()
     {
-        DataTable<qint64, int, QString> row("value", "size", "field");
-        row("padded to four digits", 1, 2, "0001");
-        row("upper case", 0x1005e, 4, "0001005E");
-        row("already full width", 0xFFFF, 2, "FFFF");
-        row("32-bit maximum", 0xFFFFFFFF, 4, "FFFFFFFF");
-        row("one too large for 2 bytes", 0x10000, 2, {});
-        row("one too large for 4 bytes", 0x100000000, 4, {});
-        row("negative", -1, 4, {});
+        DataTable<QString, QString> row("got", "expected");
+        row("hex field padded to four digits", text(HexField(1, 2)), "0001");
+        row("hex field in upper case", text(HexField(0x1005e, 4)), "0001005E");
+        row("hex field already full width", text(HexField(0xFFFF, 2)), "FFFF");
+        row("hex field at the 32-bit maximum", text(HexField(0xFFFFFFFF, 4)), "FFFFFFFF");
+        row("hex field one too large for 2 bytes", text(HexField(0x10000, 2)), "-");
+        row("hex field one too large for 4 bytes", text(HexField(0x100000000, 4)), "-");
+        row("hex field negative", text(HexField(-1, 4)), "-");
+        row("field value of no bytes", text(fieldValue(1.0, 0)), "-");
+        row("field value of a negative size", text(fieldValue(1.0, -1)), "-");
+        row("field value 2^63 in 8 bytes", text(fieldValue(0x1p63, 8)), "-");
+        row("largest double below 2^63", text(fieldValue(0x1.fffffffffffffp62, 8)), "0x7FFFFFFFFFFFFC00");
+        row("read frame keeps two digits of a low letter", text(readFrame('\x05', 4, 0x10054)),
+            "5205000100542C00043ABF0D");
+        row("sum check drops the carry", SumCheck(u"FF 02"), "01");
+        row("sum check keeps a leading zero", SumCheck(u"2C D9"), "05");
+        row("last record below 4 GiB", text(recordAddress(93367428, kRecordTable, kRecordSize)),
+            "0xFFFFFFDE");
+        row("lowest record", text(recordAddress(-1425, kRecordTable, kRecordSize)), "0x18");
+        // The serial as the box's number becomes it: a two-byte field, rounded half to even.
+        const auto transfer = [](double box) {
+            const auto serial = fieldValue(box, 2);
+            return serial ? text(transferCompleteFrame(*serial)) : u"-"_s;
+        };
+        row("transfer complete 300", transfer(300), "4753012C300D");
+        row("transfer complete 4096", transfer(4096), "47531000300D");
+        row("transfer complete 2.5 rounds half to even", transfer(2.5), "47530002300D");
+        row("transfer complete 65535", transfer(65535), "4753FFFF300D");
     }
-    void hexFieldPadsOrRefusesWhatDoesNotFit()
+    void fieldsFramesAndSumsAreExactOrRefused()
     {
-        const auto [value, size] = fetch<qint64, int>("value", "size");
-        QTEST(HexField(value, size).value_or(QString()), "field");
-    }
-
-    void fieldValueRefusesSizesAndValuesNoFieldHolds_data()
-    {
-        DataTable<double, int, qint64> row("value", "size", "result"); // -1: refused
-        row("no bytes", 1.0, 0, -1);
-        row("negative size", 1.0, -1, -1);
-        row("2^63 in 8 bytes", 0x1p63, 8, -1);
-        row("largest double below 2^63", 0x1.fffffffffffffp62, 8, 0x7FFFFFFFFFFFFC00);
-    }
-    void fieldValueRefusesSizesAndValuesNoFieldHolds()
-    {
-        const auto [value, size] = fetch<double, int>("value", "size");
-        QTEST(fieldValue(value, size).value_or(-1), "result");
-    }
-
-    void readFrameKeepsTwoDigitsForALowLetter()
-    {
-        QCOMPARE(readFrame('\x05', 4, 0x10054).value_or(QString()),
-                 QString("5205 00010054 2C 0004 3A BF 0D").remove(' '));
-    }
-
-    // A sum without carry is Command1's frame below.
-    void sumCheckKeepsLowByteOfPairSum_data()
-    {
-        DataTable<QString, QString> row("hex", "sum");
-        row("carry dropped", "FF 02", "01");
-        row("leading zero kept", "2C D9", "05");
-    }
-    void sumCheckKeepsLowByteOfPairSum()
-    {
-        QFETCH(QString, hex);
-        QTEST(SumCheck(hex), "sum");
-    }
-
-    // Ordinary records (3, 0, PLU 2) and the first refused on either side (-1426, 93367429) are
-    // read through the form below, with the same numbers.
-    void recordAddressStepsThroughTableAndRefusesBeyond32Bits_data()
-    {
-        DataTable<double, qint64, qint64, qint64> row("n", "tableStart", "recordSize",
-                                                      "address"); // -1: refused
-        row("last record below 4 GiB", 93367428, kRecordTable, kRecordSize, 0xFFFFFFDE);
-        row("lowest record", -1425, kRecordTable, kRecordSize, 24);
-    }
-    void recordAddressStepsThroughTableAndRefusesBeyond32Bits()
-    {
-        const auto [n, tableStart, recordSize] =
-            fetch<double, qint64, qint64>("n", "tableStart", "recordSize");
-        QTEST(recordAddress(n, tableStart, recordSize).value_or(-1), "address");
+        QFETCH(QString, got);
+        QTEST(got, "expected");
     }
 
     void outOfRangeReadSendsNothing()
@@ -265,16 +247,13 @@ private slots:
         QVERIFY(!button(*main, "cmdOriel")->isVisible());
         button(*main, "cmdOriel")->click();
         button(*main, "cmdOriel")->click();
-        const QWidgetList tops = QApplication::topLevelWidgets();
-        QCOMPARE(
-            std::count_if(tops.begin(), tops.end(), [](QWidget *w) { return qobject_cast<frmOriel *>(w); }),
-            1);
+        QCOMPARE(std::ranges::count_if(QApplication::topLevelWidgets(),
+                                       [](QWidget *w) { return qobject_cast<frmOriel *>(w); }),
+                 1);
         QPointer<frmOriel> form = topLevel<frmOriel>();
-        QVERIFY(form->isVisible());
-        QCOMPARE(form->parentWidget(), nullptr);
-        QCOMPARE(form->windowTitle(), u"Oriel 테스트"_s);
-        QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QCOMPARE(form->pos(), QPoint(500, 200));
+        QCOMPARE(std::tuple(form->isVisible(), form->parentWidget(), form->windowTitle(),
+                            form->windowFlags().testFlag(Qt::WindowStaysOnTopHint), form->pos()),
+                 std::tuple(true, nullptr, u"Oriel 테스트"_s, true, QPoint(500, 200)));
 
         const QByteArray bytes = QByteArray::fromHex("52580001 0040 2C 0004 3A AB 0D");
         QTest::mouseClick(form->Command1, Qt::LeftButton);
