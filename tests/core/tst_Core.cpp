@@ -4,6 +4,7 @@
 #include "core/Conversions.h"
 #include "core/Delay.h"
 #include "core/IniFile.h"
+#include "core/LateTimer.h"
 #include "core/ListFileLocation.h"
 
 #include <ctime>
@@ -373,6 +374,37 @@ private slots:
         });
         Delay(0.08f);
         QVERIFY(!flagAfterInner);
+    }
+
+    // Due work waits for its deadline and then runs with whatever wakes the event loop next (here
+    // an unrelated timer), long before its backstop; with nothing else to wake the loop, the
+    // backstop runs it; a stopped timer runs nothing.
+    void lateTimerRidesAlongWithTheNextWakeUpOrItsBackstop()
+    {
+        QEventLoop loop;
+        QElapsedTimer clock;
+        qint64 ranAt = -1;
+        LateTimer late(std::chrono::milliseconds(3000), [&] {
+            ranAt = clock.elapsed();
+            loop.quit();
+        });
+        clock.start();
+        late.start(100);
+        QVERIFY(!late.runIfDue());
+        QTimer::singleShot(150, [] {});
+        QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+        loop.exec();
+        QVERIFY2(ranAt >= 100 && ranAt < 1000, QByteArray::number(ranAt));
+        QVERIFY(!late.isActive());
+
+        int runs = 0;
+        LateTimer alone(std::chrono::milliseconds(50), [&] { ++runs; });
+        alone.start(20);
+        QTRY_COMPARE(runs, 1);
+        alone.start(20);
+        alone.stop();
+        QTest::qWait(150);
+        QCOMPARE(runs, 1);
     }
 };
 
