@@ -6,11 +6,6 @@
 #include "monitor/FrameReaders.h"
 #include "monitor/frmSetting.h"
 
-#include <QLabel>
-#include <QPushButton>
-
-#include <memory>
-
 // Find Settings end to end: the simulator on a pseudo-terminal behaves as a serial line set to
 // 19200 8N1, answering any other bit rate with noise; the dialog and kivo --detect each search it
 // through the real serial port. One row per layout, so each new protocol is one more row.
@@ -18,14 +13,9 @@
 using namespace kivo;
 using namespace kivotest;
 
-namespace {
-
 const QString kKivo = QStringLiteral(KIVO_EXE);
 const QString kSim = QStringLiteral(KIVO_SIM_EXE);
-
 const QString kLine = u"--line 19200,8N1 --rate 10 "_s;
-
-} // namespace
 
 class tst_FindSettingsLine : public QObject
 {
@@ -79,11 +69,10 @@ private slots:
         button(*w, "cmdMonSet")->click();
         QVERIFY2(found.found, qPrintable(found.error));
         QVERIFY(!w->serialLink().isReady());
-        QCOMPARE(control<QComboBox>(*w, "cboBps")->currentText() +
-                     control<QComboBox>(*w, "cboParity")->currentText() +
-                     control<QComboBox>(*w, "cboDataBit")->currentText() +
-                     control<QComboBox>(*w, "cboStopBit")->currentText(),
-                 u"19200N81"_s);
+        QString chosen;
+        for (const char *list : {"cboBps", "cboParity", "cboDataBit", "cboStopBit"})
+            chosen += control<QComboBox>(*w, list)->currentText();
+        QCOMPARE(chosen, u"19200N81"_s);
         QCOMPARE(w->data().iIndicatorMode, int16_t(mode));
 
         ChildProcess kivo(kKivo, {"--detect", "--port", link}, {path(u"user"_s)});
