@@ -199,17 +199,15 @@ private slots:
 
     void dialogShowsTheSearchAndItsOutcome_data()
     {
-        DataTable<bool, QString, bool> row("speaks", "shown", "apply");
-        row("found: the winner and Apply", true, "2400 7E1, AND 18byte (3 frames)", true);
-        row("nothing found: Apply stays off", false, "No indicator found", false);
+        DataTable<QByteArray, QString, bool> row("frame", "shown", "apply");
+        row("found: the winner and Apply", kFrame18, "2400 7E1, AND 18byte (3 frames)", true);
+        row("nothing found: Apply stays off", {}, "No indicator found", false);
     }
+    // The indicator speaks on 2400 7E1 (sends nothing there without a frame), noise elsewhere.
     void dialogShowsTheSearchAndItsOutcome()
     {
-        const auto [speaks, shown, apply] = fetch<bool, QString, bool>("speaks", "shown", "apply");
-        QList<FakeIndicator::Voice> voices;
-        if (speaks)
-            voices.append({{2400, Framing::Bits7Even1}, "US,GS,+0012.34kg\r\n"});
-        Rig rig(voices);
+        const auto [frame, shown, apply] = fetch<QByteArray, QString, bool>("frame", "shown", "apply");
+        Rig rig({{lineOf(u"2400 7E1"_s), frame}});
         QCOMPARE(rig.dialog->windowTitle(), u"Find Settings"_s);
         rig.dialog->show();
         QVERIFY(rig.dialog->cmdCancel->isEnabled());
