@@ -43,7 +43,7 @@ public:
 
     QString refused;             // names of the framings the driver refuses at every bit rate: "7E1 7O1"
     QList<kivo::LineTry> opened; // every open the driver took, in order
-    QList<QByteArray> written;
+    int asked = 0;               // writes holding the request of the line's voice
     // Open: it ticks while it is open.
     [[nodiscard]] bool isOpen() const { return m_tick.isActive(); }
 
@@ -65,12 +65,13 @@ public:
     {
         if (!isOpen())
             return false;
-        written.append(bytes);
-        if (m_voice && !m_voice->request.isEmpty() && bytes.contains(m_voice->request))
+        if (m_voice && !m_voice->request.isEmpty() && bytes.contains(m_voice->request)) {
+            ++asked;
             QTimer::singleShot(5, this, [this, opens = opened.size()] {
                 if (isOpen() && opened.size() == opens)
                     say();
             });
+        }
         return true;
     }
     void close() override { m_tick.stop(); }

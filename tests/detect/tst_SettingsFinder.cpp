@@ -126,10 +126,7 @@ private slots:
         }
         QCOMPARE(port.opened.size(), std::ranges::count_if(r.tries, &QString::isEmpty, &TryRecord::refused));
         QVERIFY(!port.isOpen());
-        if (!request.isEmpty()) // each answer was asked for
-            QVERIFY(std::ranges::count_if(port.written, [&](const QByteArray &w) {
-                        return w.contains(request);
-                    }) >= SettingsFinder::kClearScore);
+        QVERIFY(request.isEmpty() || port.asked >= SettingsFinder::kClearScore); // each answer was asked for
     }
 
     // A score counts the valid frames less the junk after the first (a cut frame before it is
