@@ -26,7 +26,8 @@ public:
         QByteArray lead;
     };
 
-    explicit FakeIndicator(QList<Voice> voices = {}) : m_voices(std::move(voices))
+    explicit FakeIndicator(QList<Voice> voices = {}, QString refused = {})
+        : refused(std::move(refused)), m_voices(std::move(voices))
     {
         m_tick.setInterval(10);
         connect(&m_tick, &QTimer::timeout, this, [this] {
@@ -40,44 +41,40 @@ public:
         });
     }
 
-    QList<kivo::Framing> refused; // framings the driver refuses at every bit rate
-    QList<kivo::LineTry> opened;  // every open the driver took, in order
-    QList<QByteArray> written;
-    bool isOpen = false;
+    QString refused;             // names of the framings the driver refuses at every bit rate: "7E1 7O1"
+    QList<kivo::LineTry> opened; // every open the driver took, in order
+    int asked = 0;               // writes holding the request of the line's voice
+    // Open: it ticks while it is open.
+    [[nodiscard]] bool isOpen() const { return m_tick.isActive(); }
 
     bool open(qint32 bitRate, kivo::Framing framing, QString *error) override
     {
         close();
-        if (refused.contains(framing)) {
+        if (refused.contains(kivo::framingName(framing))) {
             *error = QStringLiteral("fake refused %1").arg(kivo::framingName(framing));
             return false;
         }
         opened.append({bitRate, framing});
-        const auto v = std::find_if(m_voices.cbegin(), m_voices.cend(),
-                                    [&](const Voice &v) { return v.line == opened.last(); });
-        m_voice = v == m_voices.cend() ? nullptr : &*v;
-        isOpen = true;
+        const auto v = std::ranges::find(m_voices, opened.last(), &Voice::line);
+        m_voice = v == m_voices.end() ? nullptr : &*v;
         m_sent = 0;
         m_tick.start();
         return true;
     }
     bool write(const QByteArray &bytes) override
     {
-        if (!isOpen)
+        if (!isOpen())
             return false;
-        written.append(bytes);
-        if (m_voice && !m_voice->request.isEmpty() && bytes.contains(m_voice->request))
+        if (m_voice && !m_voice->request.isEmpty() && bytes.contains(m_voice->request)) {
+            ++asked;
             QTimer::singleShot(5, this, [this, opens = opened.size()] {
-                if (isOpen && opened.size() == opens)
+                if (isOpen() && opened.size() == opens)
                     say();
             });
+        }
         return true;
     }
-    void close() override
-    {
-        isOpen = false;
-        m_tick.stop();
-    }
+    void close() override { m_tick.stop(); }
     // The port dies under the finder, as an unplugged adapter does.
     void unplug()
     {

@@ -6,11 +6,6 @@
 #include "monitor/FrameReaders.h"
 #include "monitor/frmSetting.h"
 
-#include <QLabel>
-#include <QPushButton>
-
-#include <memory>
-
 // Find Settings end to end: the simulator on a pseudo-terminal behaves as a serial line set to
 // 19200 8N1, answering any other bit rate with noise; the dialog and kivo --detect each search it
 // through the real serial port. One row per layout, so each new protocol is one more row.
@@ -18,14 +13,9 @@
 using namespace kivo;
 using namespace kivotest;
 
-namespace {
-
 const QString kKivo = QStringLiteral(KIVO_EXE);
 const QString kSim = QStringLiteral(KIVO_SIM_EXE);
-
 const QString kLine = u"--line 19200,8N1 --rate 10 "_s;
-
-} // namespace
 
 class tst_FindSettingsLine : public QObject
 {
@@ -60,30 +50,27 @@ private slots:
         QVERIFY(w->serialLink().isReady());
 
         FindResult found;
-        QTimer applyWhenDone;
-        QObject::connect(&applyWhenDone, &QTimer::timeout, [&] {
-            auto *dialog = topLevel<frmFindSettings>();
-            if (!dialog || dialog->searching() || dialog->result().elapsedMs == 0)
-                return;
-            found = dialog->result();
-            QTest::mouseClick(found.found ? dialog->cmdApply : dialog->cmdCancel, Qt::LeftButton);
-        });
-        // A timer of its own: the find dialog runs inside this one's slot.
         QTimer::singleShot(100, w.get(), [&] {
             auto *settings = topLevel<frmSetting>();
             QVERIFY(settings);
+            // Runs in the find dialog's own loop, which the click below enters, and closes the dialog
+            // once its search has ended.
+            QTimer::singleShot(0, settings, [&found] {
+                auto *dialog = topLevel<frmFindSettings>();
+                QTRY_VERIFY_WITH_TIMEOUT(!dialog->searching() && dialog->result().elapsedMs > 0, 30000);
+                found = dialog->result();
+                QTest::mouseClick(found.found ? dialog->cmdApply : dialog->cmdCancel, Qt::LeftButton);
+            });
             settings->cmdFindSettings->click();
             settings->cmdOK->click();
         });
-        applyWhenDone.start(50);
         button(*w, "cmdMonSet")->click();
         QVERIFY2(found.found, qPrintable(found.error));
         QVERIFY(!w->serialLink().isReady());
-        QCOMPARE(control<QComboBox>(*w, "cboBps")->currentText() +
-                     control<QComboBox>(*w, "cboParity")->currentText() +
-                     control<QComboBox>(*w, "cboDataBit")->currentText() +
-                     control<QComboBox>(*w, "cboStopBit")->currentText(),
-                 u"19200N81"_s);
+        QString chosen;
+        for (const char *list : {"cboBps", "cboParity", "cboDataBit", "cboStopBit"})
+            chosen += control<QComboBox>(*w, list)->currentText();
+        QCOMPARE(chosen, u"19200N81"_s);
         QCOMPARE(w->data().iIndicatorMode, int16_t(mode));
 
         ChildProcess kivo(kKivo, {"--detect", "--port", link}, {path(u"user"_s)});
@@ -107,10 +94,9 @@ private slots:
         const auto [sim, arguments, status, said] =
             fetch<QString, QString, int, QString>("sim", "kivo", "status", "said");
         const QString link = path(u"status-%1"_s.arg(QTest::currentDataTag()).replace(u' ', u'-'));
-        std::unique_ptr<ChildProcess> simulator;
+        std::optional<ChildProcess> simulator;
         if (!sim.isEmpty()) {
-            simulator = std::make_unique<ChildProcess>(kSim, QStringList{"--pty", link} +
-                                                                 QProcess::splitCommand(sim));
+            simulator.emplace(kSim, QStringList{"--pty", link} + QProcess::splitCommand(sim));
             QVERIFY2(simulator->says(u"READY\n"_s), qPrintable(simulator->out));
         }
         ChildProcess kivo(kKivo, QProcess::splitCommand(QString(arguments).replace(u"%1"_s, link)),

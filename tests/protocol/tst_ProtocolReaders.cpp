@@ -6,8 +6,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace kivo;
-using kivotest::DataTable;
-using kivotest::fetch;
+using namespace kivotest;
 
 Q_DECLARE_METATYPE(kivo::PatternLayout)
 
@@ -29,7 +28,7 @@ Run feedPieces(int mode, const PatternLayout &layout, const QList<QByteArray> &p
     if (!reader)
         return {{u"no reader"_s}, -1};
     for (const QByteArray &piece : pieces)
-        run.frames << kivotest::readFrames(*reader, piece, &run.dropped);
+        run.frames << readFrames(*reader, piece, &run.dropped);
     return run;
 }
 
@@ -41,11 +40,9 @@ const QByteArray checksumIsStx = "\x02,0 001250999970\r";
 // Stable and overload flags, weight and unit in a layout of the user's own, "ST" and "OL" set.
 PatternLayout flagged(End end)
 {
-    return {end,
-            0,
-            u"^(?<stable>\\w\\w),(?<overload>\\w\\w),(?<weight>[-+ .0-9]+)(?<unit>[a-z]*)$"_s,
-            {u"ST"_s},
-            {u"OL"_s}};
+    const QString expression =
+        u"^(?<stable>\\w\\w),(?<overload>\\w\\w),(?<weight>[-+ .0-9]+)(?<unit>[a-z]*)$"_s;
+    return {end, 0, expression, {u"ST"_s}, {u"OL"_s}};
 }
 
 } // namespace
@@ -198,11 +195,11 @@ private slots:
         reader->feed(begun, {});
         reader->reset();
         qint64 dropped = 0;
-        QCOMPARE(kivotest::readFrames(*reader, frame, &dropped), QStringList{read});
+        QCOMPARE(readFrames(*reader, frame, &dropped), QStringList{read});
         QCOMPARE(dropped, 0);
         const QByteArray junk(100000, 'x');
         QVERIFY(reader->feed(junk, {}) >= junk.size() - PatternReader::kLongestFrame);
-        QVERIFY(kivotest::readFrames(*reader, lineEnd + frame).endsWith(read));
+        QVERIFY(readFrames(*reader, lineEnd + frame).endsWith(read));
     }
 
     void patternProblemSaysWhatIsWrong_data()
